@@ -1,0 +1,25 @@
+# Helpers shared by the project's CMake files.
+
+if(WIN32)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(LUMORA_TRIPLE x86_64-w64-mingw32)
+  else()
+    set(LUMORA_TRIPLE i686-w64-mingw32)
+  endif()
+  set(LUMORA_DEP_PREFIX ${LUMORA_DEPS}/${LUMORA_TRIPLE})
+  # Windows programs carry their runtime: no libstdc++/libgcc DLLs beside them.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+  add_library(jpeg STATIC IMPORTED GLOBAL)
+  set_target_properties(jpeg PROPERTIES
+    IMPORTED_LOCATION ${LUMORA_DEP_PREFIX}/libjpeg/lib/libjpeg.a
+    INTERFACE_INCLUDE_DIRECTORIES ${LUMORA_DEP_PREFIX}/libjpeg/include)
+  set(LUMORA_UNRAR_DLL ${LUMORA_DEP_PREFIX}/unrar/unrar.dll)
+else()
+  find_package(JPEG REQUIRED)
+  add_library(jpeg INTERFACE IMPORTED GLOBAL)
+  target_link_libraries(jpeg INTERFACE JPEG::JPEG)
+  # Sanitized variants of the core for tests and fuzzers; benchmarks use the plain one.
+  set(LUMORA_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+endif()

@@ -1,0 +1,5 @@
+# i686-w64-mingw32: the shipped 32-bit package. Compiled and linked here, never run.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,0 +1,141 @@
+#include "imagelist.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "random.h"
+
+namespace {
+
+// Reads the whole file into a zero-filled global block with a NUL after the data.
+char *ReadWholeFile(HFILE file, LONG *size) {
+  LONG end = _llseek(file, 0, FILE_END);
+  if (end < 0) return nullptr;
+  char *buffer = static_cast<char *>(GlobalAlloc(GPTR, (SIZE_T)end + 1));
+  if (!buffer) return nullptr;
+  if (_llseek(file, 0, FILE_BEGIN) != 0) {
+    GlobalFree(buffer);
+    return nullptr;
+  }
+  UINT got = _lread(file, buffer, (UINT)end);
+  if (got == (UINT)HFILE_ERROR) got = 0;
+  *size = (LONG)got;  // a file that shrank meanwhile: only what was read counts
+  buffer[got] = 0;
+  return buffer;
+}
+
+PlacementMode ModeFromKey(const char *line, PlacementMode previous) {
+  while (*line == ' ') line++;
+  switch (*line) {
+    case 'c': return kModeCentred;
+    case 't': return kModeTiled;
+    case 's': return kModeStretched;
+    default: return previous;
+  }
+}
+
+}  // namespace
+
+int LoadImageList(const char *fileName, ImageList *list, AddEntryProc add) {
+  if (!add) return 0;
+  HFILE file = _lopen(fileName, OF_READWRITE);
+  if (file == HFILE_ERROR) return 0;
+  LONG size = 0;
+  char *buffer = ReadWholeFile(file, &size);
+  if (!buffer) {
+    _lclose(file);
+    return 0;
+  }
+
+  // A first line whose key is not recognised has no previous line to take a mode from: it is
+  // centred.
+  PlacementMode mode = kModeCentred;
+  LONG lineStart = 0;
+  for (LONG pos = 0; pos < size && buffer[pos]; pos++) {
+    if (buffer[pos] != '\r') continue;
+    buffer[pos] = 0;
+    for (LONG k = pos - 1; k >= lineStart && buffer[k] == ' '; k--) buffer[k] = 0;
+    char *line = buffer + lineStart;
+    mode = ModeFromKey(line, mode);
+    // A line without "=" (an empty one among them) names no picture.
+    char *equals = strchr(line, '=');
+    if (equals) add(list, equals + 1, mode);
+    // The byte after CR (LF) is skipped, but never the terminator after the data.
+    if (pos + 1 < size) pos++;
+    lineStart = pos + 1;
+  }
+
+  _lclose(file);
+  GlobalFree(buffer);
+  return 1;
+}
+
+ImageList *AddListEntry(ImageList *list, const char *path, PlacementMode mode) {
+  ListEntry *entry = static_cast<ListEntry *>(malloc(sizeof(ListEntry)));
+  size_t length = strlen(path);
+  char *copy = static_cast<char *>(malloc(length + 1));
+  if (!entry || !copy) {
+    free(entry);
+    free(copy);
+    return nullptr;
+  }
+  memcpy(copy, path, length + 1);
+  entry->path = copy;
+  entry->mode = mode;
+  entry->next = nullptr;
+  entry->prev = nullptr;
+  if (list->count == 0) {
+    list->first = entry;
+    list->last = entry;
+    list->count = 1;
+  } else {
+    entry->next = list->first;
+    list->first->prev = entry;
+    list->first = entry;
+    list->count++;
+  }
+  return list;
+}
+
+void FreeImageList(ImageList *list) {
+  ListEntry *entry = list->first;
+  while (entry) {
+    ListEntry *next = entry->next;
+    free(entry->path);
+    free(entry);
+    entry = next;
+  }
+  list->first = nullptr;
+  list->last = nullptr;
+  list->count = 0;
+}
+
+ListEntry *FindListEntry(ImageList *list, int index) {
+  ListEntry *entry = list->first;
+  for (int i = 0; i < index && entry; i++) entry = entry->next;
+  return entry;
+}
+
+void SwapListEntries(ImageList *list, int i, int j) {
+  ListEntry *a = FindListEntry(list, i);
+  ListEntry *b = FindListEntry(list, j);
+  if (i == j || !a || !b) return;
+  char *path = a->path;
+  a->path = b->path;
+  b->path = path;
+  PlacementMode mode = a->mode;
+  a->mode = b->mode;
+  b->mode = mode;
+}
+
+void ShuffleImageList(ImageList *list) {
+  if (!list || list->count <= 2) return;
+  for (int i = 0; i < list->count - 2; i++)
+    SwapListEntries(list, i, RandomRange(i + 1, list->count - 1));
+}
+
+void WriteListLine(HFILE file, const char *path) {
+  _lwrite(file, "centred=", 8);
+  _lwrite(file, path, (UINT)strlen(path));
+  _lwrite(file, "\r\n", 2);
+}

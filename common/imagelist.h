@@ -1,0 +1,42 @@
+// The image list: a ".wcl" file of "key=path" lines and the in-memory, doubly linked list of
+// pictures that the viewer and the screen saver walk.
+#pragma once
+
+#include "platform.h"
+
+// How a picture is placed on the screen.
+typedef LONG PlacementMode;
+const PlacementMode kModeCentred = 0;
+const PlacementMode kModeTiled = 1;
+const PlacementMode kModeStretched = 2;
+
+struct ListEntry {
+  char *path;
+  PlacementMode mode;
+  ListEntry *next;
+  ListEntry *prev;
+};
+
+// New entries go in at the front: index 0 is the entry added last.
+struct ImageList {
+  ListEntry *first;
+  ListEntry *last;
+  LONG count;
+};
+
+typedef ImageList *(*AddEntryProc)(ImageList *list, const char *path, PlacementMode mode);
+
+// Adds one entry per CR-ended "key=path" line of the file. Returns 1, or 0 when the file
+// cannot be opened for reading and writing or read into memory.
+int LoadImageList(const char *fileName, ImageList *list, AddEntryProc add);
+
+// Adds an entry at the front with a private copy of the path; null when memory runs out.
+ImageList *AddListEntry(ImageList *list, const char *path, PlacementMode mode);
+
+void FreeImageList(ImageList *list);
+ListEntry *FindListEntry(ImageList *list, int index);
+void SwapListEntries(ImageList *list, int i, int j);
+void ShuffleImageList(ImageList *list);
+
+// Writes "centred=<path>" and CR LF to a file opened with _lcreat.
+void WriteListLine(HFILE file, const char *path);

@@ -1,0 +1,9 @@
+// The readers take file names: each fuzz input is written to one scratch file first.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Writes the input to this process's scratch file and returns its path.
+const std::string &WriteFuzzInput(const uint8_t *data, size_t size, const char *extension);

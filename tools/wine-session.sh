@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Starts or stops the Wine session the Windows tests run in: an Xvfb display (800x600, when
+# none is given in DISPLAY), a Wine prefix kept under the build tree, and one persistent Wine
+# server with its services, so that each test program costs a fraction of a second.
+#   wine-session.sh start   prints "export DISPLAY=... WINEPREFIX=..." lines for eval
+#   wine-session.sh stop
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+STATE=${LUMORA_WINE_STATE:-$ROOT/build/win64/wine}
+WINE=/usr/lib/wine/wine64
+SERVER=/usr/lib/wine/wineserver64
+export WINEPREFIX=$STATE/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$STATE"
+source "$ROOT/tools/wine-user.sh"
+
+alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
+
+start_xvfb() {
+  if alive "$STATE/xvfb.pid"; then
+    export DISPLAY=$(cat "$STATE/xvfb.display")
+    return
+  fi
+  local n=90
+  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+  Xvfb :$n -screen 0 ${LUMORA_SCREEN:-800x600x24} -nolisten tcp >"$STATE/xvfb.log" 2>&1 &
+  echo $! >"$STATE/xvfb.pid"
+  echo ":$n" >"$STATE/xvfb.display"
+  for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
+  export DISPLAY=:$n
+}
+
+case "${1:-start}" in
+  start)
+    if [ -z "${DISPLAY:-}" ]; then
+      start_xvfb
+    fi
+    if [ ! -f "$WINEPREFIX/.ready" ]; then
+      rm -rf "$WINEPREFIX"
+      as_user "$WINE" wineboot -i >"$STATE/wineboot.log" 2>&1 </dev/null || true
+      # No window manager: let Wine draw nothing around top-level windows of its own accord.
+      as_user "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+      as_user "$SERVER" -w
+      touch "$WINEPREFIX/.ready"
+    fi
+    as_user "$SERVER" -p >/dev/null 2>&1 </dev/null || true
+    as_user "$WINE" wineboot >/dev/null 2>&1 </dev/null || true
+    echo "export DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='"
+    ;;
+  stop)
+    as_user "$SERVER" -k >/dev/null 2>&1 || true
+    if alive "$STATE/xvfb.pid"; then kill "$(cat "$STATE/xvfb.pid")" 2>/dev/null || true; fi
+    rm -f "$STATE/xvfb.pid" "$STATE/xvfb.display"
+    ;;
+  *) echo "usage: $0 start|stop" >&2; exit 2 ;;
+esac
