@@ -1,0 +1,35 @@
+// PackedBitmap: one fixed, zero-filled global-heap block holding a bitmap header
+// (BITMAPINFOHEADER, or BITMAPCOREHEADER from some BMP files), the colour table and the pixel
+// rows bottom-up, each row padded to a multiple of 4 bytes. Every picture reader returns one;
+// the caller frees it with GlobalFree.
+#pragma once
+
+#include "platform.h"
+
+typedef void *PackedBitmap;
+
+// The largest pixel block a reader will allocate: 8192 x 8192 at 32 bits per pixel. Larger
+// pictures are refused rather than risking an allocation the process cannot hold.
+const DWORD kMaxPackedPixelBytes = 8192u * 8192u * 4u;
+
+// Colour-table entries: from bcBitCount for a 12-byte header; otherwise biClrUsed, or from
+// biBitCount (1, 4, 8 give 2, 16, 256; anything else 0) when biClrUsed is 0.
+LONG PackedBitmapColorCount(PackedBitmap bitmap);
+
+// The first pixel byte: after the header and the colour table (3-byte entries after a 12-byte
+// header, 4-byte entries otherwise).
+BYTE *PackedBitmapPixels(PackedBitmap bitmap);
+
+// Writes a BMP file: a 14-byte file header and the whole block. Returns 1 when every byte was
+// written, 0 otherwise (an empty file for a null bitmap).
+int WritePackedBitmapFile(const char *path, PackedBitmap bitmap);
+
+// Bytes in one pixel row of the given width and depth, padded to 4; 0 when the row would not
+// fit the pixel-block limit (or width or depth is not positive).
+DWORD PackedRowBytes(LONG width, int bitCount);
+
+// A new block with a filled BITMAPINFOHEADER (biSize 40, planes 1, BI_RGB, biSizeImage, and
+// biClrUsed = biClrImportant = colors), room for `colors` RGBQUADs and the rows, all else
+// zero. Null when the size is not positive, the pixels would exceed kMaxPackedPixelBytes, or
+// memory runs out.
+PackedBitmap AllocPackedBitmap(LONG width, LONG height, int bitCount, int colors);
