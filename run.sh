@@ -73,6 +73,14 @@ case "${1:-}" in
       ./tools/fuzz-smoke.sh "$f" "tests/fuzz/seeds/$(basename "$f")" "${2:-300}"
     done
     ;;
+  bench)
+    build
+    for b in "$BUILD"/native/bin/bench_*; do
+      [ -x "$b" ] || continue
+      echo "== $(basename "$b")"
+      "$b"
+    done
+    ;;
   format) sources | xargs -r clang-format -i ;;
   *) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
 esac
