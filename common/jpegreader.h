@@ -1,0 +1,25 @@
+// JPEG pictures, decoded with libjpeg into an uncompressed BMP file (bottom-up rows, 24-bit
+// blue-green-red for colour, 8-bit with a 256-entry grey table for greyscale).
+#pragma once
+
+#include "packedbitmap.h"
+
+// Appended to the Windows directory: the BMP file that ReadJpegFile converts through.
+const char kJpegTempFileName[] = "\\temp.bmp";
+
+// ConvertJpegToBmp results.
+const int kJpegConverted = 0;
+const int kJpegFailed = 1;
+
+// Decodes the JPEG file and writes it as a BMP file. Returns kJpegConverted when the BMP file
+// was written whole; kJpegFailed when the JPEG file cannot be opened (the BMP file is then
+// left untouched), the BMP file cannot be created, or libjpeg cannot decode the picture or
+// the BMP file cannot be written (the BMP file may then be empty or partly written). A
+// picture whose rows would exceed kMaxPackedPixelBytes is refused. libjpeg's messages go to
+// the standard error stream; a fatal one never ends the program.
+int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath);
+
+// Converts the JPEG file into the temporary BMP file in the Windows directory, reads that
+// back with ReadBmpFile and deletes it. Null when the conversion or the read fails. The
+// caller frees the result with GlobalFree.
+PackedBitmap ReadJpegFile(const char *path);
