@@ -16,9 +16,33 @@ const DWORD kMaxPackedPixelBytes = 8192u * 8192u * 4u;
 // biBitCount (1, 4, 8 give 2, 16, 256; anything else 0) when biClrUsed is 0.
 LONG PackedBitmapColorCount(PackedBitmap bitmap);
 
-// The first pixel byte: after the header and the colour table (3-byte entries after a 12-byte
-// header, 4-byte entries otherwise).
+// The first pixel byte: after the header, the three colour masks that follow a 40-byte header
+// with BI_BITFIELDS compression, and the colour table (3-byte entries after a 12-byte header,
+// 4-byte entries otherwise).
 BYTE *PackedBitmapPixels(PackedBitmap bitmap);
+
+// Header sizes a block may carry: BITMAPCOREHEADER, BITMAPINFOHEADER and its V2, V3, V4 and V5
+// successors.
+const DWORD kCoreHeaderSize = 12;
+const DWORD kInfoHeaderSize = 40;
+const DWORD kV5HeaderSize = 124;
+const DWORD kBitfieldsMaskBytes = 12;
+
+// Where a header puts things: the pixels start pixelOffset bytes into the block and take
+// pixelBytes bytes (the padded rows, or biSizeImage for run-length encoded data).
+struct PackedLayout {
+  DWORD pixelOffset;
+  DWORD pixelBytes;
+};
+
+// Works out the layout of the header at `header`, of which `available` bytes may be read.
+// Returns 1 for a header whose size, depth, compression, dimensions and colour count are ones
+// the display code accepts and whose pixels stay within kMaxPackedPixelBytes; 0 otherwise.
+int PackedBitmapLayout(const void *header, SIZE_T available, PackedLayout *layout);
+
+// 1 when the block holds its whole header, colour table and pixel data (PackedBitmapLayout
+// within GlobalSize); blocks failing this never reach the display.
+int PackedBitmapIsWhole(PackedBitmap bitmap);
 
 // Writes a BMP file: a 14-byte file header and the whole block. Returns 1 when every byte was
 // written, 0 otherwise (an empty file for a null bitmap).

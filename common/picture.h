@@ -1,0 +1,24 @@
+// Loading a picture file into a device bitmap for the display, and drawing device bitmaps.
+// Windows only; the portable choice of reader lives in picturefile.h.
+#pragma once
+
+#include <windows.h>
+
+#include "packedbitmap.h"
+
+// Tests that the file exists, reads it with the reader its name selects (ReadPictureFile),
+// makes a display-compatible bitmap of it and frees the packed block. Null when the file is
+// missing, cannot be read, or the display refuses the bitmap. The caller owns the result.
+HBITMAP LoadPicture(const char *path);
+
+// A display-compatible device bitmap carrying the block's pixels, or null (for a null block,
+// a block that does not hold its whole header, colour table and rows, or one the display
+// refuses). Does not free the block.
+HBITMAP PackedBitmapToDevice(PackedBitmap bitmap);
+
+// Draws the whole bitmap with its top-left corner at (x, y) with the raster operation rop.
+// Returns 1.
+int DrawBitmap(HDC dc, int x, int y, HBITMAP bitmap, DWORD rop);
+
+// Draws the whole bitmap scaled into the rectangle at (x, y) of width by height. Returns 1.
+int DrawBitmapStretched(HDC dc, int x, int y, int width, int height, HBITMAP bitmap, DWORD rop);

@@ -1,0 +1,15 @@
+// Choosing a picture reader by the file name, and reading a picture file with it. Portable:
+// LoadPicture, the converter and the tests all read pictures through here.
+#pragma once
+
+#include "packedbitmap.h"
+
+enum PictureFormat { kPictureBmp, kPictureGif, kPicturePcx, kPictureJpeg };
+
+// By the end of the name, without regard to case: ".jpg" or ".jpeg" is JPEG, else ".gif" is
+// GIF, else ".pcx" is PCX; every other name (any extension, or none) is BMP.
+PictureFormat PictureFormatOfName(const char *path);
+
+// Reads the file with the reader its name selects. Null when it cannot be read; the caller
+// frees the result with GlobalFree.
+PackedBitmap ReadPictureFile(const char *path);
