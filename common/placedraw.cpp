@@ -1,0 +1,65 @@
+#include "placedraw.h"
+
+void StretchPicture(HDC dc, const PlaceRect &to, HDC source, LONG srcWidth, LONG srcHeight) {
+  LONG width = to.right - to.left, height = to.bottom - to.top;
+  if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0) return;
+  bool reduces = width < srcWidth || height < srcHeight;
+  int oldMode = 0;
+  POINT oldOrigin;
+  if (reduces) {
+    oldMode = SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, &oldOrigin);  // HALFTONE needs the brush origin reset
+  }
+  StretchBlt(dc, to.left, to.top, width, height, source, 0, 0, srcWidth, srcHeight, SRCCOPY);
+  if (reduces) {
+    SetStretchBltMode(dc, oldMode);
+    SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+  }
+}
+
+void DrawTiledPicture(HDC dc, HBITMAP bitmap, LONG screenWidth, LONG screenHeight) {
+  HBRUSH pattern = CreatePatternBrush(bitmap);
+  if (!pattern) return;
+  POINT oldOrigin;
+  SetBrushOrgEx(dc, 0, 0, &oldOrigin);
+  HGDIOBJ old = SelectObject(dc, pattern);
+  PatBlt(dc, 0, 0, screenWidth, screenHeight, PATCOPY);
+  SelectObject(dc, old);
+  SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+  DeleteObject(pattern);
+}
+
+void DrawBestFitPicture(HDC dc, HDC source, LONG width, LONG height, LONG screenWidth,
+                        LONG screenHeight, HDC buffer) {
+  PlaceRect to = BestFitRect(screenWidth, screenHeight, width, height);
+  LONG w = to.right - to.left, h = to.bottom - to.top;
+  if (w <= 0 || h <= 0) return;
+  if (!buffer) {
+    StretchPicture(dc, to, source, width, height);
+    return;
+  }
+  StretchPicture(buffer, PlaceRect{0, 0, w, h}, source, width, height);
+  BitBlt(dc, to.left, to.top, w, h, buffer, 0, 0, SRCCOPY);
+}
+
+void DrawPlacedPicture(HDC dc, HBITMAP bitmap, PlacementMode mode, LONG screenWidth,
+                       LONG screenHeight) {
+  BITMAP info;
+  if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return;
+  if (mode == kModeTiled) {
+    DrawTiledPicture(dc, bitmap, screenWidth, screenHeight);
+    return;
+  }
+  if (mode != kModeCentred && mode != kModeStretched) return;
+  HDC source = CreateCompatibleDC(dc);
+  if (!source) return;
+  HGDIOBJ old = SelectObject(source, bitmap);
+  if (mode == kModeCentred) {
+    BitBlt(dc, CentredOffset(screenWidth, info.bmWidth), CentredOffset(screenHeight, info.bmHeight),
+           info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+  } else {
+    DrawBestFitPicture(dc, source, info.bmWidth, info.bmHeight, screenWidth, screenHeight, nullptr);
+  }
+  SelectObject(source, old);
+  DeleteDC(source);
+}
