@@ -1,0 +1,41 @@
+// BmpFileSink: the output module that collects libjpeg's decoded rows and writes them as an
+// uncompressed BMP file once decoding is complete (BMP rows go bottom-up, the decompressor
+// delivers them top-down). Colour output becomes 24 bits per pixel, blue-green-red; grey
+// output 8 bits per pixel with a 256-entry grey colour table.
+#pragma once
+
+#include <cstdio>
+
+#include "platform.h"
+// platform.h first: libjpeg's headers take their integer types from <windows.h> when it is in.
+#include <jpeglib.h>
+
+struct BmpFileSink {
+  void (*start)(j_decompress_ptr cinfo, BmpFileSink *sink);
+  void (*storeRows)(j_decompress_ptr cinfo, BmpFileSink *sink, JDIMENSION rows);
+  void (*finish)(j_decompress_ptr cinfo, BmpFileSink *sink);
+  FILE *output;                // set by the caller after creation
+  JSAMPARRAY rowBuffer;        // the decompressor writes each decoded row here
+  JDIMENSION rowBufferHeight;  // 1
+  jvirt_sarray_ptr image;      // the whole picture, top row first, in BMP row layout
+  JDIMENSION dataWidth;        // output width x output components
+  JDIMENSION rowWidth;         // dataWidth rounded up to a multiple of 4
+  JDIMENSION padBytes;         // rowWidth - dataWidth
+  JDIMENSION currentRow;       // next row of `image` to fill
+};
+
+// Message codes the sink raises through the error manager, beyond libjpeg's own table.
+const int kJpegMsgBadColorSpace = 1005;  // output colour space neither grey nor RGB
+const int kJpegMsgTooLarge = 1006;       // rows would exceed kMaxPackedPixelBytes
+extern const char *const kBmpFileSinkMessages[];
+const int kJpegFirstSinkMessage = kJpegMsgBadColorSpace;
+const int kJpegLastSinkMessage = kJpegMsgTooLarge;
+
+// Creates the sink in the image pool of a decompression object whose header has been read,
+// and requests its whole-image array. Raises kJpegMsgBadColorSpace for an output colour space
+// other than grey or RGB and kJpegMsgTooLarge for a picture beyond the packed-bitmap limit.
+BmpFileSink *CreateBmpFileSink(j_decompress_ptr cinfo);
+
+// Writes the file headers, the grey table if any and every row, bottom row first, and flushes
+// the stream. A failed write raises JERR_FILE_WRITE.
+void FinishBmpFileSink(j_decompress_ptr cinfo, BmpFileSink *sink);

@@ -1,0 +1,332 @@
+#include "gifreader.h"
+
+#include <cstring>
+
+namespace {
+
+const int kMaxCodeWidth = 12;
+const int kMaxCodes = 1 << kMaxCodeWidth;
+// The longest string one code can stand for: every table entry extends an earlier one by one
+// pixel, and a code may add one pixel to the previous string.
+const int kMaxStringLength = kMaxCodes;
+const int kMinCodeSizeLow = 2;
+const int kMinCodeSizeHigh = 9;
+const UINT kPaletteBytes = 256 * 3;
+const UINT kBlockBufferSize = 260;
+const int kScreenDescriptorEnd = 13;  // signature, version and logical screen descriptor
+const int kImageDescriptorSize = 9;
+
+const BYTE kExtensionIntroducer = 0x21;
+const BYTE kImageSeparator = 0x2C;
+const BYTE kColorTableFlag = 0x80;
+const BYTE kInterlaceFlag = 0x40;
+const BYTE kColorTableSizeMask = 0x07;
+
+// Everything one call of ReadGifFile works on.
+struct GifState {
+  HFILE file;
+  BYTE *readBuffer;
+  UINT readCount;
+  UINT readPos;
+
+  BYTE palette[kPaletteBytes];
+  BYTE block[kBlockBufferSize];
+
+  // The string table: each code's string is its prefix code's string followed by its suffix;
+  // literal codes stand for themselves. Lengths and first pixels are kept so that a string is
+  // written in one backward pass straight into the line buffer.
+  WORD prefix[kMaxCodes];
+  BYTE suffix[kMaxCodes];
+  BYTE first[kMaxCodes];
+  WORD length[kMaxCodes];
+
+  // Output.
+  LONG width;
+  LONG height;
+  int bitCount;
+  DWORD rowBytes;
+  BYTE *rows;  // first pixel row of the bitmap (the bottom of the picture)
+  BYTE *line;  // width + kMaxStringLength pixels
+  bool interlaced;
+  LONG nextLine;
+};
+
+// Makes sure the read buffer holds an unread byte. False at the end of the file (an empty or
+// failed read).
+bool GifFillBuffer(GifState *s) {
+  if (s->readPos < s->readCount) return true;
+  const UINT got = _lread(s->file, s->readBuffer, kGifReadBufferSize);
+  if (got == (UINT)HFILE_ERROR || got == 0) return false;
+  s->readCount = got;
+  s->readPos = 0;
+  return true;
+}
+
+// The next byte of the file (0 to 255), or -1 at its end.
+int GifReadByte(GifState *s) {
+  return GifFillBuffer(s) ? s->readBuffer[s->readPos++] : -1;
+}
+
+// Copies the next n bytes to dest (skips them when dest is null). Returns n, or -1 when the
+// file ends first.
+int GifReadBytes(GifState *s, BYTE *dest, int n) {
+  int done = 0;
+  while (done < n) {
+    if (!GifFillBuffer(s)) return -1;
+    const UINT avail = s->readCount - s->readPos;
+    const UINT take = (UINT)(n - done) < avail ? (UINT)(n - done) : avail;
+    if (dest) memcpy(dest + done, s->readBuffer + s->readPos, take);
+    s->readPos += take;
+    done += (int)take;
+  }
+  return n;
+}
+
+// Reads one data sub-block into the block buffer. Returns its length (0 for a block
+// terminator), or -1 at the end of the file.
+int GifReadDataBlock(GifState *s) {
+  int length = GifReadByte(s);
+  if (length <= 0) return length;
+  return GifReadBytes(s, s->block, length);
+}
+
+// Skips the sub-blocks of an extension up to its terminator or the end of the file.
+void GifSkipSubBlocks(GifState *s) {
+  while (GifReadDataBlock(s) > 0) {
+  }
+}
+
+// Decoded line n of the image is picture row InterlacedRow(n) of an interlaced image: rows
+// 0, 8, 16, ... first, then 4, 12, ..., then 2, 6, ..., then the odd rows.
+LONG InterlacedRow(LONG n, LONG height) {
+  const LONG pass1 = (height + 7) / 8;
+  if (n < pass1) return n * 8;
+  n -= pass1;
+  const LONG pass2 = (height + 3) / 8;
+  if (n < pass2) return n * 8 + 4;
+  n -= pass2;
+  const LONG pass3 = (height + 1) / 4;
+  if (n < pass3) return n * 4 + 2;
+  n -= pass3;
+  return n * 2 + 1;
+}
+
+// Stores the next decoded line (width pixels) into its row. Lines beyond the image's height
+// are dropped.
+void GifStoreLine(GifState *s, const BYTE *pixels) {
+  const LONG n = s->nextLine++;
+  if (n >= s->height) return;
+  const LONG row = s->interlaced ? InterlacedRow(n, s->height) : n;
+  BYTE *dest = s->rows + (size_t)(s->height - 1 - row) * s->rowBytes;
+  const LONG w = s->width;
+  switch (s->bitCount) {
+    case 8: memcpy(dest, pixels, (size_t)w); break;
+    case 4: {
+      LONG i = 0;
+      for (; i + 1 < w; i += 2) *dest++ = (BYTE)((pixels[i] & 0x0F) << 4 | (pixels[i + 1] & 0x0F));
+      if (i < w) *dest = (BYTE)((pixels[i] & 0x0F) << 4);
+      break;
+    }
+    default: {  // 1 bit: the leftmost pixel in the top bit
+      LONG i = 0;
+      for (; i + 8 <= w; i += 8) {
+        const BYTE *p = pixels + i;
+        *dest++ = (BYTE)((p[0] & 1) << 7 | (p[1] & 1) << 6 | (p[2] & 1) << 5 | (p[3] & 1) << 4 |
+                         (p[4] & 1) << 3 | (p[5] & 1) << 2 | (p[6] & 1) << 1 | (p[7] & 1));
+      }
+      if (i < w) {
+        BYTE b = 0;
+        for (int k = 0; i + k < w; k++) b |= (BYTE)((pixels[i + k] & 1) << (7 - k));
+        *dest = b;
+      }
+      break;
+    }
+  }
+}
+
+// Bit reader over the image's data sub-blocks: codes are packed least significant bit first
+// across the bytes of consecutive sub-blocks; empty sub-blocks are passed over.
+struct LzwBits {
+  DWORD bits;
+  int count;
+  int blockPos;
+  int blockLength;
+};
+
+// The next code of the given width, or a negative value at the end of the file.
+inline int LzwNextCode(GifState *s, LzwBits *in, int width) {
+  while (in->count < width) {
+    while (in->blockPos == in->blockLength) {
+      const int n = GifReadDataBlock(s);
+      if (n < 0) return -1;
+      in->blockPos = 0;
+      in->blockLength = n;
+    }
+    in->bits |= (DWORD)s->block[in->blockPos++] << in->count;
+    in->count += 8;
+  }
+  const int code = (int)(in->bits & ((1u << width) - 1));
+  in->bits >>= width;
+  in->count -= width;
+  return code;
+}
+
+// Writes the string of code c backwards so that it ends just before end.
+inline void LzwWriteString(const GifState *s, int c, BYTE *end) {
+  for (int n = s->length[c]; n > 0; n--) {
+    *--end = s->suffix[c];
+    c = s->prefix[c];
+  }
+}
+
+// Decodes the image data into rows of width pixels, storing each complete line. Ends at the
+// end code, the end of the file, a code beyond the string table (corrupt data) or once every
+// line of the image has been stored; a line that the data ends in the middle of is not stored.
+void LzwDecodeImage(GifState *s, LONG width) {
+  const int minCodeSize = GifReadByte(s);
+  if (minCodeSize < kMinCodeSizeLow || minCodeSize > kMinCodeSizeHigh) return;
+  const int clear = 1 << minCodeSize;
+  const int end = clear + 1;
+  const int firstFree = clear + 2;
+  for (int i = 0; i < clear; i++) {
+    s->suffix[i] = (BYTE)i;
+    s->first[i] = (BYTE)i;
+    s->length[i] = 1;
+    s->prefix[i] = 0;
+  }
+
+  LzwBits in = {0, 0, 0, 0};
+  int codeWidth = minCodeSize + 1;
+  int limit = 1 << codeWidth;
+  int next = firstFree;
+  int prev = -1;  // none: the stream's start and after a clear code
+
+  BYTE *const line = s->line;
+  size_t pos = 0;  // pixels in the line buffer
+  const size_t w = (size_t)width;
+
+  for (;;) {
+    int c = LzwNextCode(s, &in, codeWidth);
+    if (c < 0 || c == end) return;
+    if (c == clear) {
+      codeWidth = minCodeSize + 1;
+      limit = 1 << codeWidth;
+      next = firstFree;
+      prev = -1;
+      continue;
+    }
+    if (prev < 0) {
+      if (c >= next) c = 0;
+      line[pos++] = s->suffix[c];
+      prev = c;
+    } else {
+      BYTE firstPixel;
+      if (c < next) {
+        pos += s->length[c];
+        LzwWriteString(s, c, line + pos);
+        firstPixel = s->first[c];
+      } else if (c == next) {
+        firstPixel = s->first[prev];
+        pos += s->length[prev];
+        LzwWriteString(s, prev, line + pos);
+        line[pos++] = firstPixel;
+      } else {
+        return;
+      }
+      if (next < limit) {
+        s->prefix[next] = (WORD)prev;
+        s->suffix[next] = firstPixel;
+        s->first[next] = s->first[prev];
+        s->length[next] = (WORD)(s->length[prev] + 1);
+        next++;
+        if (next == limit && codeWidth < kMaxCodeWidth) {
+          codeWidth++;
+          limit <<= 1;
+        }
+      }
+      prev = c;
+    }
+
+    if (pos >= w) {
+      size_t start = 0;
+      do {
+        GifStoreLine(s, line + start);
+        if (s->nextLine >= s->height) return;
+        start += w;
+      } while (pos - start >= w);
+      pos -= start;
+      memmove(line, line + start, pos);
+    }
+  }
+}
+
+}  // namespace
+
+PackedBitmap ReadGifFile(const char *path) {
+  GifState *s = static_cast<GifState *>(GlobalAlloc(GPTR, sizeof(GifState)));
+  if (!s) return nullptr;
+  PackedBitmap bitmap = nullptr;
+  s->file = _lopen(path, OF_READ);
+  if (s->file == HFILE_ERROR) {
+    GlobalFree(s);
+    return nullptr;
+  }
+  s->readBuffer = static_cast<BYTE *>(GlobalAlloc(GPTR, kGifReadBufferSize));
+
+  BYTE head[kScreenDescriptorEnd];
+  BYTE descriptor[kImageDescriptorSize];
+  int colors = 0;
+  if (!s->readBuffer || GifReadBytes(s, head, kScreenDescriptorEnd) < 0) goto done;
+  if (memcmp(head, "GIF87a", 3) != 0 || head[3] < '0' || head[3] > '9' || head[4] < '0' ||
+      head[4] > '9' || head[5] < 0x41 || head[5] > 0x7A || !(head[10] & kColorTableFlag))
+    goto done;
+  colors = 2 << (head[10] & kColorTableSizeMask);
+  if (GifReadBytes(s, s->palette, colors * 3) < 0) goto done;
+
+  for (;;) {
+    const int type = GifReadByte(s);
+    if (type == kImageSeparator) break;
+    if (type != kExtensionIntroducer) goto done;  // the trailer, anything else, or the end
+    GifReadByte(s);                               // the label: every extension is skipped
+    GifSkipSubBlocks(s);
+  }
+  if (GifReadBytes(s, descriptor, kImageDescriptorSize) < 0) goto done;
+  if (descriptor[8] & kColorTableFlag) {
+    // The image's own colour table replaces the global one for this image.
+    memset(s->palette, 0, sizeof s->palette);
+    colors = 2 << (descriptor[8] & kColorTableSizeMask);
+    if (GifReadBytes(s, s->palette, colors * 3) < 0) goto done;
+  }
+  s->interlaced = (descriptor[8] & kInterlaceFlag) != 0;
+  s->width = descriptor[4] | descriptor[5] << 8;
+  s->height = descriptor[6] | descriptor[7] << 8;
+  s->bitCount = colors == 2 ? 1 : colors <= 16 ? 4 : 8;
+  {
+    const int entries = 1 << s->bitCount;
+    bitmap = AllocPackedBitmap(s->width, s->height, s->bitCount, entries);
+    if (!bitmap) goto done;
+    s->line = static_cast<BYTE *>(GlobalAlloc(GPTR, (SIZE_T)s->width + kMaxStringLength));
+    if (!s->line) {
+      GlobalFree(bitmap);
+      bitmap = nullptr;
+      goto done;
+    }
+    RGBQUAD *table =
+        reinterpret_cast<RGBQUAD *>(static_cast<BYTE *>(bitmap) + sizeof(BITMAPINFOHEADER));
+    for (int i = 0; i < entries; i++) {
+      table[i].rgbRed = s->palette[i * 3];
+      table[i].rgbGreen = s->palette[i * 3 + 1];
+      table[i].rgbBlue = s->palette[i * 3 + 2];
+    }
+    s->rowBytes = PackedRowBytes(s->width, s->bitCount);
+    s->rows = PackedBitmapPixels(bitmap);
+    LzwDecodeImage(s, s->width);
+  }
+
+done:
+  _lclose(s->file);
+  if (s->line) GlobalFree(s->line);
+  if (s->readBuffer) GlobalFree(s->readBuffer);
+  GlobalFree(s);
+  return bitmap;
+}
