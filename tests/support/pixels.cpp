@@ -14,13 +14,17 @@ DWORD Dword(const BYTE *p) {
   return v;
 }
 
-// A channel under a mask, scaled to 0..255.
+// A channel under a mask, widened to 8 bits by repeating its bits (as ImageMagick does).
 int MaskChannel(DWORD value, DWORD mask) {
   if (mask == 0) return 0;
-  int shift = 0;
+  int shift = 0, bits = 0;
   while (!((mask >> shift) & 1)) shift++;
-  const DWORD max = mask >> shift;
-  return (int)((((value & mask) >> shift) * 255u + max / 2) / max);
+  while (bits + shift < 32 && ((mask >> (shift + bits)) & 1)) bits++;
+  const unsigned long long channel = (value & mask) >> shift;
+  unsigned long long wide = 0;
+  int have = 0;
+  for (; have < 8; have += bits) wide = wide << bits | channel;
+  return (int)(wide >> (have - 8) & 0xFF);
 }
 
 struct PackedView {
