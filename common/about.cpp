@@ -1,0 +1,44 @@
+#include "about.h"
+
+#include "commonres.h"
+#include "flatbutton.h"
+#include "instance.h"
+
+namespace {
+
+// Set for each request; the caller owns the strings.
+const char *productText;
+const char *versionText;
+
+INT_PTR OnInitDialog(HWND dialog) {
+  MakeFlatButtonLink(GetDlgItem(dialog, IDC_ABOUT_MAIL));
+  MakeFlatButtonLink(GetDlgItem(dialog, IDC_ABOUT_WEB));
+  SendDlgItemMessageA(dialog, IDC_ABOUT_PRODUCT, WM_SETTEXT, 0, (LPARAM)productText);
+  SendDlgItemMessageA(dialog, IDC_ABOUT_VERSION, WM_SETTEXT, 0, (LPARAM)versionText);
+  return TRUE;
+}
+
+// Escape, the close box (both IDCANCEL) and Ok close the box; Enter (IDOK) does not.
+INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
+  if (wParam == IDCANCEL || wParam == IDC_ABOUT_OK) {
+    EndDialog(dialog, 0);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+  switch (msg) {
+    case WM_INITDIALOG: return OnInitDialog(dialog);
+    case WM_COMMAND: return OnCommand(dialog, wParam);
+    default: return FALSE;
+  }
+}
+
+}  // namespace
+
+INT_PTR ShowAboutDialog(HWND owner, const char *product, const char *version) {
+  productText = product;
+  versionText = version;
+  return DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutProc, 0);
+}

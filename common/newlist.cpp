@@ -1,0 +1,121 @@
+#include "newlist.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "imagelist.h"
+
+namespace {
+
+const char kTempListName[] = "\\TEMP.WCL";
+const char kListExtension[] = ".wcl";
+const size_t kListExtensionLength = 4;
+const size_t kLineOverhead = 10;  // "centred=" and CR LF around each path
+const UINT kWindowsDirBuffer = 256;
+
+// The length of the NUL-ended string at text, or `available` when no NUL comes first.
+size_t BoundedLength(const char *text, size_t available) {
+  const void *nul = memchr(text, 0, available);
+  return nul ? (size_t)(static_cast<const char *>(nul) - text) : available;
+}
+
+bool FileExists(const char *path) {
+  OFSTRUCT info;
+  return OpenFile(path, &info, OF_EXIST) != HFILE_ERROR;
+}
+
+struct ListWriter {
+  HFILE file;
+  LONG expected;  // the file position every line so far should have left
+};
+
+// Writes one line and checks, by the file position, that all of it reached the file.
+int WriteCheckedLine(const char *path, void *context) {
+  ListWriter *writer = static_cast<ListWriter *>(context);
+  WriteListLine(writer->file, path);
+  writer->expected += (LONG)(strlen(path) + kLineOverhead);
+  return _llseek(writer->file, 0, FILE_CURRENT) == writer->expected;
+}
+
+}  // namespace
+
+int TemporaryListPath(char *path, size_t size) {
+  char folder[kWindowsDirBuffer];
+  UINT length = GetWindowsDirectoryA(folder, sizeof folder);
+  if (size) path[0] = 0;
+  if (length == 0 || length >= sizeof folder) return 0;
+  size_t total = length + sizeof kTempListName - 1;
+  if (total > kJoinedPathMax || total + 1 > size) return 0;
+  snprintf(path, size, "%s%s", folder, kTempListName);
+  return 1;
+}
+
+int JoinPicturePath(char *path, size_t size, const char *folder, const char *name) {
+  if (size == 0) return 0;
+  path[0] = 0;
+  size_t total = strlen(folder) + 1 + strlen(name);
+  if (total > kJoinedPathMax || total + 1 > size) return 0;
+  snprintf(path, size, "%s\\%s", folder, name);
+  return 1;
+}
+
+NewListResult ForEachSelectedPicture(const char *buffer, size_t size, WORD fileOffset,
+                                     VisitPicture visit, void *context, char *badName,
+                                     size_t badNameSize) {
+  if (badNameSize) badName[0] = 0;
+  size_t first = BoundedLength(buffer, size);
+  if (first == size) return kNewListWritten;  // no ended string at all: nothing was chosen
+  if (fileOffset < first) return visit(buffer, context) ? kNewListWritten : kNewListWriteFailed;
+
+  char joined[kJoinedPathMax + 1];
+  for (size_t at = first + 1; at < size;) {
+    size_t length = BoundedLength(buffer + at, size - at);
+    if (length == 0 || at + length == size) break;  // the empty name, or one left unended
+    const char *name = buffer + at;
+    if (!JoinPicturePath(joined, sizeof joined, buffer, name)) {
+      if (badNameSize) snprintf(badName, badNameSize, "%s", name);
+      return kNewListPathTooLong;
+    }
+    if (!visit(joined, context)) return kNewListWriteFailed;
+    at += length + 1;
+  }
+  return kNewListWritten;
+}
+
+NewListResult WriteSelectionList(const char *tempPath, const char *buffer, size_t size,
+                                 WORD fileOffset, char *badName, size_t badNameSize) {
+  if (badNameSize) badName[0] = 0;
+  ListWriter writer = {_lcreat(tempPath, 0), 0};
+  if (writer.file == HFILE_ERROR) return kNewListCreateFailed;
+  NewListResult result = ForEachSelectedPicture(buffer, size, fileOffset, WriteCheckedLine, &writer,
+                                                badName, badNameSize);
+  if (_lclose(writer.file) == HFILE_ERROR && result == kNewListWritten)
+    result = kNewListWriteFailed;
+  if (result != kNewListWritten) DeleteFileA(tempPath);
+  return result;
+}
+
+int EnsureListExtension(char *path, size_t size) {
+  size_t length = strnlen(path, size);
+  if (length == size) return 0;
+  if (length >= kListExtensionLength &&
+      lstrcmpiA(path + length - kListExtensionLength, kListExtension) == 0)
+    return 1;
+  if (length + kListExtensionLength + 1 > size) return 0;
+  memcpy(path + length, kListExtension, kListExtensionLength + 1);
+  return 1;
+}
+
+NewListResult MoveListIntoPlace(const char *tempPath, const char *target,
+                                ConfirmOverwrite confirmOverwrite, void *context) {
+  NewListResult result = kNewListWritten;
+  if (FileExists(target)) {
+    if (!confirmOverwrite(target, context))
+      result = kNewListDeclined;
+    else if (!DeleteFileA(target))
+      result = kNewListReplaceFailed;
+  }
+  if (result == kNewListWritten && !MoveFileA(tempPath, target)) result = kNewListMoveFailed;
+  if (result != kNewListWritten) DeleteFileA(tempPath);
+  return result;
+}

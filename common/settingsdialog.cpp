@@ -1,0 +1,207 @@
+#include "settingsdialog.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <cstdio>
+
+#include "about.h"
+#include "commonres.h"
+#include "instance.h"
+#include "newlist.h"
+
+const char kAboutVersion[] = "Version 1.1";
+
+namespace {
+
+const char kListFilter[] = "Vantiro list\0*.wcl\0All files(*.*)\0*.*\0";
+const char kPictureFilter[] =
+    "All known image formats\0*.bmp;*.gif;*.pcx;*.jpg;*.jpeg\0"
+    "Bitmap files\0*.bmp\0GIF files\0*.gif\0PCX files\0*.pcx\0"
+    "JPEG files\0*.jpg;*.jpeg\0All files\0*.*\0";
+const char kPictureTitle[] = "choose image(s) to add";
+const char kOverwriteText[] = "File %s alredy exist! Overwrite this file?";
+const char kOverwriteTitle[] = "Warning!";
+const char kErrorTitle[] = "Error";
+const size_t kMessageSize = 1024;
+
+const SettingsVariant *Variant(HWND dialog) {
+  return reinterpret_cast<const SettingsVariant *>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+bool FileExists(const char *path) {
+  OFSTRUCT info;
+  return OpenFile(path, &info, OF_EXIST) != HFILE_ERROR;
+}
+
+// A message box with one "%s" filled in.
+int Report(HWND dialog, const char *format, const char *text, const char *title, UINT style) {
+  char message[kMessageSize];
+  snprintf(message, sizeof message, format, text);
+  return MessageBoxA(dialog, message, title, style);
+}
+
+OPENFILENAMEA FileDialog(HWND dialog, char *file, DWORD size, const char *filter, DWORD flags) {
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+  ofn.hwndOwner = dialog;
+  ofn.hInstance = ProgramInstance;
+  ofn.lpstrFilter = filter;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = size;
+  ofn.Flags = flags | OFN_EXPLORER | OFN_HIDEREADONLY;
+  file[0] = 0;
+  return ofn;
+}
+
+int ConfirmOverwrite(const char *target, void *context) {
+  HWND dialog = static_cast<HWND>(context);
+  return Report(dialog, kOverwriteText, target, kOverwriteTitle, MB_YESNO | MB_ICONQUESTION) ==
+         IDYES;
+}
+
+// Why a new list was not made; the argument names the picture, temporary file or list.
+void ReportNewListFailure(HWND dialog, NewListResult result, const char *argument) {
+  const char *format = nullptr;
+  switch (result) {
+    case kNewListNoTempName:
+      format = "The Windows folder's name is too long for the temporary list file.%s";
+      argument = "";
+      break;
+    case kNewListPathTooLong:
+      format =
+          "The path of the picture \"%s\" is longer than 255 characters.\n"
+          "No list was made.";
+      break;
+    case kNewListCreateFailed:
+      format = "The temporary list file \"%s\" could not be created.\nNo list was made.";
+      break;
+    case kNewListWriteFailed:
+      format = "The temporary list file \"%s\" could not be written.\nNo list was made.";
+      break;
+    case kNewListNameTooLong:
+      format = "The name \"%s\" is too long for a list file.\nNo list was made.";
+      break;
+    case kNewListReplaceFailed:
+      format = "The file \"%s\" could not be replaced.\nNo list was made.";
+      break;
+    case kNewListMoveFailed:
+      format = "The new list could not be saved as \"%s\".\nNo list was made.";
+      break;
+    default: return;
+  }
+  Report(dialog, format, argument, kErrorTitle, MB_OK | MB_ICONERROR);
+}
+
+INT_PTR OnInitDialog(HWND dialog, const SettingsVariant *variant) {
+  SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(variant));
+  if (variant->shownBefore) {
+    if (*variant->shownBefore) {
+      SetDlgItemTextA(dialog, IDC_ACCEPT, "Ok");
+      SetDlgItemTextA(dialog, IDC_DISMISS, "Cancel");
+    } else {
+      *variant->shownBefore = TRUE;
+    }
+  }
+  variant->read();
+  SetDlgItemTextA(dialog, IDC_LISTPATH, variant->listPath);
+  CheckDlgButton(dialog, IDC_MIXFILES, variant->mixOn() ? BST_CHECKED : BST_UNCHECKED);
+  SendDlgItemMessageA(dialog, IDC_TIMEOUT_SPIN, UDM_SETRANGE, 0,
+                      MAKELPARAM(kTimeOutMax, kTimeOutMin));
+  SendDlgItemMessageA(dialog, IDC_TIMEOUT_SPIN, UDM_SETPOS, 0,
+                      MAKELPARAM(LOWORD(*variant->timeOut), 0));
+  return TRUE;
+}
+
+void OnAccept(HWND dialog, const SettingsVariant *variant) {
+  char path[MAX_PATH];
+  GetDlgItemTextA(dialog, IDC_LISTPATH, path, sizeof path);
+  if (!FileExists(path)) {
+    Report(dialog, variant->missingFileText, path, variant->missingFileTitle, MB_OK | MB_ICONERROR);
+    return;
+  }
+  LRESULT position = SendDlgItemMessageA(dialog, IDC_TIMEOUT_SPIN, UDM_GETPOS, 0, 0);
+  *variant->timeOut = LOWORD(position);
+  variant->setMix(IsDlgButtonChecked(dialog, IDC_MIXFILES) == BST_CHECKED);
+  lstrcpynA(variant->listPath, path, MAX_PATH);
+  variant->write();
+  EndDialog(dialog, 1);
+}
+
+void OnOpenList(HWND dialog) {
+  char path[MAX_PATH];
+  OPENFILENAMEA ofn = FileDialog(dialog, path, sizeof path, kListFilter, OFN_FILEMUSTEXIST);
+  if (GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, IDC_LISTPATH, path);
+}
+
+void OnNewList(HWND dialog) {
+  char selection[kPictureSelectionSize] = {};
+  OPENFILENAMEA pick = FileDialog(dialog, selection, sizeof selection, kPictureFilter,
+                                  OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT);
+  pick.lpstrTitle = kPictureTitle;
+  if (!GetOpenFileNameA(&pick)) return;
+
+  char temp[kJoinedPathMax + 1];
+  if (!TemporaryListPath(temp, sizeof temp)) {
+    ReportNewListFailure(dialog, kNewListNoTempName, "");
+    return;
+  }
+  char badName[MAX_PATH];
+  NewListResult result = WriteSelectionList(temp, selection, sizeof selection, pick.nFileOffset,
+                                            badName, sizeof badName);
+  if (result != kNewListWritten) {
+    ReportNewListFailure(dialog, result, result == kNewListPathTooLong ? badName : temp);
+    return;
+  }
+
+  char target[MAX_PATH];
+  OPENFILENAMEA save = FileDialog(dialog, target, sizeof target, kListFilter, 0);
+  if (!GetSaveFileNameA(&save)) {
+    DeleteFileA(temp);
+    return;
+  }
+  if (!EnsureListExtension(target, sizeof target)) {
+    DeleteFileA(temp);
+    ReportNewListFailure(dialog, kNewListNameTooLong, target);
+    return;
+  }
+  result = MoveListIntoPlace(temp, target, ConfirmOverwrite, dialog);
+  if (result == kNewListWritten)
+    SetDlgItemTextA(dialog, IDC_LISTPATH, target);
+  else
+    ReportNewListFailure(dialog, result, target);
+}
+
+INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
+  const SettingsVariant *variant = Variant(dialog);
+  if (!variant) return FALSE;  // notifications from controls made before WM_INITDIALOG
+  switch (LOWORD(wParam)) {
+    case IDCANCEL:
+    case IDC_DISMISS: EndDialog(dialog, 0); break;
+    case IDC_ACCEPT: OnAccept(dialog, variant); break;
+    case IDC_ABOUT: ShowAboutDialog(dialog, variant->product, kAboutVersion); break;
+    case IDC_OPENLIST: OnOpenList(dialog); break;
+    case IDC_NEWLIST: OnNewList(dialog); break;
+    default: break;  // IDOK (Enter) among them: nothing
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      return OnInitDialog(dialog, reinterpret_cast<const SettingsVariant *>(lParam));
+    case WM_COMMAND: return OnCommand(dialog, wParam);
+    default: return FALSE;
+  }
+}
+
+INT_PTR RunSettingsDialog(HWND owner, const SettingsVariant *variant) {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS};
+  InitCommonControlsEx(&controls);
+  return DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_SETTINGS), owner, SettingsDialogProc,
+                         reinterpret_cast<LPARAM>(variant));
+}

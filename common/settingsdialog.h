@@ -1,0 +1,34 @@
+// The settings dialog (template 2003) of the viewer and the screen saver: the list file, the
+// seconds between pictures and the mix choice, with buttons to open a list file and to build a
+// new one from pictures. Each program describes its settings with a SettingsVariant.
+#pragma once
+
+#include <windows.h>
+
+struct SettingsVariant {
+  char *listPath;  // the program's list path, MAX_PATH bytes; changed only on confirmation
+  DWORD *timeOut;  // seconds; the dialog edits the low 16 bits
+  void (*read)();  // fills the settings from the registry
+  void (*write)();
+  BOOL (*mixOn)();
+  void (*setMix)(BOOL on);
+  // Viewer: the first showing keeps "Start" and "Exit" and sets the flag, later ones say "Ok"
+  // and "Cancel". Null: the template's texts stay.
+  BOOL *shownBefore;
+  const char *missingFileText;  // a list path naming no file; "%s" (if any) is the path
+  const char *missingFileTitle;
+  const char *product;  // the About box's product text
+};
+
+extern const char kAboutVersion[];  // "Version 1.1"
+const int kTimeOutMin = 1;
+const int kTimeOutMax = 32000;
+const size_t kPictureSelectionSize = 2048;
+
+// Runs the dialog modal to owner with the program's instance. Returns 1 when the user accepted
+// and the settings were stored and written, 0 when the dialog was cancelled.
+INT_PTR RunSettingsDialog(HWND owner, const SettingsVariant *variant);
+
+// The dialog procedure itself, for hosts that create the dialog (the screen-saver library):
+// the lParam of WM_INITDIALOG must be the variant.
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
