@@ -1,6 +1,8 @@
 #include "picturefile.h"
 
 #include "bmpreader.h"
+#include "gifreader.h"
+#include "jpegreader.h"
 
 namespace {
 
@@ -21,6 +23,8 @@ PictureFormat PictureFormatOfName(const char *path) {
 
 PackedBitmap ReadPictureFile(const char *path) {
   switch (PictureFormatOfName(path)) {
+    case kPictureJpeg: return ReadJpegFile(path);
+    case kPictureGif: return ReadGifFile(path);
     case kPictureBmp: return ReadBmpFile(path);
     default: return nullptr;  // readers not yet part of the core
   }
