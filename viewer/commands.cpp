@@ -1,0 +1,102 @@
+#include "commands.h"
+
+#include "menus.h"
+#include "resource.h"
+#include "settings.h"
+#include "view.h"
+#include "wallpaper.h"
+#include "window.h"
+
+const char kErrorTitle[] = "Error";
+const char kLoadFailedText[] = "I cat't load your images list file!";
+const char kEmptyListText[] = "Your images list file names no pictures!";
+
+namespace {
+
+void Zoom(LONG zoom) {
+  View.Zoom = zoom;
+  CentreView();
+  ApplyZoom();
+}
+
+void ActualSize() {
+  View.Zoom = 1;
+  ApplyZoom();
+}
+
+void Center() {
+  if (!View.CurrentEntry || View.CurrentEntry->mode != kModeCentred) return;
+  CentreView();
+  ApplyZoom();
+}
+
+void MixImages() {
+  StopSlideTimer();
+  ShuffleImageList(&Images);
+  GoToPicture(kGoFirst);
+  if (Images.first) StartSlideTimer();
+  ClearFileListMenu();
+  BuildFileListMenu();
+}
+
+// The settings dialog from the menu. Cancel leaves everything as it was, the show paused; Ok
+// reloads the list, shuffles it and runs the show. A list that fails to load or is empty
+// leaves a black screen, the show paused and the menu usable.
+void ReloadSettings(HWND window) {
+  StopSlideTimer();
+  if (!ShowSettingsDialog(window)) return;
+  ClearFileListMenu();
+  ForgetCurrentEntry();  // the entries are about to be freed
+  if (!LoadViewerList(window)) {
+    BuildFileListMenu();
+    return;
+  }
+  ShuffleImageList(&Images);
+  StartSlideTimer();
+  BuildFileListMenu();
+  GoToPicture(kGoFirst);
+}
+
+void ShowFileListEntry(int index) {
+  if (index < Images.count) GoToPicture(index);
+}
+
+}  // namespace
+
+int LoadViewerList(HWND owner) {
+  FreeImageList(&Images);
+  if (!LoadImageList(LastFile, &Images, AddListEntry)) {
+    FreeImageList(&Images);
+    MessageBoxA(owner, kLoadFailedText, kErrorTitle, MB_OK | MB_ICONERROR);
+    return 0;
+  }
+  if (!Images.first) {
+    MessageBoxA(owner, kEmptyListText, kErrorTitle, MB_OK | MB_ICONERROR);
+    return 0;
+  }
+  return 1;
+}
+
+void OnCommand(HWND window, int command) {
+  switch (command) {
+    case IDM_FIRST: GoToPicture(kGoFirst); break;
+    case IDM_PREVIOUS: GoToPicture(kGoPrevious); break;
+    case IDM_NEXT: GoToPicture(kGoNext); break;
+    case IDM_LAST: GoToPicture(kGoLast); break;
+    case IDM_RANDOM: GoToPicture(kGoRandom); break;
+    case IDM_ZOOMIN: Zoom(ZoomStepIn(View.Zoom)); break;
+    case IDM_ZOOMOUT: Zoom(ZoomStepOut(View.Zoom)); break;
+    case IDM_ACTUALSIZE: ActualSize(); break;
+    case IDM_BESTFIT: SetPlacementMode(kModeStretched); break;
+    case IDM_TILED: SetPlacementMode(kModeTiled); break;
+    case IDM_CENTER: Center(); break;
+    case IDM_SETTINGS: ReloadSettings(window); break;
+    case IDM_RESUME: StartSlideTimer(); break;
+    case IDM_MIX: MixImages(); break;
+    case IDM_EXIT: DestroyWindow(window); break;
+    case IDM_WALLPAPER: SetAsWallpaper(); break;
+    default:
+      if (command >= IDM_FILEENTRY) ShowFileListEntry(command - IDM_FILEENTRY);
+      break;
+  }
+}

@@ -1,0 +1,176 @@
+#include "view.h"
+
+#include "picture.h"
+#include "placedraw.h"
+#include "random.h"
+#include "settings.h"
+
+ViewState View;
+ImageList Images;
+
+namespace {
+
+HWND Window;
+HDC WindowDC;
+HDC ImageDC;
+HGDIOBJ ImageDCInitial;
+HDC ZoomDC;
+HBITMAP ZoomBuffer;
+HGDIOBJ ZoomDCInitial;
+
+ListEntry *ChooseEntry(int code) {
+  ListEntry *current = View.CurrentEntry;
+  switch (code) {
+    case kGoFirst: return Images.first;
+    case kGoLast: return Images.last;
+    case kGoNext: return current && current->next ? current->next : Images.first;
+    case kGoPrevious: return current && current->prev ? current->prev : Images.last;
+    case kGoRandom:
+      if (Images.count <= 0) return nullptr;
+      return FindListEntry(&Images, RandomRange(0, Images.count - 1));
+    default: return code >= 0 ? FindListEntry(&Images, code) : nullptr;
+  }
+}
+
+// Puts bitmap (or nothing) into the picture context and deletes the one it replaces.
+void ReplaceBitmap(HBITMAP bitmap) {
+  SelectObject(ImageDC, bitmap ? (HGDIOBJ)bitmap : ImageDCInitial);
+  if (View.CurrentBitmap) DeleteObject(View.CurrentBitmap);
+  View.CurrentBitmap = bitmap;
+}
+
+void FillBlack(const PlaceRect *rects, int count) {
+  HBRUSH black = (HBRUSH)GetStockObject(BLACK_BRUSH);
+  for (int i = 0; i < count; i++) {
+    RECT r = {rects[i].left, rects[i].top, rects[i].right, rects[i].bottom};
+    FillRect(WindowDC, &r, black);
+  }
+}
+
+void PaintCentred(HDC dc) {
+  if (View.Zoom >= -1 && View.Zoom <= 1) {
+    BitBlt(dc, View.PosX, View.PosY, View.PictureWidth, View.PictureHeight, ImageDC, 0, 0, SRCCOPY);
+    View.BufferZoom = View.Zoom;
+    return;
+  }
+  if (View.Zoom != View.BufferZoom) {
+    StretchPicture(ZoomDC, PlaceRect{0, 0, View.ZoomedWidth, View.ZoomedHeight}, ImageDC,
+                   View.PictureWidth, View.PictureHeight);
+    View.BufferZoom = View.Zoom;
+  }
+  BitBlt(dc, View.PosX, View.PosY, View.ZoomedWidth, View.ZoomedHeight, ZoomDC, 0, 0, SRCCOPY);
+}
+
+}  // namespace
+
+void GoToPicture(int code) {
+  ListEntry *entry = ChooseEntry(code);
+  View.CurrentEntry = entry;
+  ReplaceBitmap(entry ? LoadPicture(entry->path) : nullptr);
+  BITMAP info;
+  if (View.CurrentBitmap && GetObjectA(View.CurrentBitmap, sizeof info, &info)) {
+    View.PictureWidth = info.bmWidth;
+    View.PictureHeight = info.bmHeight;
+  }
+  LayOutActualSize(&View, ScreenWidth, ScreenHeight);
+  InvalidateRect(Window, nullptr, TRUE);
+}
+
+void ForgetCurrentEntry() {
+  View.CurrentEntry = nullptr;
+  ReplaceBitmap(nullptr);
+  InvalidateRect(Window, nullptr, TRUE);
+}
+
+void ApplyZoom() {
+  if (!View.CurrentEntry) {
+    View.Zoom = View.BufferZoom;
+    return;
+  }
+  if (View.CurrentEntry->mode != kModeCentred) {
+    View.CurrentEntry->mode = kModeCentred;
+    InvalidateRect(Window, nullptr, TRUE);
+  }
+  PlaceRect uncovered[kMaxUncovered];
+  int count = 0;
+  if (!LayOutZoom(&View, ScreenWidth, ScreenHeight, uncovered, &count)) return;
+  FillBlack(uncovered, count);
+  PaintPicture(WindowDC);
+}
+
+void ApplyPan() {
+  if (!View.CurrentEntry || View.CurrentEntry->mode != kModeCentred) {
+    View.PosX = View.PrevX;
+    View.PosY = View.PrevY;
+    return;
+  }
+  PlaceRect uncovered[kMaxUncovered];
+  int count = 0;
+  if (!LayOutPan(&View, ScreenWidth, ScreenHeight, uncovered, &count)) return;
+  FillBlack(uncovered, count);
+  PaintPicture(WindowDC);
+}
+
+void CentreView() {
+  View.CentreX = ScreenWidth / 2;
+  View.CentreY = ScreenHeight / 2;
+}
+
+void SetPlacementMode(PlacementMode mode) {
+  View.Zoom = 1;
+  if (View.CurrentEntry) View.CurrentEntry->mode = mode;
+  InvalidateRect(Window, nullptr, TRUE);
+}
+
+void PaintPicture(HDC dc) {
+  if (!View.CurrentBitmap || !View.CurrentEntry) return;
+  switch (View.CurrentEntry->mode) {
+    case kModeCentred: PaintCentred(dc); break;
+    case kModeTiled: DrawTiledPicture(dc, View.CurrentBitmap, ScreenWidth, ScreenHeight); break;
+    case kModeStretched:
+      DrawBestFitPicture(dc, ImageDC, View.PictureWidth, View.PictureHeight, ScreenWidth,
+                         ScreenHeight, ZoomDC);
+      View.BufferZoom = 1;
+      break;
+    default: break;
+  }
+}
+
+void EraseScreen() {
+  PlaceRect all = {0, 0, ScreenWidth, ScreenHeight};
+  FillBlack(&all, 1);
+}
+
+int CreateDrawingResources(HWND window) {
+  Window = window;
+  WindowDC = GetDC(window);
+  ImageDC = CreateCompatibleDC(nullptr);
+  if (!WindowDC || !ImageDC) return 0;
+  ImageDCInitial = GetCurrentObject(ImageDC, OBJ_BITMAP);
+  HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  if (!display) return 0;
+  ZoomDC = CreateCompatibleDC(display);
+  ZoomBuffer = CreateCompatibleBitmap(display, kZoomLimit * ScreenWidth, kZoomLimit * ScreenHeight);
+  DeleteDC(display);
+  if (!ZoomDC) return 0;
+  ZoomDCInitial = ZoomBuffer ? SelectObject(ZoomDC, ZoomBuffer) : nullptr;
+  return 1;
+}
+
+void ReleaseDrawingResources() {
+  if (ImageDC) {
+    ReplaceBitmap(nullptr);
+    DeleteDC(ImageDC);
+  }
+  if (ZoomDC) {
+    if (ZoomDCInitial) SelectObject(ZoomDC, ZoomDCInitial);
+    DeleteDC(ZoomDC);
+  }
+  if (ZoomBuffer) DeleteObject(ZoomBuffer);
+  ImageDC = ZoomDC = nullptr;
+  ZoomBuffer = nullptr;
+  ZoomDCInitial = ImageDCInitial = nullptr;
+  View.CurrentEntry = nullptr;
+  WindowDC = nullptr;
+  Window = nullptr;
+}

@@ -1,0 +1,208 @@
+#include "window.h"
+
+#include "commands.h"
+#include "instance.h"
+#include "menus.h"
+#include "resource.h"
+#include "settings.h"
+#include "view.h"
+
+const char kViewerClass[] = "Lumora_TestWndClass";
+const char kViewerTitle[] = "Lumora";
+HWND ViewerWindow;
+
+namespace {
+
+HCURSOR ArrowCursor;
+HCURSOR HandCursor;
+HCURSOR ZoomInCursor;
+HCURSOR ZoomOutCursor;
+POINT LastMouse;
+
+HCURSOR MagnifierCursor() {
+  return (ProgramState & ZoomOutOnClick) ? ZoomOutCursor : ZoomInCursor;
+}
+
+void EndHold(HWND window) {
+  if (!(ProgramState & HoldPending)) return;
+  ProgramState &= ~HoldPending;
+  KillTimer(window, HoldTimer);
+}
+
+LRESULT OnCreate(HWND window) {
+  ViewerWindow = window;
+  SetCursor(ArrowCursor);
+  return CreateDrawingResources(window) ? 0 : -1;
+}
+
+void OnDestroy(HWND window) {
+  KillTimer(window, SlideTimer);
+  KillTimer(window, HoldTimer);
+  ReleaseDrawingResources();
+  ViewerWindow = nullptr;
+  PostQuitMessage(0);
+}
+
+void OnPaint(HWND window) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  if (dc) PaintPicture(dc);
+  EndPaint(window, &ps);
+}
+
+void OnEraseBackground(HWND window) {
+  RECT client;
+  GetClientRect(window, &client);
+  FillRect(GetDC(window), &client, (HBRUSH)GetStockObject(BLACK_BRUSH));
+}
+
+void OnTimer(HWND window, UINT_PTR id) {
+  if (id != HoldTimer) {
+    GoToPicture(kGoNext);
+    return;
+  }
+  ProgramState ^= ZoomOutOnClick;
+  SetCursor(MagnifierCursor());
+  KillTimer(window, HoldTimer);
+}
+
+void ZoomFromKeypad(LONG zoom) {
+  View.Zoom = zoom;
+  CentreView();
+  if (View.CurrentEntry && View.CurrentEntry->mode != kModeCentred) {
+    View.CurrentEntry->mode = kModeCentred;
+    EraseScreen();
+  }
+  ApplyZoom();
+}
+
+void Pan(LONG dx, LONG dy) {
+  View.PosX += dx;
+  View.PosY += dy;
+  ApplyPan();
+}
+
+void OnKeyDown(HWND window, WPARAM key) {
+  StopSlideTimer();
+  switch (key) {
+    case VK_BACK: GoToPicture(kGoPrevious); break;
+    case VK_RETURN: GoToPicture(kGoNext); break;
+    case VK_ESCAPE: DestroyWindow(window); break;
+    case VK_END: GoToPicture(kGoLast); break;
+    case VK_HOME: GoToPicture(kGoFirst); break;
+    case VK_LEFT: Pan(-kPanStep, 0); break;
+    case VK_UP: Pan(0, -kPanStep); break;
+    case VK_RIGHT: Pan(kPanStep, 0); break;
+    case VK_DOWN: Pan(0, kPanStep); break;
+    case VK_ADD: ZoomFromKeypad(ZoomStepIn(View.Zoom)); break;
+    case VK_SUBTRACT: ZoomFromKeypad(ZoomStepOut(View.Zoom)); break;
+    default: break;
+  }
+}
+
+// A move message that does not move (Windows and X servers send them when windows or the
+// capture change) neither cancels a click nor starts a drag.
+void OnMouseMove(HWND window, WPARAM keys, POINT at) {
+  if (at.x == LastMouse.x && at.y == LastMouse.y) return;
+  EndHold(window);
+  if (keys & MK_LBUTTON) {
+    bool fits = View.ZoomedWidth <= ScreenWidth && View.ZoomedHeight <= ScreenHeight;
+    if (!(ProgramState & DragActive)) {
+      ProgramState |= DragActive;
+      SetCursor(fits ? ArrowCursor : HandCursor);
+    }
+    if (!fits) {
+      View.PosX += at.x - LastMouse.x;
+      View.PosY += at.y - LastMouse.y;
+      ApplyPan();
+    }
+  }
+  LastMouse = at;
+}
+
+void OnLeftButtonDown(HWND window, POINT at) {
+  SetCursor(MagnifierCursor());
+  SetTimer(window, HoldTimer, kHoldMillis, nullptr);
+  ProgramState |= HoldPending;
+  LastMouse = at;
+}
+
+void OnLeftButtonUp(HWND window, POINT at) {
+  EndHold(window);
+  if (!(ProgramState & DragActive) && PointOnPicture(&View, at.x, at.y)) {
+    CentreOnClick(&View, at.x, at.y);
+    View.Zoom = (ProgramState & ZoomOutOnClick) ? ZoomStepOut(View.Zoom) : ZoomStepIn(View.Zoom);
+    ApplyZoom();
+  }
+  ProgramState &= ~(DragActive | HoldPending);
+  SetCursor(ArrowCursor);
+  LastMouse = at;
+}
+
+void OnRightButtonDown(HWND window, POINT at) {
+  StopSlideTimer();
+  LastMouse = at;
+  POINT screen;
+  GetCursorPos(&screen);
+  SetForegroundWindow(window);  // so that the menu closes when the user clicks elsewhere
+  TrackPopupMenu(MainMenu, 0, screen.x, screen.y, 0, window, nullptr);
+}
+
+POINT MousePoint(LPARAM lParam) {
+  POINT p = {(LONG)LOWORD(lParam), (LONG)HIWORD(lParam)};
+  return p;
+}
+
+}  // namespace
+
+void LoadViewerCursors() {
+  ArrowCursor = LoadCursorA(nullptr, IDC_ARROW);
+  HandCursor = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDCUR_LINKHAND));
+  ZoomInCursor = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDCUR_ZOOMIN));
+  ZoomOutCursor = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDCUR_ZOOMOUT));
+}
+
+ATOM RegisterViewerClass() {
+  WNDCLASSA wc = {};
+  wc.style = CS_OWNDC;
+  wc.lpfnWndProc = ViewerWindowProc;
+  wc.hInstance = ProgramInstance;
+  wc.hIcon = LoadIconA(ProgramInstance, MAKEINTRESOURCEA(IDI_LUMORA));
+  wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+  wc.lpszClassName = kViewerClass;
+  return RegisterClassA(&wc);
+}
+
+HWND CreateViewerWindow() {
+  return CreateWindowExA(0, kViewerClass, kViewerTitle, WS_POPUP, 0, 0, ScreenWidth, ScreenHeight,
+                         nullptr, nullptr, ProgramInstance, nullptr);
+}
+
+void StartSlideTimer() {
+  if (ViewerWindow) SetTimer(ViewerWindow, SlideTimer, TimeOut * 1000, nullptr);
+}
+
+void StopSlideTimer() {
+  if (ViewerWindow) KillTimer(ViewerWindow, SlideTimer);
+}
+
+LRESULT CALLBACK ViewerWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE: return OnCreate(window);
+    case WM_DESTROY: OnDestroy(window); return 0;
+    case WM_PAINT: OnPaint(window); return 0;
+    case WM_ERASEBKGND: OnEraseBackground(window); return 0;
+    case WM_MEASUREITEM:
+      MeasureMenuEntry(window, reinterpret_cast<MEASUREITEMSTRUCT *>(lParam));
+      return 0;
+    case WM_DRAWITEM: DrawMenuEntry(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam)); return 0;
+    case WM_KEYDOWN: OnKeyDown(window, wParam); return 0;
+    case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;
+    case WM_TIMER: OnTimer(window, wParam); return 0;
+    case WM_MOUSEMOVE: OnMouseMove(window, wParam, MousePoint(lParam)); return 0;
+    case WM_LBUTTONDOWN: OnLeftButtonDown(window, MousePoint(lParam)); return 0;
+    case WM_LBUTTONUP: OnLeftButtonUp(window, MousePoint(lParam)); return 0;
+    case WM_RBUTTONDOWN: OnRightButtonDown(window, MousePoint(lParam)); return 0;
+    default: return DefWindowProcA(window, msg, wParam, lParam);
+  }
+}
