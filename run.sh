@@ -66,6 +66,10 @@ run_tests() {
 case "${1:-}" in
   build) build ;;
   test) run_tests ;;
+  demo)
+    build
+    ./tools/demo.sh "$ROOT/$BUILD"
+    ;;
   fuzz)
     build
     for f in "$BUILD"/native/bin/fuzz_*; do
