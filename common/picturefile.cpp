@@ -3,6 +3,7 @@
 #include "bmpreader.h"
 #include "gifreader.h"
 #include "jpegreader.h"
+#include "pcxreader.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ PackedBitmap ReadPictureFile(const char *path) {
   switch (PictureFormatOfName(path)) {
     case kPictureJpeg: return ReadJpegFile(path);
     case kPictureGif: return ReadGifFile(path);
-    case kPictureBmp: return ReadBmpFile(path);
-    default: return nullptr;  // readers not yet part of the core
+    case kPicturePcx: return ReadPcxFile(path);
+    default: return ReadBmpFile(path);
   }
 }
