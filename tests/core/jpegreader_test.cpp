@@ -1,0 +1,205 @@
+#include "jpegreader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "bmpreader.h"
+#include "jpegwriter.h"
+#include "testfiles.h"
+
+namespace {
+
+DWORD Dword(const std::string &bytes, size_t at) {
+  DWORD v = 0;
+  for (int i = 3; i >= 0; i--) v = v << 8 | (BYTE)bytes[at + i];
+  return v;
+}
+
+WORD Word(const std::string &bytes, size_t at) {
+  return (WORD)((BYTE)bytes[at] | (BYTE)bytes[at + 1] << 8);
+}
+
+std::string TempBmpPath() {
+  char dir[MAX_PATH];
+  UINT n = GetWindowsDirectoryA(dir, MAX_PATH);
+  return std::string(dir, n) + kJpegTempFileName;
+}
+
+class JpegReaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+#ifndef _WIN32
+    // The "Windows directory" of the JPEG path's temporary file.
+    const char *old = getenv("LUMORA_WINDIR");
+    hadWinDir = old != nullptr;
+    if (old) oldWinDir = old;
+    setenv("LUMORA_WINDIR", windir.path().c_str(), 1);
+#endif
+  }
+  void TearDown() override {
+#ifndef _WIN32
+    if (hadWinDir)
+      setenv("LUMORA_WINDIR", oldWinDir.c_str(), 1);
+    else
+      unsetenv("LUMORA_WINDIR");
+#endif
+  }
+
+  // Converts the JPEG bytes; the BMP file's bytes, or "failed".
+  std::string Convert(const std::string &jpeg) {
+    const std::string in = dir.File("picture.jpg"), out = dir.File("picture.bmp");
+    WriteBytes(in, jpeg);
+    if (ConvertJpegToBmp(in.c_str(), out.c_str()) != kJpegConverted) return "failed";
+    return ReadBytes(out);
+  }
+
+  // The file must hold exactly libjpeg's own decoding, bottom-up, BGR or grey, padded rows.
+  void ExpectPixelsOf(const std::string &jpeg, const std::string &bmp) {
+    const DecodedJpeg decoded = DecodeJpeg(jpeg);
+    ASSERT_GT(decoded.width, 0);
+    const int c = decoded.components;
+    const size_t rowWidth = ((size_t)decoded.width * c + 3) & ~(size_t)3;
+    const size_t offBits = Dword(bmp, 10);
+    ASSERT_EQ(offBits + rowWidth * decoded.height, bmp.size());
+    for (int y = 0; y < decoded.height; y++) {
+      const size_t row = offBits + (size_t)(decoded.height - 1 - y) * rowWidth;
+      for (int x = 0; x < decoded.width; x++)
+        for (int k = 0; k < c; k++)
+          ASSERT_EQ(decoded.samples[((size_t)y * decoded.width + x) * c + k],
+                    (BYTE)bmp[row + (size_t)x * c + (c - 1 - k)])
+              << "pixel (" << x << ", " << y << ") sample " << k;
+      for (size_t pad = (size_t)decoded.width * c; pad < rowWidth; pad++)
+        ASSERT_EQ(0, bmp[row + pad]);
+    }
+  }
+
+  TempDir dir;
+  TempDir windir;
+  bool hadWinDir = false;
+  std::string oldWinDir;
+};
+
+TEST_F(JpegReaderTest, ColourBecomes24BitRowsBottomUp) {
+  const std::string jpeg = MakeJpeg(3, 5);
+  const std::string bmp = Convert(jpeg);
+  ASSERT_NE("failed", bmp);
+  ASSERT_EQ(54u + 12 * 5, bmp.size());  // rows of 9 data bytes and 3 pad bytes
+  EXPECT_EQ("BM", bmp.substr(0, 2));
+  EXPECT_EQ(bmp.size(), Dword(bmp, 2));
+  EXPECT_EQ(0u, Dword(bmp, 6));
+  EXPECT_EQ(54u, Dword(bmp, 10));
+  EXPECT_EQ(40u, Dword(bmp, 14));
+  EXPECT_EQ(3u, Dword(bmp, 18));
+  EXPECT_EQ(5u, Dword(bmp, 22));
+  EXPECT_EQ(1, Word(bmp, 26));
+  EXPECT_EQ(24, Word(bmp, 28));
+  for (size_t at = 30; at < 54; at += 4) EXPECT_EQ(0u, Dword(bmp, at)) << at;
+  ExpectPixelsOf(jpeg, bmp);
+}
+
+TEST_F(JpegReaderTest, GreyBecomes8BitWithAGreyTable) {
+  JpegOptions grey;
+  grey.components = 1;
+  const std::string jpeg = MakeJpeg(3, 4, grey);
+  const std::string bmp = Convert(jpeg);
+  ASSERT_EQ(1078u + 4 * 4, bmp.size());  // rows of 3 data bytes and 1 pad byte
+  EXPECT_EQ(bmp.size(), Dword(bmp, 2));
+  EXPECT_EQ(1078u, Dword(bmp, 10));
+  EXPECT_EQ(8, Word(bmp, 28));
+  EXPECT_EQ(256u, Dword(bmp, 46));
+  EXPECT_EQ(0u, Dword(bmp, 50));
+  for (int i = 0; i < 256; i++)
+    EXPECT_EQ((DWORD)(i | i << 8 | i << 16), Dword(bmp, 54 + i * 4)) << i;
+  ExpectPixelsOf(jpeg, bmp);
+}
+
+TEST_F(JpegReaderTest, SizesAndCodingsDecodeAsLibjpegDecodesThem) {
+  for (int width : {1, 2, 7, 16, 33, 101})
+    for (bool progressive : {false, true})
+      for (int components : {1, 3}) {
+        SCOPED_TRACE(testing::Message() << width << " " << progressive << " " << components);
+        JpegOptions options;
+        options.progressive = progressive;
+        options.components = components;
+        const std::string jpeg = MakeJpeg(width, 19, options);
+        ExpectPixelsOf(jpeg, Convert(jpeg));
+      }
+}
+
+TEST_F(JpegReaderTest, DensityCountsOnlyInDotsPerCentimetre) {
+  JpegOptions options;
+  options.densityUnit = 2;
+  options.xDensity = 28;
+  options.yDensity = 39;
+  std::string bmp = Convert(MakeJpeg(4, 4, options));
+  EXPECT_EQ(2800u, Dword(bmp, 38));
+  EXPECT_EQ(3900u, Dword(bmp, 42));
+  options.densityUnit = 1;
+  bmp = Convert(MakeJpeg(4, 4, options));
+  EXPECT_EQ(0u, Dword(bmp, 38));
+  EXPECT_EQ(0u, Dword(bmp, 42));
+}
+
+TEST_F(JpegReaderTest, UndecodablePicturesFailWithoutEndingTheProgram) {
+  JpegOptions cmyk;
+  cmyk.components = 4;
+  const std::string good = MakeJpeg(40, 30);
+  // The frame header (SOF0): its type, then its height and width.
+  const size_t sof = good.find("\xFF\xC0");
+  ASSERT_NE(std::string::npos, sof);
+  std::string lossless = good;
+  lossless[sof + 1] = (char)0xC3;  // a process libjpeg does not decode
+  std::string tooLarge = good;
+  tooLarge[sof + 5] = tooLarge[sof + 7] = (char)0xFF;
+  tooLarge[sof + 6] = tooLarge[sof + 8] = (char)0xDC;  // 65500 x 65500
+  const std::string cases[] = {
+      "", "not a JPEG at all", MakeJpeg(8, 8, cmyk), good.substr(0, 100), lossless, tooLarge};
+  for (const std::string &jpeg : cases) {
+    SCOPED_TRACE(jpeg.size());
+    EXPECT_EQ("failed", Convert(jpeg));
+    const std::string file = dir.File("picture.jpg");
+    PackedBitmap bitmap = ReadJpegFile(file.c_str());
+    EXPECT_EQ(nullptr, bitmap);
+    if (bitmap) GlobalFree(bitmap);
+    EXPECT_FALSE(FileExists(TempBmpPath()));
+  }
+  // And the next good picture converts.
+  ExpectPixelsOf(good, Convert(good));
+}
+
+TEST_F(JpegReaderTest, DataCutShortIsDecodedAsFarAsItGoes) {
+  const std::string good = MakeJpeg(64, 64);
+  const std::string bmp = Convert(good.substr(0, good.size() * 2 / 3));
+  ASSERT_NE("failed", bmp);
+  EXPECT_EQ(54u + 64 * 3 * 64, bmp.size());
+}
+
+TEST_F(JpegReaderTest, MissingJpegLeavesTheBmpFileAsItWas) {
+  const std::string out = dir.File("keep.bmp");
+  WriteBytes(out, std::string("earlier picture"));
+  EXPECT_EQ(kJpegFailed, ConvertJpegToBmp(dir.File("missing.jpg").c_str(), out.c_str()));
+  EXPECT_EQ("earlier picture", ReadBytes(out));
+  const std::string in = dir.File("in.jpg");
+  WriteBytes(in, MakeJpeg(4, 4));
+  EXPECT_EQ(kJpegFailed, ConvertJpegToBmp(in.c_str(), dir.File("no/such/folder.bmp").c_str()));
+}
+
+TEST_F(JpegReaderTest, ReadJpegFileReadsBackTheTemporaryBmpAndDeletesIt) {
+  const std::string in = dir.File("photo.jpg"), out = dir.File("photo.bmp");
+  WriteBytes(in, MakeJpeg(37, 21));
+  ASSERT_EQ(kJpegConverted, ConvertJpegToBmp(in.c_str(), out.c_str()));
+  PackedBitmap expected = ReadBmpFile(out.c_str());
+  PackedBitmap bitmap = ReadJpegFile(in.c_str());
+  ASSERT_TRUE(bitmap);
+  ASSERT_TRUE(expected);
+  ASSERT_EQ(GlobalSize(expected), GlobalSize(bitmap));
+  EXPECT_EQ(0, memcmp(expected, bitmap, GlobalSize(bitmap)));
+  EXPECT_FALSE(FileExists(TempBmpPath()));
+  GlobalFree(expected);
+  GlobalFree(bitmap);
+}
+
+}  // namespace

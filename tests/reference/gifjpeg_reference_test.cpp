@@ -1,0 +1,132 @@
+// GIF and JPEG pictures made by ImageMagick (and our own GIF writer), read by our readers and
+// compared pixel by pixel with an independent decoding: ImageMagick's for GIF, libjpeg's own
+// djpeg for JPEG. Native only: the reference decoders are outside programs.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "gifreader.h"
+#include "gifwriter.h"
+#include "jpegreader.h"
+#include "pixels.h"
+#include "testfiles.h"
+
+namespace {
+
+class ReferenceTest : public ::testing::Test {
+ protected:
+  void SetUp() override { setenv("LUMORA_WINDIR", windir.path().c_str(), 1); }
+  void TearDown() override { unsetenv("LUMORA_WINDIR"); }
+
+  // ImageMagick writes `name` from the picture built by `source` (arguments before the file).
+  std::string Make(const std::string &source, const std::string &name,
+                   const std::string &prefix = "") {
+    const std::string file = dir.File(name);
+    EXPECT_TRUE(RunShell("convert " + source + " " + Quote(prefix + file)));
+    return file;
+  }
+
+  ::testing::AssertionResult GifMatchesImageMagick(const std::string &file) {
+    PackedBitmap bitmap = ReadGifFile(file.c_str());
+    if (!bitmap) return ::testing::AssertionFailure() << "no bitmap from " << file;
+    ::testing::AssertionResult same =
+        SameRgb(DecodeWithImageMagick(file), PackedBitmapToRgb(bitmap));
+    GlobalFree(bitmap);
+    return same;
+  }
+
+  ::testing::AssertionResult JpegMatchesDjpeg(const std::string &file) {
+    PackedBitmap bitmap = ReadJpegFile(file.c_str());
+    if (!bitmap) return ::testing::AssertionFailure() << "no bitmap from " << file;
+    ::testing::AssertionResult same =
+        SameRgb(DecodeWithCommand("djpeg -pnm " + Quote(file)), PackedBitmapToRgb(bitmap));
+    GlobalFree(bitmap);
+    return same;
+  }
+
+  TempDir dir;
+  TempDir windir;
+};
+
+std::string Plasma(const std::string &size) {
+  return "-seed 7 -size " + size + " plasma:fractal";
+}
+
+TEST_F(ReferenceTest, GifColourCountsAndOddWidths) {
+  for (int colors : {2, 4, 16, 256})
+    for (const char *size : {"1x1", "7x3", "33x17", "257x40"}) {
+      SCOPED_TRACE(testing::Message() << colors << " colours, " << size);
+      const std::string file = Make(Plasma(size) + " -colors " + std::to_string(colors), "c.gif");
+      EXPECT_TRUE(GifMatchesImageMagick(file));
+    }
+}
+
+TEST_F(ReferenceTest, GifVersionsInterlacingAndExtensions) {
+  EXPECT_TRUE(GifMatchesImageMagick(Make(Plasma("99x41") + " -colors 64", "a.gif", "GIF87:")));
+  EXPECT_TRUE(GifMatchesImageMagick(Make(Plasma("99x41") + " -colors 64", "b.gif")));  // dithered
+  EXPECT_TRUE(GifMatchesImageMagick(
+      Make(Plasma("131x77") + " -dither None -colors 200 -interlace GIF", "i.gif")));
+  EXPECT_TRUE(GifMatchesImageMagick(
+      Make(Plasma("50x20") + " -dither None -colors 8 -comment 'a comment block'", "comment.gif")));
+  // An animation (graphic-control and application extensions, several frames): the first.
+  const std::string first = Make(Plasma("60x30") + " -dither None -colors 32", "f1.gif");
+  const std::string second =
+      Make("-seed 8 -size 60x30 plasma:fractal -dither None -colors 32", "f2.gif");
+  EXPECT_TRUE(GifMatchesImageMagick(
+      Make("-delay 20 -loop 0 " + Quote(first) + " " + Quote(second), "anim.gif")));
+}
+
+TEST_F(ReferenceTest, GifCodingsImageMagickAgreesWith) {
+  // Files no ImageMagick option writes: a local colour table, no leading clear code, a full
+  // table coded on without a clear, a very wide picture.
+  std::vector<unsigned char> pixels(3000 * 20);
+  for (size_t i = 0; i < pixels.size(); i++) pixels[i] = (unsigned char)((i / 7 + i / 3001) % 4);
+  LzwOptions noClear;
+  noClear.clearFirst = false;
+  LzwOptions deferred;
+  deferred.clearWhenFull = false;
+  const std::string files[] = {
+      GifHeader("89a", 3000, 20, 256) + GifImageDescriptor(3000, 20, 4, false) +
+          GifLzwData(pixels, 2) + ";",
+      GifHeader("89a", 3000, 20, 4) + GifImageDescriptor(3000, 20, 0, false) +
+          GifLzwData(pixels, 2, noClear) + ";",
+      GifHeader("89a", 3000, 20, 4) + GifImageDescriptor(3000, 20, 16, true) +
+          GifLzwData(InterlaceRows(pixels, 3000, 20), 4, deferred) + ";",
+  };
+  for (const std::string &bytes : files) {
+    const std::string file = dir.File("made.gif");
+    WriteBytes(file, bytes);
+    EXPECT_TRUE(GifMatchesImageMagick(file));
+  }
+}
+
+TEST_F(ReferenceTest, JpegGreyColourProgressiveAndOddWidths) {
+  for (const char *size : {"1x1", "3x5", "17x9", "101x67"}) {
+    SCOPED_TRACE(size);
+    EXPECT_TRUE(JpegMatchesDjpeg(Make(Plasma(size), "c.jpg")));
+    EXPECT_TRUE(JpegMatchesDjpeg(Make(Plasma(size) + " -colorspace Gray", "g.jpg")));
+    EXPECT_TRUE(JpegMatchesDjpeg(Make(Plasma(size) + " -interlace JPEG", "p.jpg")));
+    for (const char *sampling : {"1x1", "2x1", "2x2"})
+      EXPECT_TRUE(JpegMatchesDjpeg(Make(Plasma(size) + " -sampling-factor " + sampling, "s.jpg")))
+          << sampling;
+  }
+}
+
+TEST_F(ReferenceTest, JpegBmpFileIsDjpegsBmpFile) {
+  for (const char *colour : {"", " -colorspace Gray"}) {
+    const std::string jpeg =
+        Make(Plasma("45x23") + colour + " -density 28 -units PixelsPerCentimeter", "d.jpg");
+    const std::string bmp = dir.File("d.bmp"), reference = dir.File("ref.bmp");
+    ASSERT_EQ(kJpegConverted, ConvertJpegToBmp(jpeg.c_str(), bmp.c_str()));
+    ASSERT_TRUE(RunShell("djpeg -bmp " + Quote(jpeg) + " > " + Quote(reference)));
+    EXPECT_EQ(ReadBytes(reference), ReadBytes(bmp)) << colour;
+  }
+}
+
+TEST_F(ReferenceTest, CmykJpegIsRefused) {
+  EXPECT_EQ(nullptr, ReadJpegFile(Make(Plasma("20x20") + " -colorspace CMYK", "k.jpg").c_str()));
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+#include "jpegwriter.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+
+// clang-format off
+#include "platform.h"
+#include <jpeglib.h>
+// clang-format on
+
+namespace {
+
+struct ErrorJump {
+  jpeg_error_mgr pub;
+  jmp_buf jump;
+};
+
+void JumpOnError(j_common_ptr cinfo) {
+  longjmp(reinterpret_cast<ErrorJump *>(cinfo->err)->jump, 1);
+}
+
+void Silent(j_common_ptr, int) {}
+
+}  // namespace
+
+std::string MakeJpeg(int width, int height, const JpegOptions &options) {
+  jpeg_compress_struct cinfo;
+  jpeg_error_mgr err;
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_compress(&cinfo);
+  unsigned char *buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  cinfo.image_width = (JDIMENSION)width;
+  cinfo.image_height = (JDIMENSION)height;
+  cinfo.input_components = options.components;
+  cinfo.in_color_space = options.components == 1   ? JCS_GRAYSCALE
+                         : options.components == 4 ? JCS_CMYK
+                                                   : JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, options.quality, TRUE);
+  if (options.progressive) jpeg_simple_progression(&cinfo);
+  cinfo.density_unit = (UINT8)options.densityUnit;
+  cinfo.X_density = (UINT16)options.xDensity;
+  cinfo.Y_density = (UINT16)options.yDensity;
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<unsigned char> row((size_t)width * options.components);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    const int y = (int)cinfo.next_scanline;
+    for (size_t i = 0; i < row.size(); i++)
+      row[i] = (unsigned char)((i * 7 + (size_t)y * 13 + (i / options.components) * y) & 0xFF);
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::string bytes(reinterpret_cast<char *>(buffer), size);
+  free(buffer);
+  return bytes;
+}
+
+DecodedJpeg DecodeJpeg(const std::string &bytes) {
+  DecodedJpeg out;
+  jpeg_decompress_struct cinfo;
+  ErrorJump err;
+  cinfo.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = JumpOnError;
+  err.pub.emit_message = Silent;
+  jpeg_create_decompress(&cinfo);
+  if (setjmp(err.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return DecodedJpeg();
+  }
+  jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(bytes.data()),
+               (unsigned long)bytes.size());
+  jpeg_read_header(&cinfo, TRUE);
+  jpeg_start_decompress(&cinfo);
+  out.width = (int)cinfo.output_width;
+  out.height = (int)cinfo.output_height;
+  out.components = cinfo.output_components;
+  out.samples.resize((size_t)out.width * out.height * out.components);
+  while (cinfo.output_scanline < cinfo.output_height) {
+    JSAMPROW rows[1] = {out.samples.data() +
+                        (size_t)cinfo.output_scanline * out.width * out.components};
+    jpeg_read_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  return out;
+}
