@@ -1,0 +1,219 @@
+// Device bitmaps from packed bitmaps and picture files, and drawing them: what reaches the
+// display bitmap is read back with GetDIBits and compared pixel by pixel.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "picture.h"
+#include "pixels.h"
+#include "testfiles.h"
+
+namespace {
+
+struct BlockDeleter {
+  void operator()(void *block) const { GlobalFree(block); }
+};
+using Block = std::unique_ptr<void, BlockDeleter>;
+
+struct BitmapDeleter {
+  void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
+};
+using Bitmap = std::unique_ptr<std::remove_pointer<HBITMAP>::type, BitmapDeleter>;
+
+// A packed bitmap of the given depth whose pixels and colours vary with x and y.
+Block Pattern(LONG width, LONG height, int bits, int colors) {
+  Block b(AllocPackedBitmap(width, height, bits, colors));
+  RGBQUAD *table = reinterpret_cast<RGBQUAD *>(static_cast<BYTE *>(b.get()) + 40);
+  for (int i = 0; i < colors; i++)
+    table[i] = RGBQUAD{(BYTE)(i * 37), (BYTE)(255 - i), (BYTE)(i * 11 + 3), 0};
+  const DWORD row = PackedRowBytes(width, bits);
+  BYTE *pixels = PackedBitmapPixels(b.get());
+  for (DWORD i = 0; i < row * (DWORD)height; i++) pixels[i] = (BYTE)(i * 13 + i / row * 7);
+  return b;
+}
+
+Bitmap Device(const Block &b) {
+  return Bitmap(PackedBitmapToDevice(b.get()));
+}
+
+TEST(PackedBitmapToDevice, CarriesEveryDepthsPixels) {
+  for (int bits : {1, 4, 8, 16, 24, 32}) {
+    SCOPED_TRACE(bits);
+    Block b = Pattern(13, 7, bits, bits <= 8 ? 1 << bits : 0);
+    Bitmap device = Device(b);
+    ASSERT_TRUE(device);
+    EXPECT_TRUE(SameRgb(PackedBitmapToRgb(b.get()), DeviceBitmapToRgb(device.get())));
+  }
+}
+
+TEST(PackedBitmapToDevice, ReadsOtherLayouts) {
+  Block shortTable = Pattern(9, 5, 8, 20);  // biClrUsed 20: pixel values above 19 are black
+  BYTE *pixels = PackedBitmapPixels(shortTable.get());
+  for (DWORD i = 0; i < 12 * 5; i++) pixels[i] %= 20;
+  Bitmap fromShort = Device(shortTable);
+  ASSERT_TRUE(fromShort);
+  EXPECT_TRUE(SameRgb(PackedBitmapToRgb(shortTable.get()), DeviceBitmapToRgb(fromShort.get())));
+
+  Block topDown = Pattern(6, 4, 24, 0);
+  static_cast<BITMAPINFOHEADER *>(topDown.get())->biHeight = -4;
+  Bitmap fromTopDown = Device(topDown);
+  ASSERT_TRUE(fromTopDown);
+  EXPECT_TRUE(SameRgb(PackedBitmapToRgb(topDown.get()), DeviceBitmapToRgb(fromTopDown.get())));
+
+  // 5-6-5 masks after a 40-byte header: the masks are not pixels.
+  Block masked(GlobalAlloc(GPTR, 40 + 12 + 8));
+  BITMAPINFOHEADER info = {40, 2, 2, 1, 16, BI_BITFIELDS, 8, 0, 0, 0, 0};
+  const DWORD masks[3] = {0xF800, 0x07E0, 0x001F};
+  const WORD colors[4] = {0xF800, 0x07E0, 0x001F, 0xFFFF};  // red, green, blue, white
+  memcpy(masked.get(), &info, 40);
+  memcpy(static_cast<BYTE *>(masked.get()) + 40, masks, 12);
+  memcpy(static_cast<BYTE *>(masked.get()) + 52, colors, 8);
+  Bitmap fromMasked = Device(masked);
+  ASSERT_TRUE(fromMasked);
+  RgbImage rgb = DeviceBitmapToRgb(fromMasked.get());
+  ASSERT_FALSE(rgb.empty());
+  EXPECT_EQ(0x0000FFul, rgb.At(0, 0));  // the top row is the second in the block
+  EXPECT_EQ(0xFFFFFFul, rgb.At(1, 0));
+  EXPECT_EQ(0xFF0000ul, rgb.At(0, 1));
+  EXPECT_EQ(0x00FF00ul, rgb.At(1, 1));
+
+  Block core(GlobalAlloc(GPTR, 12 + 16 * 3 + 8));
+  BITMAPCOREHEADER coreHeader = {12, 3, 2, 1, 4};
+  memcpy(core.get(), &coreHeader, 12);
+  for (int i = 0; i < 48; i++) static_cast<BYTE *>(core.get())[12 + i] = (BYTE)(i * 5);
+  memcpy(static_cast<BYTE *>(core.get()) + 60, "\x01\x2F\0\0\xE4\x50\0\0", 8);
+  Bitmap fromCore = Device(core);
+  ASSERT_TRUE(fromCore);
+  EXPECT_TRUE(SameRgb(PackedBitmapToRgb(core.get()), DeviceBitmapToRgb(fromCore.get())));
+}
+
+TEST(PackedBitmapToDevice, RefusesNullShortAndUnknownBlocks) {
+  EXPECT_FALSE(PackedBitmapToDevice(nullptr));
+  Block b = Pattern(8, 8, 8, 256);
+  static_cast<BITMAPINFOHEADER *>(b.get())->biHeight = 9;  // a row more than the block holds
+  EXPECT_FALSE(Device(b));
+  Block twoBits = Pattern(8, 2, 2, 4);
+  EXPECT_FALSE(Device(twoBits));
+  Block empty(GlobalAlloc(GPTR, 0));
+  EXPECT_FALSE(Device(empty));
+}
+
+class LoadPictureTest : public ::testing::Test {
+ protected:
+  // Writes the block as a BMP file under the name and loads it back.
+  Bitmap LoadAs(const Block &b, const std::string &path) {
+    EXPECT_EQ(1, WritePackedBitmapFile(path.c_str(), b.get()));
+    return Bitmap(LoadPicture(path.c_str()));
+  }
+  TempDir dir;
+};
+
+TEST_F(LoadPictureTest, ReadsByNameAndMakesTheDeviceBitmap) {
+  Block b = Pattern(11, 6, 8, 256);
+  const RgbImage expected = PackedBitmapToRgb(b.get());
+  for (const char *name : {"plain.bmp", "picture", "picture.dib", "photo.jpe"}) {
+    SCOPED_TRACE(name);
+    Bitmap loaded = LoadAs(b, dir.File(name));
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(SameRgb(expected, DeviceBitmapToRgb(loaded.get())));
+  }
+  // A BMP file named .gif, .pcx or .jpg goes to the reader its name selects, which refuses it.
+  for (const char *name : {"picture.bmp.gif", "x.PCX", "photo.JPeG"})
+    EXPECT_FALSE(LoadAs(b, dir.File(name))) << name;
+}
+
+TEST_F(LoadPictureTest, MissingFilesAndFoldersGiveNull) {
+  EXPECT_FALSE(LoadPicture(dir.File("missing.bmp").c_str()));
+  EXPECT_FALSE(LoadPicture(dir.path().c_str()));
+  EXPECT_FALSE(LoadPicture(nullptr));
+}
+
+TEST_F(LoadPictureTest, PathsLongerThanAnOpenFileRecordLoad) {
+  std::string folder = dir.File(std::string(90, 'f'));
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  folder += "\\" + std::string(60, 'g');
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  const std::string path = folder + "\\picture.bmp";
+  ASSERT_GT(path.size(), 160u);
+  Block b = Pattern(5, 5, 24, 0);
+  Bitmap loaded = LoadAs(b, path);
+  ASSERT_TRUE(loaded);
+  EXPECT_TRUE(SameRgb(PackedBitmapToRgb(b.get()), DeviceBitmapToRgb(loaded.get())));
+}
+
+// A 24-bit DIB section to draw on, filled with one colour.
+class Canvas {
+ public:
+  Canvas(int width, int height) : width_(width), height_(height) {
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void *bits;
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    previous_ = SelectObject(dc_, bitmap_);
+    PatBlt(dc_, 0, 0, width, height, WHITENESS);
+  }
+  ~Canvas() {
+    SelectObject(dc_, previous_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  HDC dc() const { return dc_; }
+  unsigned long At(int x, int y) const {
+    const COLORREF c = GetPixel(dc_, x, y);
+    return (unsigned long)GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
+  }
+
+ private:
+  int width_, height_;
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ previous_;
+};
+
+// Two by two: red, green on top; blue, black below.
+Bitmap Quadrants() {
+  Block b(AllocPackedBitmap(2, 2, 24, 0));
+  memcpy(PackedBitmapPixels(b.get()),
+         "\xFF\0\0\0\0\0\0\0"
+         "\0\0\xFF\0\xFF\0\0\0",
+         16);
+  return Device(b);
+}
+
+TEST(DrawBitmap, DrawsTheWholeBitmapAtThePoint) {
+  Bitmap q = Quadrants();
+  ASSERT_TRUE(q);
+  Canvas canvas(8, 8);
+  EXPECT_EQ(1, DrawBitmap(canvas.dc(), 3, 4, q.get(), SRCCOPY));
+  EXPECT_EQ(0xFF0000ul, canvas.At(3, 4));
+  EXPECT_EQ(0x00FF00ul, canvas.At(4, 4));
+  EXPECT_EQ(0x0000FFul, canvas.At(3, 5));
+  EXPECT_EQ(0x000000ul, canvas.At(4, 5));
+  EXPECT_EQ(0xFFFFFFul, canvas.At(2, 4));
+  EXPECT_EQ(0xFFFFFFul, canvas.At(5, 5));
+  EXPECT_EQ(0xFFFFFFul, canvas.At(3, 6));
+  EXPECT_EQ(1, DrawBitmap(canvas.dc(), 0, 0, q.get(), DSTINVERT));
+  EXPECT_EQ(0x000000ul, canvas.At(0, 0));
+}
+
+TEST(DrawBitmap, StretchedFillsTheRectangle) {
+  Bitmap q = Quadrants();
+  ASSERT_TRUE(q);
+  Canvas canvas(10, 10);
+  EXPECT_EQ(1, DrawBitmapStretched(canvas.dc(), 1, 2, 6, 4, q.get(), SRCCOPY));
+  for (int y = 2; y < 6; y++)
+    for (int x = 1; x < 7; x++) {
+      const unsigned long expected =
+          y < 4 ? (x < 4 ? 0xFF0000ul : 0x00FF00ul) : (x < 4 ? 0x0000FFul : 0x000000ul);
+      EXPECT_EQ(expected, canvas.At(x, y)) << x << ", " << y;
+    }
+  EXPECT_EQ(0xFFFFFFul, canvas.At(0, 2));
+  EXPECT_EQ(0xFFFFFFul, canvas.At(7, 5));
+  EXPECT_EQ(0xFFFFFFul, canvas.At(3, 6));
+}
+
+}  // namespace
