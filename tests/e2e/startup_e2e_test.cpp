@@ -1,0 +1,85 @@
+// Start-up and shutdown of the real Lumora.exe: the first dialog, the list load and its
+// messages, the command line, and the exit codes.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "testfiles.h"
+#include "uidriver.h"
+#include "viewerdriver.h"
+
+namespace {
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetViewerSettings();
+    picture = dir.File("a.bmp");
+    WriteBmp(picture, 64, 48, Quadrants);
+    list = dir.File("list.wcl");
+    WriteList(list, {"centred=" + picture});
+  }
+
+  // The message box the process shows with this title, its text, and OK pressed on it.
+  std::string ConfirmMessage(ViewerProcess &viewer, const char *title) {
+    HWND box = WaitForProcessWindow(viewer.Process(), "#32770", title);
+    if (!box) return "(no message box)";
+    std::string text = MessageBoxText(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return text;
+  }
+
+  TempDir dir;
+  std::string picture, list;
+};
+
+TEST_F(StartupTest, ExitInTheFirstDialogShowsNoWindowAndGivesOne) {
+  ViewerProcess viewer(list);
+  ASSERT_NE(nullptr, viewer.WaitForSettings());
+  viewer.ClickSettingsButton(false);
+  EXPECT_EQ(1u, viewer.WaitForExit());
+  EXPECT_EQ(nullptr, FindWindowA(kViewerClassName, nullptr));
+}
+
+TEST_F(StartupTest, ReadOnlyListIsReportedAndGivesOne) {
+  ASSERT_TRUE(SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_READONLY));
+  ViewerProcess viewer(list);
+  viewer.ClickSettingsButton(true);
+  EXPECT_EQ("I cat't load your images list file!", ConfirmMessage(viewer, "Error"));
+  EXPECT_EQ(1u, viewer.WaitForExit());
+  SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(StartupTest, ListWithoutEntriesIsReportedAndGivesOne) {
+  WriteList(list, {});
+  WriteBytes(dir.File("lf.wcl"), "centred=" + picture + "\n");  // LF alone: no entry either
+  for (const std::string &path : {list, dir.File("lf.wcl")}) {
+    ViewerProcess viewer(path);
+    viewer.ClickSettingsButton(true);
+    EXPECT_EQ("Your images list file names no pictures!", ConfirmMessage(viewer, "Error"));
+    EXPECT_EQ(1u, viewer.WaitForExit());
+  }
+}
+
+TEST_F(StartupTest, OverlongCommandLineIsRefusedNotCut) {
+  // 259 characters would fit; 260 must not be cut down to another file's name.
+  std::string tail = list + std::string(260 - list.size(), 'x');
+  ViewerProcess viewer(tail);
+  std::string text = ConfirmMessage(viewer, "Error");
+  EXPECT_NE(std::string::npos, text.find("too long")) << text;
+  EXPECT_EQ(1u, viewer.WaitForExit());
+  EXPECT_EQ(nullptr, viewer.WaitForSettings(300));
+}
+
+TEST_F(StartupTest, EscapeEndsWithZeroAndWritesNothing) {
+  ViewerProcess viewer(list);
+  ASSERT_NE(nullptr, viewer.StartShow());
+  EXPECT_TRUE(WaitForPixel(400 - 32, 300 - 24, kRed));  // the 64 x 48 picture, centred
+  ASSERT_TRUE(ViewerKeyExists());                       // Start wrote the settings
+  ResetViewerSettings();
+  RegDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel\\Lumora");
+  PressKey(VK_ESCAPE);
+  EXPECT_EQ(0u, viewer.WaitForExit());
+  EXPECT_FALSE(ViewerKeyExists());
+}
+
+}  // namespace

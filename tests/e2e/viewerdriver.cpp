@@ -1,0 +1,220 @@
+#include "viewerdriver.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "uidriver.h"
+
+const char kViewerClassName[] = "Lumora_TestWndClass";
+const char kSettingsTitle[] = "Lumora Settings";
+
+namespace {
+
+const char kViewerKey[] = "SOFTWARE\\Ostrel\\Lumora";
+const int kAcceptButton = 2001;
+const int kDismissButton = 2002;
+
+std::string ViewerExe() {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string s(path, n);
+  return s.substr(0, s.find_last_of('\\') + 1) + "Lumora.exe";
+}
+
+void PutLong(std::string &s, size_t at, DWORD v) {
+  for (int i = 0; i < 4; i++) s[at + i] = (char)(v >> (8 * i));
+}
+
+}  // namespace
+
+void WriteBmp(const std::string &path, int width, int height,
+              COLORREF (*pixel)(int x, int y, int width, int height)) {
+  size_t row = ((size_t)width * 3 + 3) & ~(size_t)3;
+  std::string file(54 + row * height, '\0');
+  file[0] = 'B', file[1] = 'M';
+  PutLong(file, 2, (DWORD)file.size());
+  PutLong(file, 10, 54);
+  PutLong(file, 14, 40);
+  PutLong(file, 18, (DWORD)width);
+  PutLong(file, 22, (DWORD)height);
+  file[26] = 1;
+  file[28] = 24;
+  for (int y = 0; y < height; y++) {
+    size_t at = 54 + row * (height - 1 - y);
+    for (int x = 0; x < width; x++) {
+      COLORREF c = pixel(x, y, width, height);
+      file[at + 3 * x] = (char)GetBValue(c);
+      file[at + 3 * x + 1] = (char)GetGValue(c);
+      file[at + 3 * x + 2] = (char)GetRValue(c);
+    }
+  }
+  FILE *f = fopen(path.c_str(), "wb");
+  if (!f) return;
+  fwrite(file.data(), 1, file.size(), f);
+  fclose(f);
+}
+
+COLORREF Quadrants(int x, int y, int width, int height) {
+  bool right = x >= width / 2, bottom = y >= height / 2;
+  if (bottom) return right ? kWhite : kBlue;
+  return right ? kGreen : kRed;
+}
+
+void WriteList(const std::string &path, const std::vector<std::string> &lines) {
+  FILE *f = fopen(path.c_str(), "wb");
+  if (!f) return;
+  for (const std::string &line : lines) fprintf(f, "%s\r\n", line.c_str());
+  fclose(f);
+}
+
+void ResetViewerSettings(int timeOut, DWORD programState) {
+  RegDeleteKeyA(HKEY_CURRENT_USER, kViewerKey);
+  HKEY key;
+  if (RegCreateKeyA(HKEY_CURRENT_USER, kViewerKey, &key) != ERROR_SUCCESS) return;
+  if (timeOut >= 0) {
+    DWORD t = (DWORD)timeOut;
+    RegSetValueExA(key, "TimeOut", 0, REG_DWORD, (const BYTE *)&t, 4);
+  }
+  RegSetValueExA(key, "ProgramState", 0, REG_DWORD, (const BYTE *)&programState, 4);
+  RegCloseKey(key);
+}
+
+bool ViewerKeyExists() {
+  HKEY key;
+  if (RegOpenKeyA(HKEY_CURRENT_USER, kViewerKey, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+ViewerProcess::ViewerProcess(const std::string &tail) {
+  std::string exe = ViewerExe();
+  std::string command = "\"" + exe + "\"" + (tail.empty() ? "" : " " + tail);
+  std::vector<char> line(command.begin(), command.end());
+  line.push_back(0);
+  STARTUPINFOA start{};
+  start.cb = sizeof start;
+  if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &start, &process_))
+    process_ = PROCESS_INFORMATION{};
+}
+
+ViewerProcess::~ViewerProcess() {
+  if (!process_.hProcess) return;
+  if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+    if (window_ && IsWindow(window_)) PostMessageA(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+    if (WaitForSingleObject(process_.hProcess, 3000) == WAIT_TIMEOUT)
+      TerminateProcess(process_.hProcess, 99);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+HWND WaitForProcessWindow(HANDLE process, const char *className, const char *title, DWORD ms) {
+  DWORD pid = GetProcessId(process);
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        found = nullptr;
+        HWND w = nullptr;
+        while ((w = FindWindowExA(nullptr, w, className, title)) != nullptr) {
+          DWORD owner = 0;
+          GetWindowThreadProcessId(w, &owner);
+          if (owner == pid && IsWindowVisible(w)) {
+            found = w;
+            return true;
+          }
+        }
+        return false;
+      },
+      ms);
+  return found;
+}
+
+HWND ViewerProcess::WaitForSettings(DWORD ms) {
+  if (!process_.hProcess) return nullptr;
+  return WaitForProcessWindow(process_.hProcess, "#32770", kSettingsTitle, ms);
+}
+
+void ViewerProcess::ClickSettingsButton(bool accept) {
+  HWND dialog = WaitForSettings();
+  if (!dialog) return;
+  HWND button = GetDlgItem(dialog, accept ? kAcceptButton : kDismissButton);
+  SetForegroundWindow(dialog);
+  ClickControl(button);
+}
+
+HWND ViewerProcess::StartShow() {
+  ClickSettingsButton(true);
+  window_ = WaitForProcessWindow(process_.hProcess, kViewerClassName, "Lumora");
+  if (window_) {
+    MoveMouse(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    Settle();
+  }
+  return window_;
+}
+
+DWORD ViewerProcess::WaitForExit(DWORD ms) {
+  DWORD code = STILL_ACTIVE;
+  if (WaitForSingleObject(process_.hProcess, ms) == WAIT_OBJECT_0)
+    GetExitCodeProcess(process_.hProcess, &code);
+  return code;
+}
+
+LRESULT ViewerProcess::Send(UINT msg, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window_, msg, wParam, lParam, SMTO_NORMAL, 20000, &result);
+  return (LRESULT)result;
+}
+
+void ViewerProcess::Settle() {
+  Send(WM_NULL);
+  if (window_) RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW);
+  Sleep(60);
+  Send(WM_NULL);
+}
+
+ScreenShot::ScreenShot() {
+  width_ = GetSystemMetrics(SM_CXSCREEN);
+  height_ = GetSystemMetrics(SM_CYSCREEN);
+  pixels_.assign((size_t)width_ * height_, 0);
+  GdiFlush();
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width_;
+  info.bmiHeader.biHeight = -height_;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void *bits = nullptr;
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (dib && bits) {
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, width_, height_, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    memcpy(pixels_.data(), bits, pixels_.size() * 4);
+    SelectObject(memory, old);
+  }
+  if (dib) DeleteObject(dib);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+COLORREF ScreenShot::At(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
+  DWORD p = pixels_[(size_t)y * width_ + x];  // 0x00RRGGBB
+  return RGB((p >> 16) & 0xff, (p >> 8) & 0xff, p & 0xff);
+}
+
+bool Near(COLORREF a, COLORREF b, int tolerance) {
+  return abs((int)GetRValue(a) - (int)GetRValue(b)) <= tolerance &&
+         abs((int)GetGValue(a) - (int)GetGValue(b)) <= tolerance &&
+         abs((int)GetBValue(a) - (int)GetBValue(b)) <= tolerance;
+}
+
+std::string Hex(COLORREF colour) {
+  char text[8];
+  snprintf(text, sizeof text, "%02X%02X%02X", GetRValue(colour), GetGValue(colour),
+           GetBValue(colour));
+  return text;
+}

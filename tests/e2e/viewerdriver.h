@@ -1,0 +1,84 @@
+// Running the real Lumora.exe in end-to-end tests: its settings in the registry, pictures and
+// lists on disk, the process with its command line, its windows, and the screen it draws on.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The viewer's window class and title, and the settings dialog's title.
+extern const char kViewerClassName[];
+extern const char kSettingsTitle[];
+
+// A 24-bit BMP file of width x height whose pixel colour is pixel(x, y) (y from the top).
+void WriteBmp(const std::string &path, int width, int height,
+              COLORREF (*pixel)(int x, int y, int width, int height));
+
+// Four quadrants: top-left red, top-right green, bottom-left blue, bottom-right white. Where
+// the quadrants meet shows the picture's position and size on the screen.
+COLORREF Quadrants(int x, int y, int width, int height);
+const COLORREF kRed = RGB(255, 0, 0);
+const COLORREF kGreen = RGB(0, 255, 0);
+const COLORREF kBlue = RGB(0, 0, 255);
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kBlack = RGB(0, 0, 0);
+
+// A list file of "key=path" lines, CR LF ended, in the order given.
+void WriteList(const std::string &path, const std::vector<std::string> &lines);
+
+// The viewer's registry settings: removes the key, then stores what is given (a negative
+// time-out leaves it unset).
+void ResetViewerSettings(int timeOut = 1000, DWORD programState = 0);
+bool ViewerKeyExists();
+
+class ViewerProcess {
+ public:
+  // Starts Lumora.exe (beside the test program) with the command-line tail.
+  explicit ViewerProcess(const std::string &tail);
+  ~ViewerProcess();  // ends a process still running
+  ViewerProcess(const ViewerProcess &) = delete;
+  ViewerProcess &operator=(const ViewerProcess &) = delete;
+
+  // The settings dialog of this start-up, or null.
+  HWND WaitForSettings(DWORD ms = 10000);
+  // Clicks Start (accept = true) or Exit in the first dialog.
+  void ClickSettingsButton(bool accept);
+  // Start, then the viewer window shown; null when it does not appear.
+  HWND StartShow();
+  HWND Window() const { return window_; }
+
+  // Waits for the process to end; its exit code, or STILL_ACTIVE after ms.
+  DWORD WaitForExit(DWORD ms = 10000);
+  HANDLE Process() const { return process_.hProcess; }
+
+  // Sends a message to the viewer window and returns once it was handled.
+  LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+  // Waits until the viewer has handled everything queued before (and painted).
+  void Settle();
+
+ private:
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+};
+
+// A visible window of this class and title that belongs to the process, or null after ms.
+HWND WaitForProcessWindow(HANDLE process, const char *className, const char *title,
+                          DWORD ms = 5000);
+
+// The screen, captured once, for several pixel checks.
+class ScreenShot {
+ public:
+  ScreenShot();
+  COLORREF At(int x, int y) const;
+
+ private:
+  int width_ = 0, height_ = 0;
+  std::vector<DWORD> pixels_;
+};
+
+// "RRGGBB" for messages.
+std::string Hex(COLORREF colour);
+
+// True when the colours differ by at most tolerance in every channel.
+bool Near(COLORREF a, COLORREF b, int tolerance = 8);
