@@ -7,8 +7,13 @@ namespace {
 const int kMaxCodeWidth = 12;
 const int kMaxCodes = 1 << kMaxCodeWidth;
 // The longest string one code can stand for: every table entry extends an earlier one by one
-// pixel, and a code may add one pixel to the previous string.
+// pixel.
 const int kMaxStringLength = kMaxCodes;
+// Strings are written in chunks of up to 8 pixels, each with one 8-byte store that may run up
+// to 7 bytes past the string's end.
+const int kChunk = 8;
+// Image data bytes gathered from the sub-blocks at a time.
+const int kCodeBufferSize = 4096;
 const int kMinCodeSizeLow = 2;
 const int kMinCodeSizeHigh = 9;
 const UINT kPaletteBytes = 256 * 3;
@@ -32,13 +37,17 @@ struct GifState {
   BYTE palette[kPaletteBytes];
   BYTE block[kBlockBufferSize];
 
-  // The string table: each code's string is its prefix code's string followed by its suffix;
-  // literal codes stand for themselves. Lengths and first pixels are kept so that a string is
-  // written in one backward pass straight into the line buffer.
-  WORD prefix[kMaxCodes];
-  BYTE suffix[kMaxCodes];
-  BYTE first[kMaxCodes];
+  // The string table. A code's string is its last 1 to 8 pixels (its tail, pixels first in
+  // the array) after the string of its jump code, whose length is a multiple of 8; literal
+  // codes are their own tail. A string is thus written backwards 8 pixels per step.
+  BYTE tail[kMaxCodes][kChunk];
+  WORD jump[kMaxCodes];
   WORD length[kMaxCodes];
+  BYTE first[kMaxCodes];  // first pixel of the string
+
+  // Image data: the bytes of consecutive sub-blocks, run together.
+  BYTE codeBytes[kCodeBufferSize + kBlockBufferSize];
+  bool dataEnded;  // the file ended within the image data
 
   // Output.
   LONG width;
@@ -46,9 +55,11 @@ struct GifState {
   int bitCount;
   DWORD rowBytes;
   BYTE *rows;  // first pixel row of the bitmap (the bottom of the picture)
-  BYTE *line;  // width + kMaxStringLength pixels
+  BYTE *line;  // width + kChunk pixels, for lines that are packed to 1 or 4 bits
+  BYTE scratch[kMaxStringLength + kChunk];  // a string that runs into the next line
   bool interlaced;
   LONG nextLine;
+  BYTE *out;  // where the pixels of line nextLine go: its row at 8 bits, else the line
 };
 
 // Makes sure the read buffer holds an unread byte. False at the end of the file (an empty or
@@ -111,16 +122,21 @@ LONG InterlacedRow(LONG n, LONG height) {
   return n * 2 + 1;
 }
 
-// Stores the next decoded line (width pixels) into its row. Lines beyond the image's height
-// are dropped.
-void GifStoreLine(GifState *s, const BYTE *pixels) {
-  const LONG n = s->nextLine++;
-  if (n >= s->height) return;
+// The row of the bitmap that decoded line n goes to.
+BYTE *RowOfLine(const GifState *s, LONG n) {
   const LONG row = s->interlaced ? InterlacedRow(n, s->height) : n;
-  BYTE *dest = s->rows + (size_t)(s->height - 1 - row) * s->rowBytes;
+  return s->rows + (size_t)(s->height - 1 - row) * s->rowBytes;
+}
+
+// Stores the line just decoded (width pixels at s->out) into its row and makes the next line
+// current. At 8 bits the pixels are in their row already. False once the image is complete:
+// lines beyond its height are never stored.
+bool GifStoreLine(GifState *s) {
   const LONG w = s->width;
+  const BYTE *pixels = s->out;
+  BYTE *dest = RowOfLine(s, s->nextLine);
   switch (s->bitCount) {
-    case 8: memcpy(dest, pixels, (size_t)w); break;
+    case 8: break;
     case 4: {
       LONG i = 0;
       for (; i + 1 < w; i += 2) *dest++ = (BYTE)((pixels[i] & 0x0F) << 4 | (pixels[i + 1] & 0x0F));
@@ -142,27 +158,43 @@ void GifStoreLine(GifState *s, const BYTE *pixels) {
       break;
     }
   }
+  if (++s->nextLine >= s->height) return false;
+  s->out = s->bitCount == 8 ? RowOfLine(s, s->nextLine) : s->line;
+  return true;
 }
 
-// Bit reader over the image's data sub-blocks: codes are packed least significant bit first
-// across the bytes of consecutive sub-blocks; empty sub-blocks are passed over.
+// Bit reader over the image data: codes are packed least significant bit first across the
+// bytes of consecutive sub-blocks; empty sub-blocks are passed over.
 struct LzwBits {
   DWORD bits;
   int count;
-  int blockPos;
-  int blockLength;
+  const BYTE *next;
+  const BYTE *end;
 };
+
+// Gathers the next sub-blocks' bytes into the code buffer. False when none are left: the
+// file has ended (a sub-block cut short counts as not there).
+bool GifReadCodeBytes(GifState *s, LzwBits *in) {
+  int size = 0;
+  while (!s->dataEnded && size < kCodeBufferSize) {
+    const int n = GifReadDataBlock(s);
+    if (n < 0) {
+      s->dataEnded = true;
+      break;
+    }
+    memcpy(s->codeBytes + size, s->block, (size_t)n);
+    size += n;
+  }
+  in->next = s->codeBytes;
+  in->end = s->codeBytes + size;
+  return size > 0;
+}
 
 // The next code of the given width, or a negative value at the end of the file.
 inline int LzwNextCode(GifState *s, LzwBits *in, int width) {
   while (in->count < width) {
-    while (in->blockPos == in->blockLength) {
-      const int n = GifReadDataBlock(s);
-      if (n < 0) return -1;
-      in->blockPos = 0;
-      in->blockLength = n;
-    }
-    in->bits |= (DWORD)s->block[in->blockPos++] << in->count;
+    if (in->next == in->end && !GifReadCodeBytes(s, in)) return -1;
+    in->bits |= (DWORD)*in->next++ << in->count;
     in->count += 8;
   }
   const int code = (int)(in->bits & ((1u << width) - 1));
@@ -171,43 +203,70 @@ inline int LzwNextCode(GifState *s, LzwBits *in, int width) {
   return code;
 }
 
-// Writes the string of code c backwards so that it ends just before end.
-inline void LzwWriteString(const GifState *s, int c, BYTE *end) {
-  for (int n = s->length[c]; n > 0; n--) {
-    *--end = s->suffix[c];
-    c = s->prefix[c];
+// Writes the string of code c to dest[0, length of c) and up to 7 bytes of junk after it.
+inline void LzwWriteString(const GifState *s, int c, BYTE *dest) {
+  BYTE *p = dest + s->length[c] - ((s->length[c] - 1) % kChunk + 1);
+  memcpy(p, s->tail[c], kChunk);
+  while (p > dest) {
+    c = s->jump[c];
+    p -= kChunk;
+    memcpy(p, s->tail[c], kChunk);
   }
 }
 
-// Decodes the image data into rows of width pixels, storing each complete line. Ends at the
-// end code, the end of the file, a code beyond the string table (corrupt data) or once every
-// line of the image has been stored; a line that the data ends in the middle of is not stored.
-void LzwDecodeImage(GifState *s, LONG width) {
+// Appends the string of code c to the current line, storing each line it completes. False
+// once the image is complete.
+inline bool LzwOutput(GifState *s, int c, LONG *x) {
+  const LONG length = s->length[c];
+  if (*x + length + kChunk <= s->width) {  // room for the string and the junk after it
+    LzwWriteString(s, c, s->out + *x);
+    *x += length;
+    return true;
+  }
+  LzwWriteString(s, c, s->scratch);
+  const BYTE *from = s->scratch;
+  for (LONG left = length; left > 0;) {
+    const LONG n = left < s->width - *x ? left : s->width - *x;
+    memcpy(s->out + *x, from, (size_t)n);
+    *x += n;
+    from += n;
+    left -= n;
+    if (*x == s->width) {
+      if (!GifStoreLine(s)) return false;
+      *x = 0;
+    }
+  }
+  return true;
+}
+
+// Decodes the image data, storing each complete line. Ends at the end code, the end of the
+// file, a code beyond the string table (corrupt data) or once every line of the image has been
+// stored; a line that the data ends in the middle of stays colour 0.
+void LzwDecodeImage(GifState *s) {
   const int minCodeSize = GifReadByte(s);
   if (minCodeSize < kMinCodeSizeLow || minCodeSize > kMinCodeSizeHigh) return;
   const int clear = 1 << minCodeSize;
   const int end = clear + 1;
   const int firstFree = clear + 2;
   for (int i = 0; i < clear; i++) {
-    s->suffix[i] = (BYTE)i;
+    memset(s->tail[i], 0, kChunk);
+    s->tail[i][0] = (BYTE)i;
     s->first[i] = (BYTE)i;
     s->length[i] = 1;
-    s->prefix[i] = 0;
+    s->jump[i] = 0;
   }
 
-  LzwBits in = {0, 0, 0, 0};
+  LzwBits in = {0, 0, nullptr, nullptr};
   int codeWidth = minCodeSize + 1;
   int limit = 1 << codeWidth;
   int next = firstFree;
   int prev = -1;  // none: the stream's start and after a clear code
-
-  BYTE *const line = s->line;
-  size_t pos = 0;  // pixels in the line buffer
-  const size_t w = (size_t)width;
+  LONG x = 0;     // pixels of the current line decoded
+  s->out = s->bitCount == 8 ? RowOfLine(s, 0) : s->line;
 
   for (;;) {
     int c = LzwNextCode(s, &in, codeWidth);
-    if (c < 0 || c == end) return;
+    if (c < 0 || c == end) break;
     if (c == clear) {
       codeWidth = minCodeSize + 1;
       limit = 1 << codeWidth;
@@ -217,47 +276,36 @@ void LzwDecodeImage(GifState *s, LONG width) {
     }
     if (prev < 0) {
       if (c >= next) c = 0;
-      line[pos++] = s->suffix[c];
-      prev = c;
     } else {
-      BYTE firstPixel;
-      if (c < next) {
-        pos += s->length[c];
-        LzwWriteString(s, c, line + pos);
-        firstPixel = s->first[c];
-      } else if (c == next) {
-        firstPixel = s->first[prev];
-        pos += s->length[prev];
-        LzwWriteString(s, prev, line + pos);
-        line[pos++] = firstPixel;
-      } else {
-        return;
-      }
+      if (c > next) break;
       if (next < limit) {
-        s->prefix[next] = (WORD)prev;
-        s->suffix[next] = firstPixel;
+        // The new entry: the previous string and the first pixel of this one (of the previous
+        // one again when this code is the entry itself).
+        const BYTE pixel = s->first[c == next ? prev : c];
+        const int length = s->length[prev] + 1;
+        const int inTail = (length - 1) % kChunk;
+        if (inTail == 0) {
+          memset(s->tail[next], 0, kChunk);
+          s->jump[next] = (WORD)prev;
+        } else {
+          memcpy(s->tail[next], s->tail[prev], kChunk);
+          s->jump[next] = s->jump[prev];
+        }
+        s->tail[next][inTail] = pixel;
+        s->length[next] = (WORD)length;
         s->first[next] = s->first[prev];
-        s->length[next] = (WORD)(s->length[prev] + 1);
         next++;
         if (next == limit && codeWidth < kMaxCodeWidth) {
           codeWidth++;
           limit <<= 1;
         }
       }
-      prev = c;
     }
-
-    if (pos >= w) {
-      size_t start = 0;
-      do {
-        GifStoreLine(s, line + start);
-        if (s->nextLine >= s->height) return;
-        start += w;
-      } while (pos - start >= w);
-      pos -= start;
-      memmove(line, line + start, pos);
-    }
+    prev = c;
+    if (!LzwOutput(s, c, &x)) return;
   }
+  // The line the data ended in: not stored.
+  if (s->bitCount == 8) memset(s->out, 0, (size_t)s->width);
 }
 
 }  // namespace
@@ -305,7 +353,7 @@ PackedBitmap ReadGifFile(const char *path) {
     const int entries = 1 << s->bitCount;
     bitmap = AllocPackedBitmap(s->width, s->height, s->bitCount, entries);
     if (!bitmap) goto done;
-    s->line = static_cast<BYTE *>(GlobalAlloc(GPTR, (SIZE_T)s->width + kMaxStringLength));
+    s->line = static_cast<BYTE *>(GlobalAlloc(GPTR, (SIZE_T)s->width + kChunk));
     if (!s->line) {
       GlobalFree(bitmap);
       bitmap = nullptr;
@@ -320,7 +368,7 @@ PackedBitmap ReadGifFile(const char *path) {
     }
     s->rowBytes = PackedRowBytes(s->width, s->bitCount);
     s->rows = PackedBitmapPixels(bitmap);
-    LzwDecodeImage(s, s->width);
+    LzwDecodeImage(s);
   }
 
 done:
