@@ -13,8 +13,7 @@ const char *const kBmpFileSinkMessages[] = {
 
 namespace {
 
-const DWORD kFileHeaderSize = 14;
-const DWORD kInfoHeaderSize = 40;
+const DWORD kFileHeaderSize = 14;  // BITMAPFILEHEADER; the info header is kInfoHeaderSize
 const int kGrayEntries = 256;
 const int kDotsPerCentimetre = 2;  // JFIF density unit
 
@@ -24,40 +23,36 @@ void PutLittleEndian(BYTE *p, DWORD value, int bytes) {
 
 void StartBmpFileSink(j_decompress_ptr, BmpFileSink *) {}
 
-// The next row of the whole-image array, for writing; null once every row is filled.
-JSAMPROW NextImageRow(j_decompress_ptr cinfo, BmpFileSink *sink) {
-  if (sink->currentRow >= cinfo->output_height) return nullptr;
-  JSAMPARRAY rows = (*cinfo->mem->access_virt_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
-                                                      sink->image, sink->currentRow, 1, TRUE);
-  sink->currentRow++;
-  return rows[0];
+void WriteOrFail(j_decompress_ptr cinfo, FILE *output, const void *bytes, size_t count) {
+  if (fwrite(bytes, 1, count, output) != count) ERREXIT(cinfo, JERR_FILE_WRITE);
+}
+
+// Writes row r of the row buffer, its pad bytes zeroed, to its place in the file: the
+// bottom row of the picture comes first.
+void WriteRow(j_decompress_ptr cinfo, BmpFileSink *sink, JDIMENSION r) {
+  if (sink->currentRow >= cinfo->output_height) return;
+  const JDIMENSION fromBottom = cinfo->output_height - 1 - sink->currentRow++;
+  JSAMPROW row = sink->rowBuffer[r];
+  memset(row + sink->dataWidth, 0, sink->padBytes);
+  if (fseek(sink->output, sink->headerSize + (long)fromBottom * (long)sink->rowWidth, SEEK_SET))
+    ERREXIT(cinfo, JERR_FILE_WRITE);
+  WriteOrFail(cinfo, sink->output, row, sink->rowWidth);
 }
 
 void StoreColorRows(j_decompress_ptr cinfo, BmpFileSink *sink, JDIMENSION rows) {
   for (JDIMENSION r = 0; r < rows; r++) {
-    JSAMPROW out = NextImageRow(cinfo, sink);
-    if (!out) return;
-    const JSAMPLE *in = sink->rowBuffer[r];
-    for (JDIMENSION x = 0; x < cinfo->output_width; x++, in += 3, out += 3) {
-      out[0] = in[2];
-      out[1] = in[1];
-      out[2] = in[0];
+    JSAMPROW row = sink->rowBuffer[r];
+    for (JDIMENSION x = 0; x < sink->dataWidth; x += 3) {  // red, green, blue to blue, green, red
+      const JSAMPLE red = row[x];
+      row[x] = row[x + 2];
+      row[x + 2] = red;
     }
-    memset(out, 0, sink->padBytes);
+    WriteRow(cinfo, sink, r);
   }
 }
 
 void StoreIndexRows(j_decompress_ptr cinfo, BmpFileSink *sink, JDIMENSION rows) {
-  for (JDIMENSION r = 0; r < rows; r++) {
-    JSAMPROW out = NextImageRow(cinfo, sink);
-    if (!out) return;
-    memcpy(out, sink->rowBuffer[r], cinfo->output_width);
-    memset(out + cinfo->output_width, 0, sink->padBytes);
-  }
-}
-
-void WriteOrFail(j_decompress_ptr cinfo, FILE *output, const void *bytes, size_t count) {
-  if (fwrite(bytes, 1, count, output) != count) ERREXIT(cinfo, JERR_FILE_WRITE);
+  for (JDIMENSION r = 0; r < rows; r++) WriteRow(cinfo, sink, r);
 }
 
 // 256 entries of 4 bytes: entry i is i, i, i, 0.
@@ -73,7 +68,7 @@ void WriteGrayColorTable(j_decompress_ptr cinfo, BmpFileSink *sink) {
 void WriteBmpFileHeaders(j_decompress_ptr cinfo, BmpFileSink *sink) {
   const bool gray = cinfo->out_color_space == JCS_GRAYSCALE;
   const DWORD colors = gray ? kGrayEntries : 0;
-  const DWORD headerSize = kFileHeaderSize + kInfoHeaderSize + colors * 4;
+  const DWORD headerSize = (DWORD)sink->headerSize;
   LONG xPelsPerMeter = 0, yPelsPerMeter = 0;
   if (cinfo->density_unit == kDotsPerCentimetre) {
     xPelsPerMeter = (LONG)cinfo->X_density * 100;
@@ -124,9 +119,8 @@ BmpFileSink *CreateBmpFileSink(j_decompress_ptr cinfo) {
   sink->dataWidth = (JDIMENSION)dataWidth;
   sink->rowWidth = (JDIMENSION)rowWidth;
   sink->padBytes = sink->rowWidth - sink->dataWidth;
-
-  sink->image = (*cinfo->mem->request_virt_sarray)(common, JPOOL_IMAGE, FALSE, sink->rowWidth,
-                                                   cinfo->output_height, 1);
+  sink->headerSize = (long)(kFileHeaderSize + kInfoHeaderSize +
+                            (cinfo->out_color_space == JCS_GRAYSCALE ? kGrayEntries * 4 : 0));
   sink->currentRow = 0;
   sink->rowBuffer = (*cinfo->mem->alloc_sarray)(common, JPOOL_IMAGE, sink->rowWidth, 1);
   sink->rowBufferHeight = 1;
@@ -134,11 +128,7 @@ BmpFileSink *CreateBmpFileSink(j_decompress_ptr cinfo) {
 }
 
 void FinishBmpFileSink(j_decompress_ptr cinfo, BmpFileSink *sink) {
+  if (fseek(sink->output, 0, SEEK_SET)) ERREXIT(cinfo, JERR_FILE_WRITE);
   WriteBmpFileHeaders(cinfo, sink);
-  for (JDIMENSION row = cinfo->output_height; row-- > 0;) {
-    JSAMPARRAY rows = (*cinfo->mem->access_virt_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
-                                                        sink->image, row, 1, FALSE);
-    WriteOrFail(cinfo, sink->output, rows[0], sink->rowWidth);
-  }
   if (fflush(sink->output) != 0 || ferror(sink->output)) ERREXIT(cinfo, JERR_FILE_WRITE);
 }

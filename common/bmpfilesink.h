@@ -1,7 +1,8 @@
-// BmpFileSink: the output module that collects libjpeg's decoded rows and writes them as an
-// uncompressed BMP file once decoding is complete (BMP rows go bottom-up, the decompressor
-// delivers them top-down). Colour output becomes 24 bits per pixel, blue-green-red; grey
-// output 8 bits per pixel with a 256-entry grey colour table.
+// BmpFileSink: the output module that writes libjpeg's decoded rows as an uncompressed BMP
+// file. BMP rows go bottom-up while the decompressor delivers them top-down, so each row is
+// written straight to its own place in the file, and the headers, which make the file a BMP
+// file, last. Colour output becomes 24 bits per pixel, blue-green-red; grey output 8 bits per
+// pixel with a 256-entry grey colour table.
 #pragma once
 
 #include <cstdio>
@@ -17,11 +18,11 @@ struct BmpFileSink {
   FILE *output;                // set by the caller after creation
   JSAMPARRAY rowBuffer;        // the decompressor writes each decoded row here
   JDIMENSION rowBufferHeight;  // 1
-  jvirt_sarray_ptr image;      // the whole picture, top row first, in BMP row layout
   JDIMENSION dataWidth;        // output width x output components
   JDIMENSION rowWidth;         // dataWidth rounded up to a multiple of 4
   JDIMENSION padBytes;         // rowWidth - dataWidth
-  JDIMENSION currentRow;       // next row of `image` to fill
+  JDIMENSION currentRow;       // picture row (from the top) that the next decoded row is
+  long headerSize;             // file offset of the pixel rows
 };
 
 // Message codes the sink raises through the error manager, beyond libjpeg's own table.
@@ -31,11 +32,11 @@ extern const char *const kBmpFileSinkMessages[];
 const int kJpegFirstSinkMessage = kJpegMsgBadColorSpace;
 const int kJpegLastSinkMessage = kJpegMsgTooLarge;
 
-// Creates the sink in the image pool of a decompression object whose header has been read,
-// and requests its whole-image array. Raises kJpegMsgBadColorSpace for an output colour space
+// Creates the sink in the image pool of a decompression object whose header has been read.
+// Raises kJpegMsgBadColorSpace for an output colour space
 // other than grey or RGB and kJpegMsgTooLarge for a picture beyond the packed-bitmap limit.
 BmpFileSink *CreateBmpFileSink(j_decompress_ptr cinfo);
 
-// Writes the file headers, the grey table if any and every row, bottom row first, and flushes
-// the stream. A failed write raises JERR_FILE_WRITE.
+// Writes the file headers and the grey table if any, and flushes the stream. A failed write
+// raises JERR_FILE_WRITE.
 void FinishBmpFileSink(j_decompress_ptr cinfo, BmpFileSink *sink);

@@ -1,0 +1,25 @@
+// Scratch folders, picture generation and timing for the benchmark programs.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// A fresh folder under the temporary folder, removed with everything in it on destruction.
+class BenchDir {
+ public:
+  BenchDir();
+  ~BenchDir();
+  BenchDir(const BenchDir &) = delete;
+  BenchDir &operator=(const BenchDir &) = delete;
+  std::string File(const std::string &name) const { return path_ + "/" + name; }
+  const std::string &path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Runs an ImageMagick `convert` command line (arguments only); exits the program on failure.
+void Convert(const std::string &arguments);
+
+// Seconds per call of `work`: the median of `rounds` timings.
+double SecondsPerCall(const std::function<void()> &work, int rounds);
