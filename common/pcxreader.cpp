@@ -79,11 +79,45 @@ bool PcxReadRun(PcxInput *in, BYTE *value, UINT *count) {
   return true;
 }
 
-// True when none of the 8 bytes has both top bits set, so they are all literal pixel bytes.
-inline bool EightLiterals(const BYTE *p) {
+// Eight bytes at a time: a bit 7 set in each byte that has both top bits set (starts a run).
+inline unsigned long long RunStarts(const BYTE *p) {
   unsigned long long w;
   memcpy(&w, p, sizeof w);
-  return (w & (w << 1) & 0x8080808080808080ull) == 0;
+  return w & (w << 1) & 0x8080808080808080ull;
+}
+
+inline void StoreEight(BYTE *out, unsigned long long eight) {
+  memcpy(out, &eight, sizeof eight);
+}
+
+// Decodes while at least 64 bytes of the span and 16 of the buffer are left, so that every
+// run fits the span and every 8-byte load and store stays inside: stores may write past the
+// bytes they decode, and the next ones overwrite them. Returns the new count done.
+UINT PcxDecodeBulk(PcxInput *in, BYTE *out, UINT done, UINT n) {
+  const BYTE *p = in->buffer + in->position;
+  const BYTE *const end = in->buffer + in->count;
+  while (n - done >= 64 && end - p >= 16) {
+    unsigned long long literals;
+    memcpy(&literals, p, sizeof literals);
+    const unsigned long long starts = RunStarts(p);
+    StoreEight(out + done, literals);
+    if (!starts) {
+      p += 8, done += 8;
+      continue;
+    }
+    const UINT before = (UINT)__builtin_ctzll(starts) >> 3;  // literal bytes before the run
+    p += before, done += before;
+    const UINT count = p[0] & kRunCountMask;
+    const BYTE value = p[1];
+    p += 2;
+    if (count <= 8)
+      StoreEight(out + done, value * 0x0101010101010101ull);
+    else
+      memset(out + done, value, count);
+    done += count;
+  }
+  in->position = (UINT)(p - in->buffer);
+  return done;
 }
 
 // Decodes the next n bytes of scan-line data into out. A run may end in the middle of the
@@ -98,23 +132,22 @@ bool PcxDecodeSpan(PcxInput *in, BYTE *out, UINT n) {
       in->runLeft -= k;
       continue;
     }
+    done = PcxDecodeBulk(in, out, done, n);
     // Straight from the read buffer while both bytes of a run are in it.
     const BYTE *p = in->buffer + in->position;
     const BYTE *const end = in->buffer + in->count;
     while (done < n) {
-      if (end - p >= 8 && n - done >= 8 && EightLiterals(p)) {
-        memcpy(out + done, p, 8);
-        p += 8, done += 8;
-      } else if (p < end && (*p & kRunFlags) != kRunFlags) {
+      if (p < end && (*p & kRunFlags) != kRunFlags) {
         out[done++] = *p++;
       } else if (end - p >= 2) {
         const UINT count = p[0] & kRunCountMask;
+        const BYTE value = p[1];
+        p += 2;
         const UINT k = count < n - done ? count : n - done;
-        memset(out + done, p[1], k);
+        memset(out + done, value, k);
         done += k;
         in->runLeft = count - k;
-        in->runValue = p[1];
-        p += 2;
+        in->runValue = value;
         if (in->runLeft) break;
       } else {
         break;
