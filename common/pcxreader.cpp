@@ -90,13 +90,14 @@ inline void StoreEight(BYTE *out, unsigned long long eight) {
   memcpy(out, &eight, sizeof eight);
 }
 
-// Decodes while at least 64 bytes of the span and 16 of the buffer are left, so that every
-// run fits the span and every 8-byte load and store stays inside: stores may write past the
-// bytes they decode, and the next ones overwrite them. Returns the new count done.
+// Decodes while at least 72 bytes of the span and 16 of the buffer are left, so that up to
+// 7 literal bytes and a run (at most 63 bytes) fit the span and every 8-byte load and store
+// stays inside: stores may write past the bytes they decode, and the next ones overwrite
+// them. Returns the new count done.
 UINT PcxDecodeBulk(PcxInput *in, BYTE *out, UINT done, UINT n) {
   const BYTE *p = in->buffer + in->position;
   const BYTE *const end = in->buffer + in->count;
-  while (n - done >= 64 && end - p >= 16) {
+  while (n - done >= 72 && end - p >= 16) {
     unsigned long long literals;
     memcpy(&literals, p, sizeof literals);
     const unsigned long long starts = RunStarts(p);

@@ -110,6 +110,20 @@ TEST_F(PcxReaderTest, ImageMustEndWithItsLastScanLine) {
   EXPECT_TRUE(Read(PcxFile(h, RleRun(0, 5) + RleRun(8, 2) + RleRun(0, 5))));  // 0xC0 makes nothing
 }
 
+TEST_F(PcxReaderTest, RunsCrossScanLines) {
+  PcxHeader h;  // 100 x 2 at 8 bits
+  h.xmax = 99, h.bytesPerLine = 100;
+  std::string literals;
+  for (int i = 0; i < 137; i++) literals += (char)(i % 0xC0);
+  // 39 literal bytes and a run of 63, which ends 2 bytes into the second line.
+  Block b = Read(PcxFile(h, literals.substr(0, 39) + RleRun(63, 0xEE) + literals.substr(39, 98)));
+  ASSERT_TRUE(b);
+  const std::string pixels((const char *)PackedBitmapPixels(b.get()), 200);
+  const std::string top = pixels.substr(100), bottom = pixels.substr(0, 100);
+  EXPECT_EQ(literals.substr(0, 39) + std::string(61, '\xEE'), top);
+  EXPECT_EQ(std::string(2, '\xEE') + literals.substr(39, 98), bottom);
+}
+
 TEST_F(PcxReaderTest, RowsArePaddedToFourBytes) {
   PcxHeader mono;
   mono.bits = 1, mono.xmax = 32, mono.ymax = 0, mono.bytesPerLine = 6;
