@@ -54,6 +54,18 @@ void WriteBmp(const std::string &path, int width, int height,
   fclose(f);
 }
 
+namespace {
+COLORREF SolidColour;
+COLORREF Solid(int, int, int, int) {
+  return SolidColour;
+}
+}  // namespace
+
+void WriteSolidBmp(const std::string &path, int width, int height, COLORREF colour) {
+  SolidColour = colour;
+  WriteBmp(path, width, height, Solid);
+}
+
 COLORREF Quadrants(int x, int y, int width, int height) {
   bool right = x >= width / 2, bottom = y >= height / 2;
   if (bottom) return right ? kWhite : kBlue;
@@ -144,8 +156,13 @@ void ViewerProcess::ClickSettingsButton(bool accept) {
 }
 
 HWND ViewerProcess::StartShow() {
-  ClickSettingsButton(true);
-  window_ = WaitForProcessWindow(process_.hProcess, kViewerClassName, "Lumora");
+  // A click that reaches the dialog before it takes input is lost: click again while the
+  // dialog is still there.
+  for (int attempt = 0; attempt < 3 && !window_; attempt++) {
+    HWND dialog = WaitForSettings(attempt ? 500 : 10000);
+    if (dialog) ClickSettingsButton(true);
+    window_ = WaitForProcessWindow(process_.hProcess, kViewerClassName, "Lumora", 3000);
+  }
   if (window_) {
     MoveMouse(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     Settle();
@@ -217,4 +234,92 @@ std::string Hex(COLORREF colour) {
   snprintf(text, sizeof text, "%02X%02X%02X", GetRValue(colour), GetGValue(colour),
            GetBValue(colour));
   return text;
+}
+
+namespace {
+
+const char kMenuClass[] = "#32768";
+// The main popup menu's items from the top: separators at 3, 10 and 14.
+bool IsSeparator(int index) {
+  return index == 3 || index == 10 || index == 14;
+}
+
+HWND MainMenuWindow;  // the popup the last right click opened
+
+std::vector<HWND> MenuWindows() {
+  std::vector<HWND> menus;
+  HWND w = nullptr;
+  while ((w = FindWindowExA(nullptr, w, kMenuClass, nullptr)) != nullptr)
+    if (IsWindowVisible(w)) menus.push_back(w);
+  return menus;
+}
+
+POINT ItemCentre(HWND menu, int index, bool main) {
+  RECT r;
+  GetWindowRect(menu, &r);
+  int y = r.top + 2;
+  for (int i = 0; i < index; i++) y += main && IsSeparator(i) ? 10 : 20;
+  return {(r.left + r.right) / 2, y + 10};
+}
+
+void SendRight(DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  SendInput(1, &input, sizeof input);
+  Sleep(30);
+}
+
+}  // namespace
+
+HWND OpenPopupMenu(int x, int y) {
+  MoveMouse(x, y);
+  SendRight(MOUSEEVENTF_RIGHTDOWN);
+  SendRight(MOUSEEVENTF_RIGHTUP);
+  HWND menu = nullptr;
+  WaitFor(
+      [&] {
+        std::vector<HWND> menus = MenuWindows();
+        menu = menus.empty() ? nullptr : menus[0];
+        return menu != nullptr;
+      },
+      3000);
+  Sleep(100);
+  MainMenuWindow = menu;
+  return menu;
+}
+
+void ChooseMenuItem(int mainIndex, int subIndex) {
+  if (!MainMenuWindow || !IsWindowVisible(MainMenuWindow)) return;
+  POINT p = ItemCentre(MainMenuWindow, mainIndex, true);
+  MoveMouse(p.x, p.y);
+  if (subIndex < 0) {
+    ClickAt(p.x, p.y);
+    return;
+  }
+  MouseButton(true);  // opens the submenu at once
+  MouseButton(false);
+  HWND sub = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND w : MenuWindows())
+          if (w != MainMenuWindow) sub = w;
+        return sub != nullptr;
+      },
+      3000);
+  if (!sub) return;
+  RECT r, main;
+  GetWindowRect(sub, &r);
+  GetWindowRect(MainMenuWindow, &main);
+  // Along the item's row into the submenu, on whichever side it opened.
+  MoveMouse(r.left >= main.left ? r.left + 8 : r.right - 8, p.y);
+  POINT q = ItemCentre(sub, subIndex, false);
+  ClickAt(q.x, q.y);
+}
+
+void CloseMenus() {
+  for (int i = 0; i < 3 && !MenuWindows().empty(); i++) {
+    PressKey(VK_ESCAPE);
+    Sleep(100);
+  }
 }

@@ -15,6 +15,9 @@ extern const char kSettingsTitle[];
 void WriteBmp(const std::string &path, int width, int height,
               COLORREF (*pixel)(int x, int y, int width, int height));
 
+// A picture of one colour.
+void WriteSolidBmp(const std::string &path, int width, int height, COLORREF colour);
+
 // Four quadrants: top-left red, top-right green, bottom-left blue, bottom-right white. Where
 // the quadrants meet shows the picture's position and size on the screen.
 COLORREF Quadrants(int x, int y, int width, int height);
@@ -65,6 +68,17 @@ class ViewerProcess {
 // A visible window of this class and title that belongs to the process, or null after ms.
 HWND WaitForProcessWindow(HANDLE process, const char *className, const char *title,
                           DWORD ms = 5000);
+
+// Opens the viewer's popup menu with a real right click at (x, y); its window, or null.
+HWND OpenPopupMenu(int x, int y);
+
+// Chooses items of the open popup menus by position: the main menu's item, then, for a
+// submenu, the submenu's item. Item heights follow the owner-drawn menu: 20 pixels, 10 for a
+// separator.
+void ChooseMenuItem(int mainIndex, int subIndex = -1);
+
+// Closes any open popup menu with Escape.
+void CloseMenus();
 
 // The screen, captured once, for several pixel checks.
 class ScreenShot {

@@ -1,0 +1,233 @@
+// The real viewer's popup menu, pausing and resuming, the settings reload and the left
+// button's click, hold and drag, driven by real input.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "testfiles.h"
+#include "uidriver.h"
+#include "viewerdriver.h"
+
+namespace {
+
+const COLORREF kColours[] = {RGB(200, 40, 40), RGB(40, 200, 40), RGB(40, 40, 200)};
+const int kSlideSeconds = 1;
+// Main menu positions and "Select" positions.
+const int kFileList = 0, kSelect = 1, kSettings = 11, kResume = 12, kMix = 13;
+const int kNext = 2, kPrevious = 1;
+
+class MenuTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetViewerSettings(kSlideSeconds);
+    // Index 0, 1, 2 show the colours in order (the list is read from its last line up).
+    for (int i = 0; i < 3; i++) {
+      paths[i] = dir.File("p" + std::to_string(i) + ".bmp");
+      WriteSolidBmp(paths[i], 200, 200, kColours[i]);
+    }
+    list = dir.File("list.wcl");
+    WriteList(list, {"centred=" + paths[2], "centred=" + paths[1], "centred=" + paths[0]});
+    viewer = new ViewerProcess(list);
+    ASSERT_NE(nullptr, viewer->StartShow());
+  }
+  void TearDown() override {
+    CloseMenus();
+    delete viewer;
+  }
+
+  // The index of the picture in the middle of the screen; -1 for none (black).
+  int Shown() {
+    viewer->Settle();
+    COLORREF c = ScreenPixel(400, 300);
+    for (int i = 0; i < 3; i++)
+      if (Near(c, kColours[i])) return i;
+    return -1;
+  }
+  // True when the picture changes within ms.
+  bool Advances(DWORD ms) {
+    int first = Shown();
+    return WaitFor([&] { return Shown() != first; }, ms);
+  }
+  void Choose(int mainIndex, int subIndex = -1) {
+    ASSERT_NE(nullptr, OpenPopupMenu(600, 100));
+    ChooseMenuItem(mainIndex, subIndex);
+    MoveMouse(799, 599);
+    viewer->Settle();
+  }
+  // Runs the settings dialog from the menu: Ok (true) or Cancel; the button texts it showed.
+  std::string Settings(bool ok) {
+    Choose(kSettings);
+    HWND dialog = viewer->WaitForSettings();
+    if (!dialog) return "(no dialog)";
+    std::string texts =
+        WindowText(GetDlgItem(dialog, 2001)) + "/" + WindowText(GetDlgItem(dialog, 2002));
+    viewer->ClickSettingsButton(ok);
+    WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
+    MoveMouse(799, 599);
+    viewer->Settle();
+    return texts;
+  }
+
+  TempDir dir;
+  std::string paths[3], list;
+  ViewerProcess *viewer = nullptr;
+};
+
+TEST_F(MenuTest, RightClickPausesNavigationKeepsItPausedResumeRuns) {
+  ASSERT_TRUE(Advances(3000 * kSlideSeconds));  // the show runs
+  ASSERT_NE(nullptr, OpenPopupMenu(600, 100));  // and stops as the menu opens
+  int before = Shown();
+  ChooseMenuItem(kSelect, kNext);
+  MoveMouse(799, 599);
+  EXPECT_EQ((before + 1) % 3, Shown());
+  EXPECT_FALSE(Advances(1600 * kSlideSeconds));  // paused
+  Choose(kResume);
+  EXPECT_TRUE(Advances(1600 * kSlideSeconds));
+}
+
+TEST_F(MenuTest, NextAndPreviousWrapAround) {
+  PressKey(VK_SHIFT);  // any key pauses, one that does nothing else too
+  EXPECT_FALSE(Advances(1600 * kSlideSeconds));
+  PressKey(VK_HOME);
+  ASSERT_EQ(0, Shown());
+  Choose(kSelect, kPrevious);
+  EXPECT_EQ(2, Shown());
+  Choose(kSelect, kNext);
+  EXPECT_EQ(0, Shown());
+}
+
+TEST_F(MenuTest, FileListItemsShowTheirEntry) {
+  Choose(kFileList, 2);
+  EXPECT_EQ(2, Shown());
+  Choose(kFileList, 1);
+  EXPECT_EQ(1, Shown());
+  EXPECT_FALSE(Advances(1600 * kSlideSeconds));
+}
+
+TEST_F(MenuTest, MixImagesRunsTheShow) {
+  PressKey(VK_SHIFT);
+  Choose(kMix);
+  EXPECT_TRUE(Advances(1600 * kSlideSeconds));
+}
+
+TEST_F(MenuTest, SettingsCancelStaysPausedOkReloadsAndRuns) {
+  PressKey(VK_HOME);
+  EXPECT_EQ("Ok/Cancel", Settings(false));
+  EXPECT_EQ(0, Shown());
+  EXPECT_FALSE(Advances(1600 * kSlideSeconds));
+  EXPECT_EQ("Ok/Cancel", Settings(true));
+  EXPECT_NE(-1, Shown());
+  EXPECT_TRUE(Advances(1600 * kSlideSeconds));
+}
+
+TEST_F(MenuTest, FailedReloadLeavesABlackPausedShowAndSettingsStillWork) {
+  ASSERT_TRUE(SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_READONLY));
+  Choose(kSettings);
+  viewer->ClickSettingsButton(true);
+  HWND box = WaitForProcessWindow(viewer->Process(), "#32770", "Error");
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ("I cat't load your images list file!", MessageBoxText(box));
+  EXPECT_EQ(viewer->Window(), GetWindow(box, GW_OWNER));
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  WaitFor([&] { return !IsWindow(box); });
+  EXPECT_EQ(-1, Shown());
+  EXPECT_FALSE(Advances(1600 * kSlideSeconds));
+  Choose(kSelect, kNext);  // nothing to show, nothing touched
+  Choose(kMix);
+  EXPECT_EQ(-1, Shown());
+  EXPECT_TRUE(IsWindow(viewer->Window()));
+
+  SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
+  Settings(true);
+  EXPECT_NE(-1, Shown());
+  EXPECT_TRUE(Advances(1600 * kSlideSeconds));
+}
+
+class MouseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetViewerSettings();
+    WriteBmp(dir.File("quad.bmp"), 640, 480, Quadrants);
+    WriteList(dir.File("list.wcl"), {"centred=" + dir.File("quad.bmp")});
+    viewer = new ViewerProcess(dir.File("list.wcl"));
+    ASSERT_NE(nullptr, viewer->StartShow());
+  }
+  void TearDown() override { delete viewer; }
+
+  // The picture's top-left corner, found along the screen's middle row and column.
+  POINT Corner() {
+    viewer->Settle();
+    ScreenShot s;
+    POINT p = {-1, -1};
+    for (int x = 0; x < 800 && p.x < 0; x++)
+      if (!Near(s.At(x, 299), kBlack)) p.x = x;
+    for (int y = 0; y < 600 && p.y < 0; y++)
+      if (!Near(s.At(399, y), kBlack)) p.y = y;
+    return p;
+  }
+
+  TempDir dir;
+  ViewerProcess *viewer = nullptr;
+};
+
+TEST_F(MouseTest, HoldingFlipsTheClickToZoomOut) {
+  MoveMouse(400, 300);
+  HCURSOR arrow = GetCursor();
+  MouseButton(true);
+  Sleep(1200);  // held still past the 800 ms toggle
+  CURSORINFO held = {};
+  held.cbSize = sizeof held;
+  GetCursorInfo(&held);
+  MouseButton(false);
+  EXPECT_EQ(240, Corner().x);  // zoomed out: 320 x 240 at (240, 180)
+  EXPECT_EQ(180, Corner().y);
+  ClickAt(400, 300);  // the next short click zooms out again: zoom -3, 213 x 160
+  EXPECT_EQ(294, Corner().x);
+  EXPECT_EQ(220, Corner().y);
+  (void)arrow;
+  CURSORINFO after = {};
+  after.cbSize = sizeof after;
+  GetCursorInfo(&after);
+  EXPECT_NE(held.hCursor, after.hCursor);  // the magnifier while held, the arrow after
+}
+
+TEST_F(MouseTest, DraggingAFittingPictureMovesNothingAndDoesNotZoom) {
+  MoveMouse(400, 300);
+  MouseButton(true);
+  MoveMouse(450, 330);
+  MoveMouse(500, 360);
+  MouseButton(false);
+  EXPECT_EQ(80, Corner().x);
+  EXPECT_EQ(60, Corner().y);
+}
+
+TEST_F(MouseTest, DraggingAZoomedPictureMovesIt) {
+  viewer->Send(WM_COMMAND, 107);  // Zoom In: 1280 x 960 at (-240, -180)
+  MoveMouse(400, 300);
+  MouseButton(true);
+  MoveMouse(420, 310);
+  MoveMouse(440, 320);
+  MouseButton(false);
+  viewer->Settle();
+  // The quadrants now meet at (400 + 40, 300 + 20).
+  ScreenShot s;
+  EXPECT_TRUE(Near(s.At(439, 319), kRed)) << Hex(s.At(439, 319));
+  EXPECT_TRUE(Near(s.At(440, 320), kWhite)) << Hex(s.At(440, 320));
+}
+
+TEST_F(MouseTest, DoubleClickZoomsTwoSteps) {
+  viewer->Send(WM_COMMAND, 108);  // Zoom Out: 320 x 240 at (240, 180)
+  ASSERT_EQ(240, Corner().x);
+  MoveMouse(400, 300);
+  for (int i = 0; i < 2; i++) {  // no CS_DBLCLKS: two presses and releases
+    MouseButton(true);
+    MouseButton(false);
+  }
+  POINT c = Corner();  // -2, -1, then 2: 1280 x 960 covers the screen
+  EXPECT_EQ(0, c.x);
+  EXPECT_EQ(0, c.y);
+  ScreenShot s;
+  EXPECT_TRUE(Near(s.At(399, 299), kRed));
+  EXPECT_TRUE(Near(s.At(400, 300), kWhite));
+}
+
+}  // namespace
