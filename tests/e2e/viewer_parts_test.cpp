@@ -1,0 +1,290 @@
+// The viewer's Windows-only parts in the test process: the popup menus with their entries,
+// and "Set as wallpaper" with the desktop values and files it writes.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gifreader.h"
+#include "gifwriter.h"
+#include "instance.h"
+#include "jpegreader.h"
+#include "jpegwriter.h"
+#include "menus.h"
+#include "picturefile.h"
+#include "pixels.h"
+#include "testfiles.h"
+#include "view.h"
+#include "wallpaper.h"
+
+namespace {
+
+struct Item {
+  UINT id;
+  std::string text;
+  bool submenu;
+  bool picture;
+};
+
+std::vector<Item> Items(HMENU menu) {
+  std::vector<Item> items;
+  for (int i = 0; i < GetMenuItemCount(menu); i++) {
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_DATA | MIIM_SUBMENU;
+    EXPECT_TRUE(GetMenuItemInfoA(menu, (UINT)i, TRUE, &info));
+    EXPECT_TRUE(info.fType & MFT_OWNERDRAW) << i;
+    const MenuEntry *entry = reinterpret_cast<const MenuEntry *>(info.dwItemData);
+    if (!entry) {
+      ADD_FAILURE() << "item " << i << " has no entry";
+      continue;
+    }
+    EXPECT_EQ((int)strlen(entry->Text), entry->Length);
+    items.push_back({info.wID, entry->Text, info.hSubMenu != nullptr, entry->Bitmap != nullptr});
+  }
+  return items;
+}
+
+bool operator==(const Item &a, const Item &b) {
+  return a.id == b.id && a.text == b.text && a.submenu == b.submenu && a.picture == b.picture;
+}
+std::ostream &operator<<(std::ostream &os, const Item &i) {
+  return os << "{" << i.id << ", \"" << i.text << "\", " << i.submenu << ", " << i.picture << "}";
+}
+
+class ViewerPartsTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // Pictures and cursors come from the program's own resources.
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string exe(path, n);
+    exe = exe.substr(0, exe.find_last_of('\\') + 1) + "Lumora.exe";
+    ProgramInstance = (HINSTANCE)LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  }
+};
+
+TEST_F(ViewerPartsTest, MenusHoldTheirItemsInOrder) {
+  ASSERT_NE(nullptr, ProgramInstance);
+  ASSERT_TRUE(CreatePopupMenus());
+  std::vector<Item> main = {
+      {200, "File list", true, true},
+      {101, "Select", true, true},
+      {117, "Set as wallpaper", false, true},
+      {0, "", false, false},
+      {107, "Zoom In", false, true},
+      {108, "Zoom Out", false, true},
+      {109, "Actual size", false, true},
+      {110, "Best fit", false, true},
+      {111, "Tiled", false, true},
+      {112, "Center", false, true},
+      {0, "", false, false},
+      {113, "Settings", false, true},
+      {114, "Resume", false, true},
+      {115, "Mix images", false, true},
+      {0, "", false, false},
+      {116, "Exit", false, true},
+  };
+  EXPECT_EQ(main, Items(MainMenu));
+  std::vector<Item> select = {{102, "First", false, true},
+                              {103, "Previous", false, true},
+                              {104, "Next", false, true},
+                              {105, "Last", false, true},
+                              {106, "Random", false, true}};
+  EXPECT_EQ(select, Items(SelectMenu));
+  EXPECT_EQ(FileListMenu, GetSubMenu(MainMenu, 0));
+  EXPECT_EQ(SelectMenu, GetSubMenu(MainMenu, 1));
+
+  Images = ImageList{};
+  AddListEntry(&Images, "plain.pcx", kModeCentred);
+  AddListEntry(&Images, "D:\\b.gif", kModeCentred);
+  AddListEntry(&Images, "C:\\pics\\a.bmp", kModeTiled);
+  BuildFileListMenu();
+  std::vector<Item> files = {
+      {201, "a.bmp", false, true}, {202, "b.gif", false, true}, {203, "plain.pcx", false, true}};
+  EXPECT_EQ(files, Items(FileListMenu));
+  ClearFileListMenu();
+  EXPECT_EQ(0, GetMenuItemCount(FileListMenu));
+  BuildFileListMenu();
+  EXPECT_EQ(files, Items(FileListMenu));
+
+  ReleaseMenuEntries(MainMenu);
+  ReleaseMenuEntries(FileListMenu);
+  ReleaseMenuEntries(SelectMenu);
+  DestroyMenu(MainMenu);
+  FreeImageList(&Images);
+}
+
+TEST_F(ViewerPartsTest, SeparatorsAreHalfAnItemHigh) {
+  HWND window =
+      CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(nullptr, window);
+  MenuEntry text = {const_cast<char *>("Zoom In"), 7, nullptr};
+  MenuEntry separator = {const_cast<char *>(""), 0, nullptr};
+  MEASUREITEMSTRUCT item = {};
+  item.itemData = reinterpret_cast<ULONG_PTR>(&text);
+  MeasureMenuEntry(window, &item);
+  HDC dc = GetDC(window);
+  SIZE size;
+  GetTextExtentPoint32A(dc, "Zoom In", 7, &size);
+  ReleaseDC(window, dc);
+  EXPECT_EQ((UINT)size.cx + 24, item.itemWidth);
+  EXPECT_EQ((UINT)std::max<LONG>(20, size.cy), item.itemHeight);
+  UINT full = item.itemHeight;
+  item.itemData = reinterpret_cast<ULONG_PTR>(&separator);
+  MeasureMenuEntry(window, &item);
+  EXPECT_EQ(full / 2, item.itemHeight);
+  DestroyWindow(window);
+}
+
+// ---- Set as wallpaper ----
+
+std::string WindowsFile(const char *name) {
+  char dir[MAX_PATH];
+  GetWindowsDirectoryA(dir, sizeof dir);
+  return std::string(dir) + name;
+}
+
+std::string DesktopValue(const char *name) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_QUERY_VALUE, &key))
+    return "(no key)";
+  char value[MAX_PATH] = {};
+  DWORD size = sizeof value - 1, type = 0;
+  LONG r = RegQueryValueExA(key, name, nullptr, &type, (BYTE *)value, &size);
+  RegCloseKey(key);
+  if (r != ERROR_SUCCESS) return "(none)";
+  return type == REG_SZ ? std::string(value) : "(not text)";
+}
+
+void SetDesktopValue(const char *name, const char *text) {
+  HKEY key;
+  if (RegCreateKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key)) return;
+  RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1);
+  RegCloseKey(key);
+}
+
+struct BlockDeleter {
+  void operator()(void *block) const { GlobalFree(block); }
+};
+using Block = std::unique_ptr<void, BlockDeleter>;
+
+// An 8-bit PCX file of a small gradient with a 256-colour table; every pixel a run of one.
+std::string MakePcx(int width, int height) {
+  std::string f(128, '\0');
+  f[0] = 0x0A, f[1] = 5, f[2] = 1, f[3] = 8;
+  f[8] = (char)(width - 1), f[10] = (char)(height - 1);
+  f[65] = 1, f[66] = (char)width;
+  for (int y = 0; y < height; y++)
+    for (int x = 0; x < width; x++) f += std::string("\xC1") + (char)((x * 7 + y * 13) & 0xff);
+  f += '\x0C';
+  for (int i = 0; i < 256; i++) f += std::string{(char)i, (char)(255 - i), (char)(i / 2)};
+  return f;
+}
+
+class WallpaperTest : public ViewerPartsTest {
+ protected:
+  void SetUp() override {
+    wallpaper = WindowsFile("\\KORDAX.BMP");
+    temp = WindowsFile("\\TEMP.BMP");
+    DeleteFileA(wallpaper.c_str());
+    SetDesktopValue("WallpaperStyle", "9");
+    SetDesktopValue("TileWallpaper", "9");
+  }
+  void TearDown() override {
+    View.CurrentEntry = nullptr;
+    SetDesktopValue("Wallpaper", "");
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, (void *)"", SPIF_UPDATEINIFILE);
+  }
+
+  void SetFrom(const std::string &path, PlacementMode mode) {
+    entryPath = path;
+    entry = ListEntry{&entryPath[0], mode, nullptr, nullptr};
+    View.CurrentEntry = &entry;
+    SetAsWallpaper();
+  }
+
+  // The wallpaper file holds the same pixels as the picture read by its own reader.
+  ::testing::AssertionResult WallpaperShows(const std::string &picture) {
+    Block written(ReadPictureFile(wallpaper.c_str()));
+    Block original(ReadPictureFile(picture.c_str()));
+    if (!written) return ::testing::AssertionFailure() << "no readable wallpaper file";
+    return SameRgb(PackedBitmapToRgb(original.get()), PackedBitmapToRgb(written.get()));
+  }
+
+  TempDir dir;
+  std::string wallpaper, temp, entryPath;
+  ListEntry entry{};
+};
+
+TEST_F(WallpaperTest, JpegPcxAndGifAreConvertedIntoTheWallpaperFile) {
+  struct Case {
+    std::string name, bytes;
+    PlacementMode mode;
+    const char *style, *tile;
+  } cases[] = {
+      {"sea.Jpeg", MakeJpeg(40, 30), kModeTiled, "0", "1"},
+      {"x.pcx", MakePcx(21, 9), kModeStretched, "2", "0"},
+      {"anim.GIF", MakeGif(17, 5, 16, std::vector<unsigned char>(85, 3)), kModeCentred, "0", "0"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string picture = dir.File(c.name);
+    WriteBytes(picture, c.bytes);
+    DeleteFileA(wallpaper.c_str());
+    SetFrom(picture, c.mode);
+    EXPECT_TRUE(WallpaperShows(picture));
+    EXPECT_EQ(c.style, DesktopValue("WallpaperStyle"));
+    EXPECT_EQ(c.tile, DesktopValue("TileWallpaper"));
+    EXPECT_EQ(wallpaper, DesktopValue("Wallpaper"));
+    EXPECT_FALSE(FileExists(temp));
+  }
+}
+
+TEST_F(WallpaperTest, BmpIsHandedOverUnderItsOwnPath) {
+  std::string picture = dir.File("a.BMP");
+  WriteBytes(picture, "BM");
+  for (PlacementMode mode : {kModeCentred, (PlacementMode)7}) {
+    SetFrom(picture, mode);
+    EXPECT_EQ("0", DesktopValue("WallpaperStyle"));
+    EXPECT_EQ("0", DesktopValue("TileWallpaper"));
+    EXPECT_EQ(picture, DesktopValue("Wallpaper"));
+    EXPECT_FALSE(FileExists(wallpaper));
+  }
+  SetFrom(dir.File("photo.tga"), kModeStretched);  // any other name: as a BMP
+  EXPECT_EQ(dir.File("photo.tga"), DesktopValue("Wallpaper"));
+  EXPECT_EQ("2", DesktopValue("WallpaperStyle"));
+}
+
+TEST_F(WallpaperTest, FailedConversionLeavesTheOldWallpaperAndTheDesktopAlone) {
+  std::string good = dir.File("good.pcx"), bad = dir.File("bad.pcx");
+  WriteBytes(good, MakePcx(8, 8));
+  WriteBytes(bad, "not a PCX file");
+  SetFrom(good, kModeCentred);
+  std::string before = ReadBytes(wallpaper);
+  ASSERT_FALSE(before.empty());
+  SetDesktopValue("WallpaperStyle", "9");
+  for (const std::string &name : {bad, dir.File("missing.jpg"), dir.File("bad.gif")}) {
+    if (name == dir.File("bad.gif")) WriteBytes(name, "GIF89a");
+    SetFrom(name, kModeTiled);
+    EXPECT_EQ(before, ReadBytes(wallpaper)) << name;
+    EXPECT_EQ("9", DesktopValue("WallpaperStyle")) << name;
+    EXPECT_FALSE(FileExists(temp)) << name;
+  }
+}
+
+TEST_F(WallpaperTest, OverlongPathIsRefusedWithoutTouchingTheDesktop) {
+  std::string path = "C:\\" + std::string(260, 'p') + ".pcx";
+  SetFrom(path, kModeTiled);
+  SetFrom("C:\\" + std::string(260, 'p') + ".bmp", kModeTiled);
+  EXPECT_EQ("9", DesktopValue("WallpaperStyle"));
+  EXPECT_EQ("9", DesktopValue("TileWallpaper"));
+  EXPECT_FALSE(FileExists(wallpaper));
+  View.CurrentEntry = nullptr;
+  SetAsWallpaper();  // no picture: nothing
+  EXPECT_EQ("9", DesktopValue("WallpaperStyle"));
+}
+
+}  // namespace
