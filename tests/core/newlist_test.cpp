@@ -1,0 +1,175 @@
+// Building a new list from a picture selection: splitting the dialog's buffer, joining paths,
+// the ".wcl" ending, the temporary file and the move into place, with the failure paths.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "imagelist.h"
+#include "newlist.h"
+#include "testfiles.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+#ifdef _WIN32
+const char kSep = '\\';
+#else
+const char kSep = '/';
+#endif
+
+int Collect(const char *path, void *context) {
+  static_cast<std::vector<std::string> *>(context)->push_back(path);
+  return 1;
+}
+
+std::vector<std::string> Split(const std::string &buffer, WORD offset,
+                               NewListResult expect = kNewListWritten) {
+  std::vector<std::string> paths;
+  char bad[64];
+  EXPECT_EQ(expect, ForEachSelectedPicture(buffer.data(), buffer.size(), offset, Collect, &paths,
+                                           bad, sizeof bad));
+  return paths;
+}
+
+TEST(NewListSelection, OnePathOrFolderAndNames) {
+  EXPECT_EQ(std::vector<std::string>{"C:\\Pics\\a.bmp"}, Split("C:\\Pics\\a.bmp\0\0"s, 8));
+  EXPECT_EQ((std::vector<std::string>{"C:\\Pics\\a.bmp", "C:\\Pics\\b.gif", "C:\\Pics\\c.jpg"}),
+            Split("C:\\Pics\0a.bmp\0b.gif\0c.jpg\0\0"s, 8));
+  // A drive's root folder already ends in a backslash: the joined paths keep both.
+  EXPECT_EQ((std::vector<std::string>{"C:\\\\a.bmp", "C:\\\\b.bmp"}),
+            Split("C:\\\0a.bmp\0b.bmp\0\0"s, 4));
+}
+
+TEST(NewListSelection, NeverReadsPastTheBuffer) {
+  // No NUL at all, a name left unended at the end, no empty name: nothing beyond the bytes.
+  EXPECT_TRUE(Split("C:\\Pics\\a.bmp"s, 3).empty());
+  EXPECT_EQ(std::vector<std::string>{"C:\\P\\a.bmp"}, Split("C:\\P\0a.bmp\0b.gi"s, 4));
+  EXPECT_EQ(std::vector<std::string>{"C:\\P\\a.bmp"}, Split("C:\\P\0a.bmp\0"s, 4));
+  EXPECT_TRUE(Split(""s, 0).empty());
+}
+
+TEST(NewListSelection, JoinedPathOver255IsRefusedNamingThePicture) {
+  std::string folder = "C:\\" + std::string(200, 'f');
+  std::string fits(255 - folder.size() - 1, 'n'), tooLong = fits + "x";
+  char joined[256];
+  EXPECT_EQ(1, JoinPicturePath(joined, sizeof joined, folder.c_str(), fits.c_str()));
+  EXPECT_EQ(255u, strlen(joined));
+  EXPECT_EQ(0, JoinPicturePath(joined, sizeof joined, folder.c_str(), tooLong.c_str()));
+  EXPECT_STREQ("", joined);
+
+  std::string buffer = folder + '\0' + "ok.bmp" + '\0' + tooLong + '\0' + '\0';
+  std::vector<std::string> paths;
+  char bad[300];
+  EXPECT_EQ(kNewListPathTooLong,
+            ForEachSelectedPicture(buffer.data(), buffer.size(), (WORD)(folder.size() + 1), Collect,
+                                   &paths, bad, sizeof bad));
+  EXPECT_EQ(tooLong, bad);
+  char small[8];
+  ForEachSelectedPicture(buffer.data(), buffer.size(), (WORD)(folder.size() + 1), Collect, &paths,
+                         small, sizeof small);
+  EXPECT_EQ(tooLong.substr(0, 7), small) << "the name is cut to its buffer";
+}
+
+TEST(NewListExtension, AppendedUnlessPresentAndOnlyWhenItFits) {
+  char name[16] = "C:\\L\\mylist";
+  EXPECT_EQ(1, EnsureListExtension(name, sizeof name));
+  EXPECT_STREQ("C:\\L\\mylist.wcl", name);
+  char upper[16] = "C:\\L\\A.WCL";
+  EXPECT_EQ(1, EnsureListExtension(upper, sizeof upper));
+  EXPECT_STREQ("C:\\L\\A.WCL", upper);
+  char full[16] = "C:\\L\\abcdefghi";  // 14 characters: ".wcl" would need 19 bytes
+  EXPECT_EQ(0, EnsureListExtension(full, sizeof full));
+  EXPECT_STREQ("C:\\L\\abcdefghi", full);
+  char tiny[4] = {'w', 'c', 'l', 'x'};  // no NUL inside the buffer
+  EXPECT_EQ(0, EnsureListExtension(tiny, sizeof tiny));
+}
+
+class NewListFiles : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string temp = dir.File("TEMP.WCL"), target = dir.File("mylist.wcl");
+  std::vector<std::string> asked;
+
+  static int Answer(const char *path, void *context) {
+    auto *self = static_cast<NewListFiles *>(context);
+    self->asked.push_back(path);
+    return self->answer;
+  }
+  int answer = 1;
+
+  NewListResult Write(const std::string &buffer, WORD offset) {
+    char bad[64];
+    return WriteSelectionList(temp.c_str(), buffer.data(), buffer.size(), offset, bad, sizeof bad);
+  }
+  NewListResult Move() { return MoveListIntoPlace(temp.c_str(), target.c_str(), Answer, this); }
+};
+
+TEST_F(NewListFiles, ThreePicturesReadBackInReverse) {
+  ASSERT_EQ(kNewListWritten, Write("C:\\Pics\0a.bmp\0b.gif\0c.jpg\0\0"s, 8));
+  EXPECT_EQ("centred=C:\\Pics\\a.bmp\r\ncentred=C:\\Pics\\b.gif\r\ncentred=C:\\Pics\\c.jpg\r\n",
+            ReadBytes(temp));
+  ASSERT_EQ(kNewListWritten, Move());
+  EXPECT_TRUE(asked.empty());
+  EXPECT_FALSE(FileExists(temp));
+  ImageList list{};
+  ASSERT_EQ(1, LoadImageList(target.c_str(), &list, AddListEntry));
+  ASSERT_EQ(3, list.count);
+  EXPECT_STREQ("C:\\Pics\\c.jpg", list.first->path);
+  FreeImageList(&list);
+}
+
+TEST_F(NewListFiles, OldTemporaryListIsEmptiedFirst) {
+  WriteBytes(temp, "centred=old\r\n"s + std::string(100, 'x'));
+  ASSERT_EQ(kNewListWritten, Write("D:\\one.pcx\0"s, 3));
+  EXPECT_EQ("centred=D:\\one.pcx\r\n", ReadBytes(temp));
+}
+
+TEST_F(NewListFiles, TooLongPathLeavesNoTemporaryFile) {
+  std::string buffer = "C:\\"s + std::string(250, 'f') + '\0' + "picture.bmp" + '\0' + '\0';
+  EXPECT_EQ(kNewListPathTooLong, Write(buffer, 254));
+  EXPECT_FALSE(FileExists(temp));
+}
+
+TEST_F(NewListFiles, CreateFailureIsReported) {
+  temp = dir.File("missing") + kSep + "TEMP.WCL";
+  EXPECT_EQ(kNewListCreateFailed, Write("C:\\a.bmp\0"s, 3));
+}
+
+TEST_F(NewListFiles, OverwriteOnlyWhenConfirmed) {
+  WriteBytes(target, "centred=C:\\keep.bmp\r\n");
+  ASSERT_EQ(kNewListWritten, Write("C:\\new.bmp\0"s, 3));
+  answer = 0;
+  EXPECT_EQ(kNewListDeclined, Move());
+  EXPECT_EQ(std::vector<std::string>{target}, asked);
+  EXPECT_EQ("centred=C:\\keep.bmp\r\n", ReadBytes(target));
+  EXPECT_FALSE(FileExists(temp)) << "a refused overwrite leaves no TEMP.WCL";
+
+  ASSERT_EQ(kNewListWritten, Write("C:\\new.bmp\0"s, 3));
+  answer = 1;
+  EXPECT_EQ(kNewListWritten, Move());
+  EXPECT_EQ("centred=C:\\new.bmp\r\n", ReadBytes(target));
+  EXPECT_FALSE(FileExists(temp));
+}
+
+TEST_F(NewListFiles, MoveFailureIsReportedAndCleansUp) {
+  ASSERT_EQ(kNewListWritten, Write("C:\\new.bmp\0"s, 3));
+  target = dir.File("no-such-folder") + kSep + "list.wcl";
+  EXPECT_EQ(kNewListMoveFailed, Move());
+  EXPECT_FALSE(FileExists(temp));
+  EXPECT_FALSE(FileExists(target));
+}
+
+TEST(NewListTemporary, WindowsDirectoryAndTempName) {
+  char path[256];
+  ASSERT_EQ(1, TemporaryListPath(path, sizeof path));
+  char folder[256];
+  GetWindowsDirectoryA(folder, sizeof folder);
+  EXPECT_EQ(std::string(folder) + "\\TEMP.WCL", path);
+  char small[8];
+  EXPECT_EQ(0, TemporaryListPath(small, sizeof small));
+  EXPECT_STREQ("", small);
+}
+
+}  // namespace

@@ -1,0 +1,168 @@
+#include "uidriver.h"
+
+#include <thread>
+
+bool WaitFor(const std::function<bool()> &cond, DWORD ms) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (cond()) return true;
+    if (GetTickCount() - start > ms) return false;
+    Sleep(10);
+  }
+}
+
+void Pump(const std::function<void(const MSG &)> &onPostedCommand) {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_COMMAND && onPostedCommand) onPostedCommand(msg);
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+HWND WaitForWindow(const char *title, DWORD ms) {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        found = FindWindowA(nullptr, title);
+        return found && IsWindowVisible(found);
+      },
+      ms);
+  return found && IsWindowVisible(found) ? found : nullptr;
+}
+
+namespace {
+
+void SendMouse(DWORD flags, int x = 0, int y = 0) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  if (flags & MOUSEEVENTF_ABSOLUTE) {
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dx = (x * 65536 + w - 1) / w;  // rounded up: maps back to exactly x
+    input.mi.dy = (y * 65536 + h - 1) / h;
+  }
+  input.mi.dwFlags = flags;
+  SendInput(1, &input, sizeof input);
+}
+
+}  // namespace
+
+void MoveMouse(int x, int y) {
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+  WaitFor(
+      [&] {
+        POINT p;
+        GetCursorPos(&p);
+        return p.x == x && p.y == y;
+      },
+      1000);
+  Sleep(30);
+}
+
+void MouseButton(bool down) {
+  SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+  Sleep(30);
+}
+
+void ClickAt(int x, int y) {
+  MoveMouse(x, y);
+  MouseButton(true);
+  MouseButton(false);
+}
+
+POINT ControlCentre(HWND control) {
+  RECT r;
+  GetWindowRect(control, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void ClickControl(HWND control) {
+  POINT p = ControlCentre(control);
+  ClickAt(p.x, p.y);
+}
+
+void PressKey(WORD vk) {
+  INPUT keys[2]{};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = vk;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof keys[0]);
+  Sleep(30);
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  GdiFlush();
+  HDC screen = GetDC(nullptr);
+  COLORREF c = GetPixel(screen, x, y);
+  ReleaseDC(nullptr, screen);
+  return c;
+}
+
+bool WaitForPixel(int x, int y, COLORREF colour, DWORD ms) {
+  return WaitFor([&] { return ScreenPixel(x, y) == colour; }, ms);
+}
+
+std::string WindowText(HWND window) {
+  char text[1024];
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+std::string MessageBoxText(HWND box) {
+  const int kMessageBoxTextId = 0xFFFF;
+  return WindowText(GetDlgItem(box, kMessageBoxTextId));
+}
+
+INT_PTR RunModal(const std::function<INT_PTR()> &show, const std::function<void()> &drive,
+                 const char *title, bool *leftOpen) {
+  std::thread driver([&] {
+    drive();
+    HWND open = nullptr;
+    bool closed = WaitFor(
+        [&] {
+          open = FindWindowA(nullptr, title);
+          return !open || !IsWindowVisible(open);
+        },
+        2000);
+    if (leftOpen) *leftOpen = !closed;
+    if (!closed) PostMessageA(open, WM_COMMAND, IDCANCEL, 0);
+  });
+  INT_PTR result = show();
+  driver.join();
+  return result;
+}
+
+void DeleteUserKey(const char *subkey) {
+  RegDeleteKeyA(HKEY_CURRENT_USER, subkey);
+}
+
+bool UserKeyExists(const char *subkey) {
+  HKEY key;
+  if (RegOpenKeyA(HKEY_CURRENT_USER, subkey, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+bool QueryUserValue(const char *subkey, const char *name, DWORD *type, std::string *bytes) {
+  HKEY key;
+  if (RegOpenKeyA(HKEY_CURRENT_USER, subkey, &key) != ERROR_SUCCESS) return false;
+  char data[4096];
+  DWORD size = sizeof data;
+  LONG status = RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE *>(data), &size);
+  RegCloseKey(key);
+  if (status != ERROR_SUCCESS) return false;
+  bytes->assign(data, size);
+  return true;
+}
+
+void SetUserValue(const char *subkey, const char *name, DWORD type, const std::string &bytes) {
+  HKEY key;
+  if (RegCreateKeyA(HKEY_CURRENT_USER, subkey, &key) != ERROR_SUCCESS) return;
+  RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE *>(bytes.data()),
+                 (DWORD)bytes.size());
+  RegCloseKey(key);
+}
+
+std::string DwordBytes(DWORD value) {
+  return std::string(reinterpret_cast<const char *>(&value), sizeof value);
+}

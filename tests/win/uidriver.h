@@ -1,0 +1,51 @@
+// Driving real windows in tests: real mouse and key input through SendInput (Wine's own input
+// path), waiting for windows and pixels, and running a modal dialog while a second thread
+// acts on it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Waits up to ms for cond(); true when it held.
+bool WaitFor(const std::function<bool()> &cond, DWORD ms = 5000);
+
+// Handles pending messages of the calling thread; posted WM_COMMAND messages are passed to
+// onPostedCommand (when set) before dispatch.
+void Pump(const std::function<void(const MSG &)> &onPostedCommand = nullptr);
+
+// A visible top-level window with this exact title, or null after ms.
+HWND WaitForWindow(const char *title, DWORD ms = 5000);
+
+// Real input.
+void MoveMouse(int x, int y);
+void MouseButton(bool down);
+void ClickAt(int x, int y);
+void ClickControl(HWND control);  // at the middle of the control
+void PressKey(WORD vk);
+
+// The centre of a control in screen coordinates.
+POINT ControlCentre(HWND control);
+
+// The colour of a screen pixel, read once cond holds or after ms.
+COLORREF ScreenPixel(int x, int y);
+bool WaitForPixel(int x, int y, COLORREF colour, DWORD ms = 3000);
+
+std::string WindowText(HWND window);
+// The text of a message box (its static control), and its OK/Yes/No buttons by id.
+std::string MessageBoxText(HWND box);
+
+// Runs the modal dialog started by show() on this thread while drive() runs on a second
+// thread. Whatever drive() leaves open is cancelled (IDCANCEL) so that the test cannot hang;
+// leftOpen then reports it. Returns show()'s result.
+INT_PTR RunModal(const std::function<INT_PTR()> &show, const std::function<void()> &drive,
+                 const char *title, bool *leftOpen = nullptr);
+
+// Registry helpers for the settings tests, under HKEY_CURRENT_USER.
+void DeleteUserKey(const char *subkey);
+bool UserKeyExists(const char *subkey);
+// A value's type and bytes; false when it is missing.
+bool QueryUserValue(const char *subkey, const char *name, DWORD *type, std::string *bytes);
+void SetUserValue(const char *subkey, const char *name, DWORD type, const std::string &bytes);
+std::string DwordBytes(DWORD value);

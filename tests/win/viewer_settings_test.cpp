@@ -1,0 +1,227 @@
+// The viewer's settings in Wine's real registry, and its settings dialog driven by real input.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "commonres.h"
+#include "flatbutton.h"
+#include "instance.h"
+#include "settings.h"
+#include "settingsdialog.h"
+#include "testfiles.h"
+#include "uidriver.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+const char kKey[] = "SOFTWARE\\Ostrel\\Lumora";
+const char kSaverKey[] = "SOFTWARE\\Ostrel\\ScreenSaver";
+const char kTitle[] = "Lumora Settings";
+
+class ViewerSettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ProgramInstance = GetModuleHandleA(nullptr);
+    WNDCLASSA wc;
+    if (!GetClassInfoA(ProgramInstance, kFlatButtonClass, &wc)) RegisterFlatButtonClass();
+    Clean();
+    ASSERT_FALSE(UserKeyExists(kKey));
+    TimeOut = 10;
+    ProgramState = 0;
+    LastFile[0] = 0;
+    MoveMouse(5, 5);
+  }
+  void TearDown() override { Clean(); }
+  static void Clean() {
+    DeleteUserKey(kKey);
+    DeleteUserKey("SOFTWARE\\Ostrel");  // only when nothing else is left in it
+  }
+
+  std::string Value(const char *name, DWORD expectType) {
+    DWORD type = 0;
+    std::string bytes;
+    if (!QueryUserValue(kKey, name, &type, &bytes)) return "<missing>";
+    EXPECT_EQ(expectType, type) << name;
+    return bytes;
+  }
+
+  // Shows the dialog; drive gets it once it is on the screen.
+  INT_PTR Show(const std::function<void(HWND)> &drive, bool *leftOpen = nullptr) {
+    return RunModal([] { return ShowSettingsDialog(nullptr); },
+                    [&] {
+                      HWND dialog = WaitForWindow(kTitle);
+                      ASSERT_NE(nullptr, dialog);
+                      drive(dialog);
+                    },
+                    kTitle, leftOpen);
+  }
+
+  TempDir dir;
+};
+
+TEST_F(ViewerSettingsTest, NoKeyKeepsTheDefaults) {
+  ReadSettings();
+  EXPECT_EQ(10u, TimeOut);
+  EXPECT_EQ(0u, ProgramState);
+  EXPECT_STREQ("", LastFile);
+}
+
+TEST_F(ViewerSettingsTest, WrittenWithTheirTypesAndSizesAndReadBack) {
+  TimeOut = 32000;
+  ProgramState = 0x8000000B;
+  strcpy(LastFile, "C:\\Lists\\my list.wcl");
+  WriteSettings();
+  EXPECT_EQ(DwordBytes(32000), Value("TimeOut", REG_DWORD));
+  EXPECT_EQ(DwordBytes(0x8000000B), Value("ProgramState", REG_DWORD));
+  EXPECT_EQ("C:\\Lists\\my list.wcl\0"s, Value("LastFile", REG_SZ));
+  EXPECT_FALSE(UserKeyExists(kSaverKey)) << "the saver's key is its own";
+
+  TimeOut = 10;
+  ProgramState = 0;
+  LastFile[0] = 0;
+  ReadSettings();
+  EXPECT_EQ(32000u, TimeOut);
+  EXPECT_EQ(0x8000000Bu, ProgramState) << "the whole word, not only the mix bit";
+  EXPECT_STREQ("C:\\Lists\\my list.wcl", LastFile);
+}
+
+TEST_F(ViewerSettingsTest, StoredListDoesNotReplaceAPathAlreadyGiven) {
+  SetUserValue(kKey, "LastFile", REG_SZ, "C:\\stored.wcl\0"s);
+  strcpy(LastFile, "C:\\from the command line.wcl");
+  ReadSettings();
+  EXPECT_STREQ("C:\\from the command line.wcl", LastFile);
+}
+
+TEST_F(ViewerSettingsTest, ValuesOfTheWrongKindAreIgnored) {
+  SetUserValue(kKey, "TimeOut", REG_SZ, "25\0"s);
+  SetUserValue(kKey, "ProgramState", REG_BINARY, "\1\2"s);
+  SetUserValue(kKey, "LastFile", REG_SZ, std::string(300, 'x') + '\0');
+  ReadSettings();
+  EXPECT_EQ(10u, TimeOut);
+  EXPECT_EQ(0u, ProgramState);
+  EXPECT_STREQ("", LastFile);
+
+  for (DWORD outside : {0u, 32001u, 0xFFFFFFFFu}) {
+    SetUserValue(kKey, "TimeOut", REG_DWORD, DwordBytes(outside));
+    ReadSettings();
+    EXPECT_EQ(10u, TimeOut) << outside;
+  }
+  SetUserValue(kKey, "LastFile", REG_SZ, "C:\\no-nul.wcl"s);  // stored without its NUL
+  ReadSettings();
+  EXPECT_STREQ("C:\\no-nul.wcl", LastFile);
+}
+
+TEST_F(ViewerSettingsTest, FirstShowingSaysStartExitAndExitWritesNothing) {
+  std::string accept, dismiss, path, seconds;
+  UINT mix = 99;
+  EXPECT_EQ(0, Show([&](HWND dialog) {
+              accept = WindowText(GetDlgItem(dialog, IDC_ACCEPT));
+              dismiss = WindowText(GetDlgItem(dialog, IDC_DISMISS));
+              path = WindowText(GetDlgItem(dialog, IDC_LISTPATH));
+              seconds = WindowText(GetDlgItem(dialog, IDC_TIMEOUT));
+              mix = IsDlgButtonChecked(dialog, IDC_MIXFILES);
+              ClickControl(GetDlgItem(dialog, IDC_DISMISS));
+            }));
+  EXPECT_EQ("Start", accept);
+  EXPECT_EQ("Exit", dismiss);
+  EXPECT_EQ("", path);
+  EXPECT_EQ("10", seconds);
+  EXPECT_EQ((UINT)BST_UNCHECKED, mix);
+  EXPECT_FALSE(UserKeyExists(kKey));
+
+  EXPECT_EQ(0, Show([&](HWND dialog) {
+              accept = WindowText(GetDlgItem(dialog, IDC_ACCEPT));
+              dismiss = WindowText(GetDlgItem(dialog, IDC_DISMISS));
+              PressKey(VK_ESCAPE);
+            }));
+  EXPECT_EQ("Ok", accept);
+  EXPECT_EQ("Cancel", dismiss);
+  EXPECT_FALSE(UserKeyExists(kKey));
+}
+
+TEST_F(ViewerSettingsTest, MissingFileWarnsThenStartStoresEverything) {
+  std::string list = dir.File("show.wcl");
+  WriteBytes(list, "centred=C:\\a.bmp\r\n");
+  std::string text, missing = dir.File("nothing here.wcl");
+  bool warned = false;
+  ProgramState = ZoomOutOnClick;
+  EXPECT_EQ(1, Show([&](HWND dialog) {
+              SetDlgItemTextA(dialog, IDC_LISTPATH, missing.c_str());
+              ClickControl(GetDlgItem(dialog, IDC_ACCEPT));
+              HWND box = WaitForWindow("Warning");
+              warned = box != nullptr;
+              if (!box) return;
+              text = MessageBoxText(box);
+              PostMessageA(box, WM_COMMAND, IDOK, 0);
+              WaitFor([&] { return !IsWindow(box); });
+              SetDlgItemTextA(dialog, IDC_LISTPATH, list.c_str());
+              SendDlgItemMessageA(dialog, IDC_TIMEOUT_SPIN, UDM_SETPOS, 0, 1234);
+              ClickControl(GetDlgItem(dialog, IDC_MIXFILES));
+              ClickControl(GetDlgItem(dialog, IDC_ACCEPT));
+            }));
+  EXPECT_TRUE(warned);
+  EXPECT_EQ("The file that you have selected is invalid! Please choose a valid file!", text);
+  EXPECT_EQ(1234u, TimeOut);
+  EXPECT_STREQ(list.c_str(), LastFile);
+  EXPECT_EQ(DwordBytes(1234), Value("TimeOut", REG_DWORD));
+  // Nothing was stored to reload: the word keeps its other bits and gains the mix bit.
+  EXPECT_EQ(DwordBytes(MixOnLoad | ZoomOutOnClick), Value("ProgramState", REG_DWORD));
+  EXPECT_EQ(list + '\0', Value("LastFile", REG_SZ));
+}
+
+TEST_F(ViewerSettingsTest, OpeningReloadsTheStoredWordAndShowsTheStoredValues) {
+  SetUserValue(kKey, "TimeOut", REG_DWORD, DwordBytes(77));
+  SetUserValue(kKey, "ProgramState", REG_DWORD, DwordBytes(MixOnLoad | ZoomOutOnClick));
+  SetUserValue(kKey, "LastFile", REG_SZ, "C:\\stored.wcl\0"s);
+  std::string path, seconds;
+  UINT mix = 0;
+  EXPECT_EQ(0, Show([&](HWND dialog) {
+              path = WindowText(GetDlgItem(dialog, IDC_LISTPATH));
+              seconds = WindowText(GetDlgItem(dialog, IDC_TIMEOUT));
+              mix = IsDlgButtonChecked(dialog, IDC_MIXFILES);
+              PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+            }));
+  EXPECT_EQ("C:\\stored.wcl", path);
+  EXPECT_EQ("77", seconds);
+  EXPECT_EQ((UINT)BST_CHECKED, mix);
+  EXPECT_EQ(MixOnLoad | ZoomOutOnClick, ProgramState);
+  EXPECT_EQ(DwordBytes(77), Value("TimeOut", REG_DWORD)) << "a cancel writes nothing";
+}
+
+TEST_F(ViewerSettingsTest, UpDownWrapsAndEnterDoesNothing) {
+  int low = 0, high = 0;
+  std::string afterUp, afterDown;
+  bool openAfterEnter = false;
+  EXPECT_EQ(0, Show([&](HWND dialog) {
+              HWND spin = GetDlgItem(dialog, IDC_TIMEOUT_SPIN);
+              SendMessageA(spin, UDM_GETRANGE32, (WPARAM)&low, (LPARAM)&high);
+              RECT r;
+              GetWindowRect(spin, &r);
+              int x = (r.left + r.right) / 2;
+              SendMessageA(spin, UDM_SETPOS, 0, kTimeOutMax);
+              ClickAt(x, r.top + 2);
+              WaitFor([&] { return WindowText(GetDlgItem(dialog, IDC_TIMEOUT)) == "1"; }, 1000);
+              afterUp = WindowText(GetDlgItem(dialog, IDC_TIMEOUT));
+              ClickAt(x, r.bottom - 3);
+              WaitFor([&] { return WindowText(GetDlgItem(dialog, IDC_TIMEOUT)) == "32000"; }, 1000);
+              afterDown = WindowText(GetDlgItem(dialog, IDC_TIMEOUT));
+              SetForegroundWindow(dialog);
+              SetFocus(GetDlgItem(dialog, IDC_LISTPATH));
+              PressKey(VK_RETURN);
+              Sleep(300);
+              openAfterEnter = IsWindowVisible(dialog);
+              PressKey(VK_ESCAPE);
+            }));
+  EXPECT_EQ(1, low);
+  EXPECT_EQ(32000, high);
+  EXPECT_EQ("1", afterUp) << "up from 32000 wraps to 1";
+  EXPECT_EQ("32000", afterDown) << "down from 1 wraps to 32000";
+  EXPECT_TRUE(openAfterEnter);
+  EXPECT_FALSE(UserKeyExists(kKey));
+}
+
+}  // namespace
