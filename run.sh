@@ -84,6 +84,13 @@ case "${1:-}" in
       echo "== $(basename "$b")"
       "$b"
     done
+    eval "$(./tools/wine-session.sh start)"
+    for b in "$BUILD"/win64/bin/bench_*.exe; do
+      [ -f "$b" ] || continue
+      echo "== $(basename "$b") (wine64)"
+      ./tools/wine-run.sh "$b"
+    done
+    ./tools/wine-session.sh stop
     ;;
   format) sources | xargs -r clang-format -i ;;
   *) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
