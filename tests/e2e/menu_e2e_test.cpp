@@ -12,7 +12,8 @@ namespace {
 const COLORREF kColours[] = {RGB(200, 40, 40), RGB(40, 200, 40), RGB(40, 40, 200)};
 const int kSlideSeconds = 1;
 // Main menu positions and "Select" positions.
-const int kFileList = 0, kSelect = 1, kSettings = 11, kResume = 12, kMix = 13;
+const int kFileList = 0, kSelect = 1, kWallpaper = 2, kSettings = 11, kResume = 12, kMix = 13,
+          kExit = 15;
 const int kNext = 2, kPrevious = 1;
 
 class MenuTest : public ::testing::Test {
@@ -140,6 +141,21 @@ TEST_F(MenuTest, FailedReloadLeavesABlackPausedShowAndSettingsStillWork) {
   Settings(true);
   EXPECT_NE(-1, Shown());
   EXPECT_TRUE(Advances(1600 * kSlideSeconds));
+}
+
+TEST_F(MenuTest, SetAsWallpaperHandsABmpOverAndExitEnds) {
+  PressKey(VK_HOME);
+  Choose(kWallpaper);
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_QUERY_VALUE, &key));
+  char value[MAX_PATH] = {};
+  DWORD size = sizeof value - 1;
+  RegQueryValueExA(key, "Wallpaper", nullptr, nullptr, (BYTE *)value, &size);
+  RegCloseKey(key);
+  EXPECT_EQ(paths[0], value);
+  Choose(kExit);
+  EXPECT_EQ(0u, viewer->WaitForExit());
 }
 
 class MouseTest : public ::testing::Test {

@@ -139,6 +139,21 @@ TEST_F(ViewerPartsTest, SeparatorsAreHalfAnItemHigh) {
   DestroyWindow(window);
 }
 
+TEST_F(ViewerPartsTest, MagnifierCursorsPointAtTheLensCentre) {
+  for (int id : {104, 202}) {
+    HCURSOR cursor = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(id));
+    ASSERT_NE(nullptr, cursor) << id;
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(cursor, &info));
+    EXPECT_EQ(9u, info.xHotspot) << id;
+    EXPECT_EQ(8u, info.yHotspot) << id;
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+  }
+  EXPECT_NE(nullptr, LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(201)));  // the hand
+  EXPECT_NE(nullptr, LoadIconA(ProgramInstance, MAKEINTRESOURCEA(105)));
+}
+
 // ---- Set as wallpaper ----
 
 std::string WindowsFile(const char *name) {
