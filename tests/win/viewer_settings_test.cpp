@@ -224,4 +224,60 @@ TEST_F(ViewerSettingsTest, UpDownWrapsAndEnterDoesNothing) {
   EXPECT_FALSE(UserKeyExists(kKey));
 }
 
+// The file dialogs themselves, driven through their file-name box (cmb13) and Open/Save.
+const int kFileNameBox = 0x47c;
+
+void ChooseInFileDialog(const char *title, const std::string &text) {
+  HWND box = WaitForWindow(title);
+  ASSERT_NE(nullptr, box) << title;
+  SetDlgItemTextA(box, kFileNameBox, text.c_str());
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(ViewerSettingsTest, NewListFromThreePicturesThenRefusedOverwrite) {
+  for (const char *name : {"a.bmp", "b.gif", "c.jpg"}) WriteBytes(dir.File(name), "BM");
+  std::string list = dir.File("mylist.wcl"), shown, question;
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, sizeof windows);
+  std::string temp = std::string(windows) + "\\TEMP.WCL";
+  bool tempLeftAfterSave = true, tempLeftAfterRefusal = true;
+  std::string afterRefusal;
+  EXPECT_EQ(0, Show([&](HWND dialog) {
+              HWND edit = GetDlgItem(dialog, IDC_LISTPATH);
+              ClickControl(GetDlgItem(dialog, IDC_NEWLIST));
+              ChooseInFileDialog("choose image(s) to add", dir.path());
+              Sleep(300);
+              ChooseInFileDialog("choose image(s) to add", "\"a.bmp\" \"b.gif\" \"c.jpg\"");
+              ChooseInFileDialog("Save As", dir.File("mylist"));
+              WaitFor([&] { return WindowText(edit) == list; });
+              shown = WindowText(edit);
+              tempLeftAfterSave = FileExists(temp);
+
+              SetWindowTextA(edit, "unchanged");
+              ClickControl(GetDlgItem(dialog, IDC_NEWLIST));
+              ChooseInFileDialog("choose image(s) to add", dir.File("a.bmp"));
+              ChooseInFileDialog("Save As", list);
+              HWND ask = WaitForWindow("Warning!");
+              if (!ask) return;
+              question = MessageBoxText(ask);
+              PostMessageA(ask, WM_COMMAND, IDNO, 0);
+              WaitFor([&] { return !IsWindow(ask); });
+              Sleep(200);
+              tempLeftAfterRefusal = FileExists(temp);
+              afterRefusal = WindowText(edit);
+              PressKey(VK_ESCAPE);
+            }));
+  std::string folder = dir.path();
+  EXPECT_EQ(list, shown);
+  EXPECT_EQ("centred=" + folder + "\\a.bmp\r\ncentred=" + folder + "\\b.gif\r\ncentred=" + folder +
+                "\\c.jpg\r\n",
+            ReadBytes(list));
+  EXPECT_FALSE(tempLeftAfterSave);
+  EXPECT_EQ("File " + list + " alredy exist! Overwrite this file?", question);
+  EXPECT_FALSE(tempLeftAfterRefusal);
+  EXPECT_EQ("unchanged", afterRefusal);
+  EXPECT_STREQ("", LastFile) << "a cancelled dialog leaves the list path alone";
+  EXPECT_FALSE(UserKeyExists(kKey));
+}
+
 }  // namespace
