@@ -111,10 +111,9 @@ UINT PcxDecodeBulk(PcxInput *in, BYTE *out, UINT done, UINT n) {
     const UINT count = p[0] & kRunCountMask;
     const BYTE value = p[1];
     p += 2;
-    if (count <= 8)
-      StoreEight(out + done, value * 0x0101010101010101ull);
-    else
-      memset(out + done, value, count);
+    const unsigned long long eight = value * 0x0101010101010101ull;
+    StoreEight(out + done, eight);
+    for (UINT i = 8; i < count; i += 8) StoreEight(out + done + i, eight);
     done += count;
   }
   in->position = (UINT)(p - in->buffer);
