@@ -36,8 +36,9 @@ TEST_F(StartupTest, ExitInTheFirstDialogShowsNoWindowAndGivesOne) {
   ViewerProcess viewer(list);
   ASSERT_NE(nullptr, viewer.WaitForSettings());
   viewer.ClickSettingsButton(false);
+  HWND shown = WaitForProcessWindow(viewer.Process(), kViewerClassName, nullptr, 500);
   EXPECT_EQ(1u, viewer.WaitForExit());
-  EXPECT_EQ(nullptr, FindWindowA(kViewerClassName, nullptr));
+  EXPECT_EQ(nullptr, shown);
 }
 
 TEST_F(StartupTest, ReadOnlyListIsReportedAndGivesOne) {

@@ -114,8 +114,10 @@ ViewerProcess::~ViewerProcess() {
   if (!process_.hProcess) return;
   if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
     if (window_ && IsWindow(window_)) PostMessageA(window_, WM_KEYDOWN, VK_ESCAPE, 0);
-    if (WaitForSingleObject(process_.hProcess, 3000) == WAIT_TIMEOUT)
+    if (WaitForSingleObject(process_.hProcess, 3000) == WAIT_TIMEOUT) {
       TerminateProcess(process_.hProcess, 99);
+      WaitForSingleObject(process_.hProcess, 3000);
+    }
   }
   CloseHandle(process_.hThread);
   CloseHandle(process_.hProcess);
