@@ -27,32 +27,48 @@ void WriteOrFail(j_decompress_ptr cinfo, FILE *output, const void *bytes, size_t
   if (fwrite(bytes, 1, count, output) != count) ERREXIT(cinfo, JERR_FILE_WRITE);
 }
 
-// Writes row r of the row buffer, its pad bytes zeroed, to its place in the file: the
-// bottom row of the picture comes first.
-void WriteRow(j_decompress_ptr cinfo, BmpFileSink *sink, JDIMENSION r) {
-  if (sink->currentRow >= cinfo->output_height) return;
-  const JDIMENSION fromBottom = cinfo->output_height - 1 - sink->currentRow++;
-  JSAMPROW row = sink->rowBuffer[r];
-  memset(row + sink->dataWidth, 0, sink->padBytes);
-  if (fseek(sink->output, sink->headerSize + (long)fromBottom * (long)sink->rowWidth, SEEK_SET))
-    ERREXIT(cinfo, JERR_FILE_WRITE);
-  WriteOrFail(cinfo, sink->output, row, sink->rowWidth);
+// Writes the rows collected in the batch to their place in the file and starts a new batch.
+void WriteBatch(j_decompress_ptr cinfo, BmpFileSink *sink) {
+  const JDIMENSION n = sink->batchFilled;
+  if (n > 0) {
+    // The batch holds picture rows currentRow - n to currentRow - 1, the last of them first.
+    const JDIMENSION fromBottom = cinfo->output_height - sink->currentRow;
+    if (fseek(sink->output, sink->headerSize + (long)fromBottom * (long)sink->rowWidth, SEEK_SET))
+      ERREXIT(cinfo, JERR_FILE_WRITE);
+    WriteOrFail(cinfo, sink->output, sink->batch + (size_t)(sink->batchHeight - n) * sink->rowWidth,
+                (size_t)n * sink->rowWidth);
+  }
+  sink->batchFilled = 0;
+  sink->rowBuffer = sink->batchRows;
+  sink->rowBufferHeight = sink->batchHeight;
+}
+
+// Counts rows the decompressor has written into the batch; writes the batch when it is full
+// or the picture complete.
+void CollectRows(j_decompress_ptr cinfo, BmpFileSink *sink, JDIMENSION rows) {
+  if (rows > sink->rowBufferHeight) rows = sink->rowBufferHeight;
+  sink->batchFilled += rows;
+  sink->currentRow += rows;
+  sink->rowBuffer += rows;
+  sink->rowBufferHeight -= rows;
+  if (sink->rowBufferHeight == 0 || sink->currentRow >= cinfo->output_height)
+    WriteBatch(cinfo, sink);
 }
 
 void StoreColorRows(j_decompress_ptr cinfo, BmpFileSink *sink, JDIMENSION rows) {
-  for (JDIMENSION r = 0; r < rows; r++) {
+  for (JDIMENSION r = 0; r < rows && r < sink->rowBufferHeight; r++) {
     JSAMPROW row = sink->rowBuffer[r];
     for (JDIMENSION x = 0; x < sink->dataWidth; x += 3) {  // red, green, blue to blue, green, red
       const JSAMPLE red = row[x];
       row[x] = row[x + 2];
       row[x + 2] = red;
     }
-    WriteRow(cinfo, sink, r);
   }
+  CollectRows(cinfo, sink, rows);
 }
 
 void StoreIndexRows(j_decompress_ptr cinfo, BmpFileSink *sink, JDIMENSION rows) {
-  for (JDIMENSION r = 0; r < rows; r++) WriteRow(cinfo, sink, r);
+  CollectRows(cinfo, sink, rows);
 }
 
 // 256 entries of 4 bytes: entry i is i, i, i, 0.
@@ -122,12 +138,25 @@ BmpFileSink *CreateBmpFileSink(j_decompress_ptr cinfo) {
   sink->headerSize = (long)(kFileHeaderSize + kInfoHeaderSize +
                             (cinfo->out_color_space == JCS_GRAYSCALE ? kGrayEntries * 4 : 0));
   sink->currentRow = 0;
-  sink->rowBuffer = (*cinfo->mem->alloc_sarray)(common, JPOOL_IMAGE, sink->rowWidth, 1);
-  sink->rowBufferHeight = 1;
+
+  // The batch, zero-filled once: the decompressor never writes the pad bytes.
+  JDIMENSION height = kBmpFileSinkBatchBytes / sink->rowWidth;
+  if (height < 1) height = 1;
+  if (height > cinfo->output_height) height = cinfo->output_height;
+  const size_t bytes = (size_t)height * sink->rowWidth;
+  sink->batch = static_cast<JSAMPLE *>((*cinfo->mem->alloc_large)(common, JPOOL_IMAGE, bytes));
+  memset(sink->batch, 0, bytes);
+  sink->batchRows = static_cast<JSAMPARRAY>(
+      (*cinfo->mem->alloc_small)(common, JPOOL_IMAGE, height * sizeof(JSAMPROW)));
+  for (JDIMENSION i = 0; i < height; i++)
+    sink->batchRows[i] = sink->batch + (size_t)(height - 1 - i) * sink->rowWidth;
+  sink->batchHeight = height;
+  WriteBatch(cinfo, sink);  // nothing to write yet: sets up the row buffer
   return sink;
 }
 
 void FinishBmpFileSink(j_decompress_ptr cinfo, BmpFileSink *sink) {
+  WriteBatch(cinfo, sink);
   if (fseek(sink->output, 0, SEEK_SET)) ERREXIT(cinfo, JERR_FILE_WRITE);
   WriteBmpFileHeaders(cinfo, sink);
   if (fflush(sink->output) != 0 || ferror(sink->output)) ERREXIT(cinfo, JERR_FILE_WRITE);

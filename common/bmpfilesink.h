@@ -16,14 +16,23 @@ struct BmpFileSink {
   void (*storeRows)(j_decompress_ptr cinfo, BmpFileSink *sink, JDIMENSION rows);
   void (*finish)(j_decompress_ptr cinfo, BmpFileSink *sink);
   FILE *output;                // set by the caller after creation
-  JSAMPARRAY rowBuffer;        // the decompressor writes each decoded row here
-  JDIMENSION rowBufferHeight;  // 1
+  JSAMPARRAY rowBuffer;        // where the decompressor writes the next decoded rows
+  JDIMENSION rowBufferHeight;  // rows it may write there
   JDIMENSION dataWidth;        // output width x output components
   JDIMENSION rowWidth;         // dataWidth rounded up to a multiple of 4
   JDIMENSION padBytes;         // rowWidth - dataWidth
   JDIMENSION currentRow;       // picture row (from the top) that the next decoded row is
   long headerSize;             // file offset of the pixel rows
+  // Consecutive rows are collected in one block in file order (the lowest picture row first)
+  // and written with one call: batchRows[i] is the i-th row decoded into it.
+  JSAMPLE *batch;
+  JSAMPARRAY batchRows;
+  JDIMENSION batchHeight;
+  JDIMENSION batchFilled;
 };
+
+// Bytes of rows written to the file at a time.
+const unsigned kBmpFileSinkBatchBytes = 256 * 1024;
 
 // Message codes the sink raises through the error manager, beyond libjpeg's own table.
 const int kJpegMsgBadColorSpace = 1005;  // output colour space neither grey nor RGB

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "bmpfilesink.h"
 #include "bmpreader.h"
 #include "jpegwriter.h"
 #include "testfiles.h"
@@ -127,6 +128,13 @@ TEST_F(JpegReaderTest, SizesAndCodingsDecodeAsLibjpegDecodesThem) {
         const std::string jpeg = MakeJpeg(width, 19, options);
         ExpectPixelsOf(jpeg, Convert(jpeg));
       }
+  // Rows reach the file in batches of about kBmpFileSinkBatchBytes: several, the last partial.
+  for (int components : {1, 3}) {
+    JpegOptions options;
+    options.components = components;
+    const std::string jpeg = MakeJpeg(3001, 250, options);
+    ExpectPixelsOf(jpeg, Convert(jpeg));
+  }
 }
 
 TEST_F(JpegReaderTest, DensityCountsOnlyInDotsPerCentimetre) {
