@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "gifreader.h"
 #include "gifwriter.h"
 #include "instance.h"
@@ -110,6 +111,28 @@ TEST_F(ViewerPartsTest, MenusHoldTheirItemsInOrder) {
   BuildFileListMenu();
   EXPECT_EQ(files, Items(FileListMenu));
 
+  ReleaseMenuEntries(MainMenu);
+  ReleaseMenuEntries(FileListMenu);
+  ReleaseMenuEntries(SelectMenu);
+  DestroyMenu(MainMenu);
+  FreeImageList(&Images);
+}
+
+TEST_F(ViewerPartsTest, MixImagesListsTheNewOrderAndShowsItsFirst) {
+  ASSERT_TRUE(CreatePopupMenus());
+  Images = ImageList{};
+  const char *names[] = {"e.bmp", "d.bmp", "c.bmp", "b.bmp", "a.bmp"};
+  for (const char *name : names) AddListEntry(&Images, (std::string("C:\\x\\") + name).c_str(), 0);
+  BuildFileListMenu();
+  OnCommand(nullptr, 115);  // "Mix images"
+  std::vector<Item> files;
+  int i = 0;
+  for (ListEntry *e = Images.first; e; e = e->next, i++)
+    files.push_back({(UINT)(201 + i), DisplayName(e->path), false, true});
+  EXPECT_EQ(files, Items(FileListMenu));
+  EXPECT_NE("a.bmp", files[0].text);  // the entry at index 0 always moves
+  EXPECT_EQ(Images.first, View.CurrentEntry);
+  View.CurrentEntry = nullptr;
   ReleaseMenuEntries(MainMenu);
   ReleaseMenuEntries(FileListMenu);
   ReleaseMenuEntries(SelectMenu);
