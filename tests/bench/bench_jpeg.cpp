@@ -71,13 +71,18 @@ int main() {
       photo);
   Convert(photo + " -colorspace Gray " + grey);
   printf("%-26s %12s %12s %8s\n", "JPEG 4000x3000", "ours ms", "libjpeg ms", "ratio");
-  double worst = 0;
+  std::string verdicts;
   for (const std::string &file : {photo, grey}) {
     ReadOurs(file);  // warm up
     const double libjpeg = SecondsPerCall([&] { DecodeToMemory(file); }, kRounds);
     const double ours = SecondsPerCall([&] { ReadOurs(file); }, kRounds);
     const double ratio = ours / libjpeg;
-    if (ratio > worst) worst = ratio;
+    char verdict[160];
+    snprintf(verdict, sizeof verdict,
+             "ReadJpegFile / libjpeg to memory, 12 MP %s: %.2fx (target <= %.2fx): %s\n",
+             file == photo ? "colour photo" : "greyscale", ratio, kTarget,
+             ratio <= kTarget ? "met" : "NOT MET");
+    verdicts += verdict;
     printf("%-26s %12.1f %12.1f %7.2fx\n", file == photo ? "colour photo" : "greyscale photo",
            ours * 1000, libjpeg * 1000, ratio);
     // Where the time goes: decoding into the BMP file, and reading that file back.
@@ -87,7 +92,6 @@ int main() {
     printf("%-26s %12.1f %12.1f\n", "  of which convert, read", convert * 1000, readBack * 1000);
     remove(bmp.c_str());
   }
-  printf("ReadJpegFile / libjpeg to memory, 12 MP: %.2fx (target <= %.2fx): %s\n", worst, kTarget,
-         worst <= kTarget ? "met" : "NOT MET");
+  fputs(verdicts.c_str(), stdout);
   return 0;
 }
