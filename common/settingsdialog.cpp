@@ -202,6 +202,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
 INT_PTR RunSettingsDialog(HWND owner, const SettingsVariant *variant) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&controls);
-  return DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_SETTINGS), owner, SettingsDialogProc,
-                         reinterpret_cast<LPARAM>(variant));
+  INT_PTR result = DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_SETTINGS), owner,
+                                   SettingsDialogProc, reinterpret_cast<LPARAM>(variant));
+  return result == 1 ? 1 : 0;  // -1: the dialog could not be made, which confirms nothing
 }

@@ -70,6 +70,15 @@ TEST_F(ViewerSettingsTest, NoKeyKeepsTheDefaults) {
   EXPECT_STREQ("", LastFile);
 }
 
+// A dialog that cannot be made (here: a module without its template) is no confirmation.
+TEST_F(ViewerSettingsTest, DialogThatCannotBeMadeIsNotAConfirmation) {
+  ProgramInstance = GetModuleHandleA("ntdll.dll");
+  ASSERT_NE(nullptr, ProgramInstance);
+  ASSERT_EQ(nullptr, FindResourceA(ProgramInstance, MAKEINTRESOURCEA(IDD_SETTINGS), RT_DIALOG));
+  EXPECT_EQ(0, ShowSettingsDialog(nullptr));
+  EXPECT_FALSE(UserKeyExists(kKey));
+}
+
 TEST_F(ViewerSettingsTest, WrittenWithTheirTypesAndSizesAndReadBack) {
   TimeOut = 32000;
   ProgramState = 0x8000000B;
