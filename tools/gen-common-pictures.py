@@ -115,27 +115,28 @@ SHEET = [
     "ssssssssssssssss",
 ]
 
-# 201: a pointing hand; the hot spot is the tip of the forefinger at (5, 0).
+# 201: a pointing hand; the forefinger runs up the left edge, so that its tip sits at the hot
+# spot (0, 0).
 HAND = [
-    "....##..........",
-    "...#ww#.........",
-    "...#ww#.........",
-    "...#ww#.........",
-    "...#ww#.........",
-    "...#ww###.......",
-    "...#ww#ww###....",
-    "...#ww#ww#ww##..",
-    "####ww#ww#ww#w#.",
-    "#ww#wwwwwwwwwww#",
-    "#www#wwwwwwwwww#",
-    ".#wwwwwwwwwwwww#",
-    "..#wwwwwwwwwwww#",
-    "..#wwwwwwwwwww#.",
-    "...#wwwwwwwwww#.",
-    "...#wwwwwwwww#..",
-    "....#wwwwwwww#..",
-    "....#wwwwwwww#..",
-    "....##########..",
+    ".##.............",
+    "#ww#............",
+    "#ww#............",
+    "#ww#............",
+    "#ww#............",
+    "#ww###..........",
+    "#ww#ww###.......",
+    "#ww#ww#ww##.....",
+    "#ww#ww#ww#w#....",
+    "#wwwwwwwwwww#...",
+    "#wwwwwwwwwww#...",
+    "#wwwwwwwwwww#...",
+    "#wwwwwwwwwww#...",
+    "#wwwwwwwwww#....",
+    "#wwwwwwwwww#....",
+    "#wwwwwwwww#.....",
+    ".#wwwwwwww#.....",
+    ".#wwwwwwww#.....",
+    ".##########.....",
 ]
 
 GLYPHS = {2001: CHECK, 2002: CROSS, 2003: RETURN, 2004: QUESTION, 2005: SHEET}
@@ -150,7 +151,7 @@ def main():
         if len(rows) != 16 or any(len(r) != 16 for r in rows):
             sys.exit("glyph %d is not 16 x 16" % number)
         resgen.write_bmp(os.path.join(out, "glyph-%d.bmp" % number), rows)
-    resgen.write_cursor(os.path.join(out, "hand.cur"), HAND, (5, 0))
+    resgen.write_cursor(os.path.join(out, "hand.cur"), HAND, (0, 0))
 
 
 if __name__ == "__main__":

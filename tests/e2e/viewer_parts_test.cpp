@@ -173,7 +173,14 @@ TEST_F(ViewerPartsTest, MagnifierCursorsPointAtTheLensCentre) {
     if (info.hbmMask) DeleteObject(info.hbmMask);
     if (info.hbmColor) DeleteObject(info.hbmColor);
   }
-  EXPECT_NE(nullptr, LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(201)));  // the hand
+  HCURSOR hand = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(201));
+  ASSERT_NE(nullptr, hand);
+  ICONINFO info = {};
+  ASSERT_TRUE(GetIconInfo(hand, &info));
+  EXPECT_EQ(0u, info.xHotspot) << "the hand points with its top-left corner";
+  EXPECT_EQ(0u, info.yHotspot);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
   EXPECT_NE(nullptr, LoadIconA(ProgramInstance, MAKEINTRESOURCEA(105)));
 }
 
