@@ -30,12 +30,14 @@ TEST(PictureFormatOfName, LastCharactersPickTheReaderInAnyCase) {
 // The converter program: lumora-convert IN OUT.bmp.
 class ConverterTest : public ::testing::Test {
  protected:
-  // Runs the converter; returns its exit status and keeps its standard error.
+  // Runs the converter; returns its exit status and keeps its standard error. The JPEG path's
+  // temporary file goes to the test's own folder, so parallel runs cannot share it.
   int Convert(const std::string &in, const std::string &out) {
     const std::string errors = dir.File("stderr.txt");
-    const int status = std::system(
-        (Quote(LUMORA_CONVERT) + " " + Quote(in) + " " + Quote(out) + " 2>" + Quote(errors))
-            .c_str());
+    const int status =
+        std::system(("LUMORA_WINDIR=" + Quote(dir.path()) + " " + Quote(LUMORA_CONVERT) + " " +
+                     Quote(in) + " " + Quote(out) + " 2>" + Quote(errors))
+                        .c_str());
     stderrText = ReadBytes(errors);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
