@@ -89,6 +89,10 @@ int LayOutZoom(PictureLayout *l, LONG screenWidth, LONG screenHeight,
   if (!ZoomedSize(l->PictureWidth, l->PictureHeight, l->Zoom, &w, &h) ||
       w > (Wide)kZoomLimit * screenWidth || h > (Wide)kZoomLimit * screenHeight) {
     l->Zoom = l->BufferZoom;
+    // The centre the caller moved for this step goes back to the drawn picture's, so that a
+    // later refused pan, which falls back on the centre, leaves the picture where it is.
+    l->CentreX = l->PosX + l->ZoomedWidth / 2;
+    l->CentreY = l->PosY + l->ZoomedHeight / 2;
     return 0;
   }
   PlaceRect old = {l->PrevX, l->PrevY, (LONG)((Wide)l->PrevX + l->ZoomedWidth),

@@ -49,10 +49,11 @@ int ZoomedSize(LONG width, LONG height, LONG zoom, LONG *zoomedWidth, LONG *zoom
 void LayOutActualSize(PictureLayout *layout, LONG screenWidth, LONG screenHeight);
 
 // Lays the picture out again after its Zoom changed. Refuses a size beyond kZoomLimit screens
-// or of 0 pixels: then the previous size stays, Zoom returns to BufferZoom and the result is
-// 0. Otherwise centres the axes that fit the screen, keeps the centre of the others without
-// opening a gap at an edge, fills `uncovered` with what the old rectangle at (PrevX, PrevY)
-// leaves bare, moves PrevX/PrevY to the new corner and returns 1.
+// or of 0 pixels: then the previous size stays, Zoom returns to BufferZoom, the centre returns
+// to that of the picture as drawn and the result is 0. Otherwise centres the axes that fit the
+// screen, keeps the centre of the others without opening a gap at an edge, fills `uncovered` with
+// what the old rectangle at (PrevX, PrevY) leaves bare, moves PrevX/PrevY to the new corner and
+// returns 1.
 int LayOutZoom(PictureLayout *layout, LONG screenWidth, LONG screenHeight,
                PlaceRect uncovered[kMaxUncovered], int *uncoveredCount);
 

@@ -121,6 +121,27 @@ TEST(PlacementTest, ClickZoomKeepsTheClickedSideInView) {
   EXPECT_EQ(640, l.CentreX);
 }
 
+// A refused zoom changes nothing, the zoom centre included: the next refused pan keeps the
+// picture where it is drawn instead of jumping to the centre of the refused step.
+TEST(PlacementTest, RefusedZoomLeavesTheCentreOfTheDrawnPicture) {
+  PictureLayout l = Shown(640, 480);
+  ASSERT_EQ(1, Zoom(&l, 2));
+  ASSERT_EQ(1, Pan(&l, 240, 0));
+  ExpectAt(l, 0, -180, 1280, 960);
+
+  CentreOnClick(&l, 100, 300);  // a click at the limit: zoom 3 is too large
+  EXPECT_EQ(0, Zoom(&l, ZoomStepIn(l.Zoom)));
+  EXPECT_EQ(640, l.CentreX);
+  EXPECT_EQ(300, l.CentreY);
+  EXPECT_EQ(0, Pan(&l, 10, 0));  // would open a gap at the left: refused whole
+  ExpectAt(l, 0, -180, 1280, 960);
+
+  l.CentreX = kW / 2, l.CentreY = kH / 2;  // "Zoom In" centres the view first
+  EXPECT_EQ(0, Zoom(&l, ZoomStepIn(l.Zoom)));
+  EXPECT_EQ(0, Pan(&l, 10, 0));
+  ExpectAt(l, 0, -180, 1280, 960);
+}
+
 TEST(PlacementTest, PanMovesOnlyWhereNoGapOpens) {
   PictureLayout l = Shown(640, 480);
   ASSERT_EQ(1, Zoom(&l, 2));
