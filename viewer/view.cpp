@@ -82,10 +82,10 @@ void ForgetCurrentEntry() {
   InvalidateRect(Window, nullptr, TRUE);
 }
 
-void ApplyZoom() {
+int ApplyZoom() {
   if (!View.CurrentEntry) {
     View.Zoom = View.BufferZoom;
-    return;
+    return 0;
   }
   if (View.CurrentEntry->mode != kModeCentred) {
     View.CurrentEntry->mode = kModeCentred;
@@ -93,9 +93,10 @@ void ApplyZoom() {
   }
   PlaceRect uncovered[kMaxUncovered];
   int count = 0;
-  if (!LayOutZoom(&View, ScreenWidth, ScreenHeight, uncovered, &count)) return;
+  if (!LayOutZoom(&View, ScreenWidth, ScreenHeight, uncovered, &count)) return 0;
   FillBlack(uncovered, count);
   PaintPicture(WindowDC);
+  return 1;
 }
 
 void ApplyPan() {

@@ -31,8 +31,9 @@ void GoToPicture(int code);
 void ForgetCurrentEntry();
 
 // Lays the picture out again after View.Zoom changed, switching the entry to centred
-// placement; a refused step puts the factor back. Draws at once on the window.
-void ApplyZoom();
+// placement; a refused step puts the factor back and draws nothing (returns 0). Draws at once
+// on the window and returns 1 otherwise.
+int ApplyZoom();
 
 // Keeps or refuses the move of View.PosX / View.PosY and draws at once on the window.
 void ApplyPan();

@@ -66,14 +66,17 @@ void OnTimer(HWND window, UINT_PTR id) {
   KillTimer(window, HoldTimer);
 }
 
-void ZoomFromKeypad(LONG zoom) {
+void ZoomFromKeypad(HWND window, LONG zoom) {
   View.Zoom = zoom;
   CentreView();
+  bool erased = false;
   if (View.CurrentEntry && View.CurrentEntry->mode != kModeCentred) {
     View.CurrentEntry->mode = kModeCentred;
     EraseScreen();
+    erased = true;
   }
-  ApplyZoom();
+  // A refused step draws nothing: the picture just erased is drawn again, centred.
+  if (!ApplyZoom() && erased) InvalidateRect(window, nullptr, TRUE);
 }
 
 void Pan(LONG dx, LONG dy) {
@@ -94,8 +97,8 @@ void OnKeyDown(HWND window, WPARAM key) {
     case VK_UP: Pan(0, -kPanStep); break;
     case VK_RIGHT: Pan(kPanStep, 0); break;
     case VK_DOWN: Pan(0, kPanStep); break;
-    case VK_ADD: ZoomFromKeypad(ZoomStepIn(View.Zoom)); break;
-    case VK_SUBTRACT: ZoomFromKeypad(ZoomStepOut(View.Zoom)); break;
+    case VK_ADD: ZoomFromKeypad(window, ZoomStepIn(View.Zoom)); break;
+    case VK_SUBTRACT: ZoomFromKeypad(window, ZoomStepOut(View.Zoom)); break;
     default: break;
   }
 }

@@ -147,6 +147,16 @@ TEST_F(LayoutTest, BestFitAddsTheSameToBothSides) {
   EXPECT_TRUE(EventuallyDrawnAt(-400, -200, 1600, 1000));
 }
 
+// Keypad plus on a fitted picture blacks the screen out at once and switches to centred; when
+// the step is then refused the picture is still drawn, centred at its drawn factor.
+TEST_F(LayoutTest, RefusedKeypadZoomFromBestFitStillShowsThePicture) {
+  Key(VK_RETURN);
+  Key(VK_RETURN);  // large.bmp, 1600 x 1000, fitted
+  EXPECT_TRUE(EventuallyDrawnAt(0, 200, 800, 200));
+  Key(VK_ADD);  // 3200 x 2000 would exceed twice the screen: refused
+  EXPECT_TRUE(EventuallyDrawnAt(-400, -200, 1600, 1000));
+}
+
 TEST_F(LayoutTest, TiledRepeatsFromTheTopLeftCorner) {
   Key(VK_RETURN);
   Key(VK_RETURN);
