@@ -26,7 +26,8 @@ const int kTimeOutMax = 32000;
 const size_t kPictureSelectionSize = 2048;
 
 // Runs the dialog modal to owner with the program's instance. Returns 1 when the user accepted
-// and the settings were stored and written, 0 when the dialog was cancelled.
+// and the settings were stored and written, 0 when the dialog was cancelled or could not be
+// shown.
 INT_PTR RunSettingsDialog(HWND owner, const SettingsVariant *variant);
 
 // The dialog procedure itself, for hosts that create the dialog (the screen-saver library):
