@@ -12,6 +12,13 @@ int QueryDwordValue(HKEY key, const char *name, DWORD *value) {
   return 1;
 }
 
+int QueryDwordInRange(HKEY key, const char *name, DWORD low, DWORD high, DWORD *value) {
+  DWORD read;
+  if (!QueryDwordValue(key, name, &read) || read < low || read > high) return 0;
+  *value = read;
+  return 1;
+}
+
 int QueryTextValue(HKEY key, const char *name, char *text, DWORD size) {
   if (size == 0) return 0;
   char read[MAX_PATH];

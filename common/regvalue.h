@@ -7,6 +7,9 @@
 // A REG_DWORD of exactly 4 bytes. Returns 1 when read.
 int QueryDwordValue(HKEY key, const char *name, DWORD *value);
 
+// The same, kept only when it lies in [low, high]. Returns 1 when read and in range.
+int QueryDwordInRange(HKEY key, const char *name, DWORD low, DWORD high, DWORD *value);
+
 // A REG_SZ that fits, with its NUL, into size bytes (one stored without its NUL is ended).
 // Returns 1 when read.
 int QueryTextValue(HKEY key, const char *name, char *text, DWORD size);

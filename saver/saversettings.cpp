@@ -31,10 +31,7 @@ const SettingsVariant kSaverVariant = {
 void ReadSaverSettings() {
   HKEY key;
   if (RegOpenKeyA(HKEY_CURRENT_USER, kSaverSettingsKey, &key) != ERROR_SUCCESS) return;
-  DWORD seconds;
-  if (QueryDwordValue(key, "TimeOut", &seconds) && seconds >= (DWORD)kTimeOutMin &&
-      seconds <= (DWORD)kTimeOutMax)
-    TimeOut = seconds;
+  QueryDwordInRange(key, "TimeOut", kTimeOutMin, kTimeOutMax, &TimeOut);
   QueryDwordValue(key, "MixFiles", &MixFiles);
   QueryTextValue(key, "LastFile", LastFile, sizeof LastFile);
   RegCloseKey(key);

@@ -39,10 +39,7 @@ const SettingsVariant kViewerVariant = {
 void ReadSettings() {
   HKEY key;
   if (RegOpenKeyA(HKEY_CURRENT_USER, kViewerSettingsKey, &key) != ERROR_SUCCESS) return;
-  DWORD seconds;
-  if (QueryDwordValue(key, "TimeOut", &seconds) && seconds >= (DWORD)kTimeOutMin &&
-      seconds <= (DWORD)kTimeOutMax)
-    TimeOut = seconds;
+  QueryDwordInRange(key, "TimeOut", kTimeOutMin, kTimeOutMax, &TimeOut);
   QueryDwordValue(key, "ProgramState", &ProgramState);
   if (LastFile[0] == 0) QueryTextValue(key, "LastFile", LastFile, sizeof LastFile);
   RegCloseKey(key);
