@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform.h"
+
 const std::string &WriteFuzzInput(const uint8_t *data, size_t size, const char *extension) {
   static std::string path;
   std::string dir = getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp";
@@ -15,4 +17,10 @@ const std::string &WriteFuzzInput(const uint8_t *data, size_t size, const char *
   if (size && fwrite(data, 1, size, f) != size) abort();
   fclose(f);
   return path;
+}
+
+void TouchBlockEnds(const void *block) {
+  const uint8_t *bytes = static_cast<const uint8_t *>(block);
+  volatile uint8_t ends = bytes[0] ^ bytes[GlobalSize(const_cast<void *>(block)) - 1];
+  (void)ends;
 }

@@ -7,3 +7,7 @@
 
 // Writes the input to this process's scratch file and returns its path.
 const std::string &WriteFuzzInput(const uint8_t *data, size_t size, const char *extension);
+
+// Reads the first and last byte of a global-heap block, so that the sanitizer checks that the
+// block really has the size GlobalSize reports.
+void TouchBlockEnds(const void *block);
