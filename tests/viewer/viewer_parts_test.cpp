@@ -14,6 +14,7 @@
 #include "jpegreader.h"
 #include "jpegwriter.h"
 #include "menus.h"
+#include "pcxwriter.h"
 #include "picturefile.h"
 #include "pixels.h"
 #include "testfiles.h"
@@ -215,19 +216,6 @@ struct BlockDeleter {
   void operator()(void *block) const { GlobalFree(block); }
 };
 using Block = std::unique_ptr<void, BlockDeleter>;
-
-// An 8-bit PCX file of a small gradient with a 256-colour table; every pixel a run of one.
-std::string MakePcx(int width, int height) {
-  std::string f(128, '\0');
-  f[0] = 0x0A, f[1] = 5, f[2] = 1, f[3] = 8;
-  f[8] = (char)(width - 1), f[10] = (char)(height - 1);
-  f[65] = 1, f[66] = (char)width;
-  for (int y = 0; y < height; y++)
-    for (int x = 0; x < width; x++) f += std::string("\xC1") + (char)((x * 7 + y * 13) & 0xff);
-  f += '\x0C';
-  for (int i = 0; i < 256; i++) f += std::string{(char)i, (char)(255 - i), (char)(i / 2)};
-  return f;
-}
 
 class WallpaperTest : public ViewerPartsTest {
  protected:
