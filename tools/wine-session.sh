@@ -44,6 +44,9 @@ case "${1:-start}" in
       as_user "$SERVER" -w
       touch "$WINEPREFIX/.ready"
     fi
+    # A test that took the Windows directory's write permission away and did not live to give
+    # it back must not leave the next session so.
+    chmod u+w "$WINEPREFIX/drive_c/windows"
     as_user "$SERVER" -p >/dev/null 2>&1 </dev/null || true
     as_user "$WINE" wineboot >/dev/null 2>&1 </dev/null || true
     echo "export DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='" |

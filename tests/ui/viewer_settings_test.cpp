@@ -205,14 +205,17 @@ void ChooseInFileDialog(const char *title, const std::string &text) {
   PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
+// With the Windows directory read-only, as a standard user has it: the list is written
+// beside its final name.
 TEST_F(ViewerSettingsTest, NewListFromThreePicturesThenRefusedOverwrite) {
+  ReadOnlyWindowsDirectory readOnly;
+  ASSERT_TRUE(readOnly.active());
   for (const char *name : {"a.bmp", "b.gif", "c.jpg"}) WriteBytes(dir.File(name), "BM");
   std::string list = dir.File("mylist.wcl"), shown, question;
-  char windows[MAX_PATH];
-  GetWindowsDirectoryA(windows, sizeof windows);
-  std::string temp = std::string(windows) + "\\TEMP.WCL";
-  bool tempLeftAfterSave = true, tempLeftAfterRefusal = true;
-  std::string afterRefusal;
+  // Nothing but the pictures and the list may stay in the folder.
+  const std::vector<std::string> withList = {"a.bmp", "b.gif", "c.jpg", "mylist.wcl"};
+  std::vector<std::string> afterSave, afterRefusal;
+  std::string textAfterRefusal;
   EXPECT_EQ(0, Show([&](HWND dialog) {
               HWND edit = GetDlgItem(dialog, IDC_LISTPATH);
               ClickControl(GetDlgItem(dialog, IDC_NEWLIST));
@@ -222,7 +225,7 @@ TEST_F(ViewerSettingsTest, NewListFromThreePicturesThenRefusedOverwrite) {
               ChooseInFileDialog("Save As", dir.File("mylist"));
               WaitFor([&] { return WindowText(edit) == list; });
               shown = WindowText(edit);
-              tempLeftAfterSave = FileExists(temp);
+              afterSave = FileNames(dir.path());
 
               SetWindowTextA(edit, "unchanged");
               ClickControl(GetDlgItem(dialog, IDC_NEWLIST));
@@ -234,8 +237,8 @@ TEST_F(ViewerSettingsTest, NewListFromThreePicturesThenRefusedOverwrite) {
               PostMessageA(ask, WM_COMMAND, IDNO, 0);
               WaitFor([&] { return !IsWindow(ask); });
               Sleep(200);
-              tempLeftAfterRefusal = FileExists(temp);
-              afterRefusal = WindowText(edit);
+              afterRefusal = FileNames(dir.path());
+              textAfterRefusal = WindowText(edit);
               PressKey(VK_ESCAPE);
             }));
   std::string folder = dir.path();
@@ -243,10 +246,10 @@ TEST_F(ViewerSettingsTest, NewListFromThreePicturesThenRefusedOverwrite) {
   EXPECT_EQ("centred=" + folder + "\\a.bmp\r\ncentred=" + folder + "\\b.gif\r\ncentred=" + folder +
                 "\\c.jpg\r\n",
             ReadBytes(list));
-  EXPECT_FALSE(tempLeftAfterSave);
+  EXPECT_EQ(withList, afterSave);
   EXPECT_EQ("File " + list + " alredy exist! Overwrite this file?", question);
-  EXPECT_FALSE(tempLeftAfterRefusal);
-  EXPECT_EQ("unchanged", afterRefusal);
+  EXPECT_EQ(withList, afterRefusal);
+  EXPECT_EQ("unchanged", textAfterRefusal);
   EXPECT_STREQ("", LastFile) << "a cancelled dialog leaves the list path alone";
   EXPECT_FALSE(UserKeyExists(kKey));
 }

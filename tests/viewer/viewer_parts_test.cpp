@@ -18,6 +18,7 @@
 #include "picturefile.h"
 #include "pixels.h"
 #include "testfiles.h"
+#include "uidriver.h"
 #include "view.h"
 #include "wallpaper.h"
 
@@ -187,12 +188,6 @@ TEST_F(ViewerPartsTest, MagnifierCursorsPointAtTheLensCentre) {
 
 // ---- Set as wallpaper ----
 
-std::string WindowsFile(const char *name) {
-  char dir[MAX_PATH];
-  GetWindowsDirectoryA(dir, sizeof dir);
-  return std::string(dir) + name;
-}
-
 std::string DesktopValue(const char *name) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_QUERY_VALUE, &key))
@@ -220,8 +215,10 @@ using Block = std::unique_ptr<void, BlockDeleter>;
 class WallpaperTest : public ViewerPartsTest {
  protected:
   void SetUp() override {
-    wallpaper = WindowsFile("\\KORDAX.BMP");
-    temp = WindowsFile("\\TEMP.BMP");
+    char path[kWallpaperPathSize];
+    ASSERT_EQ(1, WallpaperFilePath(path));
+    wallpaper = path;
+    folder = wallpaper.substr(0, wallpaper.rfind('\\'));
     DeleteFileA(wallpaper.c_str());
     SetDesktopValue("WallpaperStyle", "9");
     SetDesktopValue("TileWallpaper", "9");
@@ -248,11 +245,16 @@ class WallpaperTest : public ViewerPartsTest {
   }
 
   TempDir dir;
-  std::string wallpaper, temp, entryPath;
+  std::string wallpaper, folder, entryPath;
   ListEntry entry{};
 };
 
+// With the Windows directory read-only, as a standard user has it: the wallpaper file lives in
+// the user's application-data folder.
 TEST_F(WallpaperTest, JpegPcxAndGifAreConvertedIntoTheWallpaperFile) {
+  ReadOnlyWindowsDirectory readOnly;
+  ASSERT_TRUE(readOnly.active());
+  EXPECT_NE(std::string::npos, wallpaper.find("\\Ostrel\\Lumora\\KORDAX.BMP")) << wallpaper;
   struct Case {
     std::string name, bytes;
     PlacementMode mode;
@@ -272,7 +274,7 @@ TEST_F(WallpaperTest, JpegPcxAndGifAreConvertedIntoTheWallpaperFile) {
     EXPECT_EQ(c.style, DesktopValue("WallpaperStyle"));
     EXPECT_EQ(c.tile, DesktopValue("TileWallpaper"));
     EXPECT_EQ(wallpaper, DesktopValue("Wallpaper"));
-    EXPECT_FALSE(FileExists(temp));
+    EXPECT_EQ(std::vector<std::string>{"KORDAX.BMP"}, FileNames(folder)) << "no temporary left";
   }
 }
 
@@ -304,7 +306,7 @@ TEST_F(WallpaperTest, FailedConversionLeavesTheOldWallpaperAndTheDesktopAlone) {
     SetFrom(name, kModeTiled);
     EXPECT_EQ(before, ReadBytes(wallpaper)) << name;
     EXPECT_EQ("9", DesktopValue("WallpaperStyle")) << name;
-    EXPECT_FALSE(FileExists(temp)) << name;
+    EXPECT_EQ(std::vector<std::string>{"KORDAX.BMP"}, FileNames(folder)) << name;
   }
 }
 
