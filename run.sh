@@ -54,7 +54,7 @@ run_tests() {
   # CTest starts the Wine session as a fixture and stops it at the end; the trap only cleans
   # up after an interrupted run.
   trap './tools/wine-session.sh stop' EXIT
-  (cd "$BUILD/win64" && ctest --output-on-failure) || failed=1
+  (cd "$BUILD/win64" && ctest -j"$JOBS" --output-on-failure) || failed=1
   ./tools/wine-session.sh stop
   trap - EXIT
   if [ $failed -ne 0 ]; then
