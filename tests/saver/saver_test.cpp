@@ -340,4 +340,21 @@ TEST_F(SaverTest, ConfigureAndEmptyCommandLineOpenTheDialog) {
   }
 }
 
+TEST_F(SaverTest, CarriesWhatTheDisplaySettingsRead) {
+  HMODULE saver =
+      LoadLibraryExA(ProgramBesideTests("Lumora.scr").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(nullptr, saver);
+  char text[64] = "";
+  LoadStringA(saver, 1, text, sizeof text);
+  EXPECT_STREQ("Lumora Screen saver", text);
+  EXPECT_NE(nullptr, FindResourceA(saver, MAKEINTRESOURCEA(IDD_SETTINGS), MAKEINTRESOURCEA(5)));
+  EXPECT_NE(nullptr, FindResourceA(saver, MAKEINTRESOURCEA(ID_APP), MAKEINTRESOURCEA(14)));
+  HRSRC manifest = FindResourceA(saver, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_NE(nullptr, manifest);
+  std::string xml((const char *)LockResource(LoadResource(saver, manifest)),
+                  SizeofResource(saver, manifest));
+  EXPECT_NE(std::string::npos, xml.find("level=\"asInvoker\"")) << xml;
+  FreeLibrary(saver);
+}
+
 }  // namespace
