@@ -23,7 +23,6 @@ char SelectedPath[MAX_PATH];
 char DriveEntryText[32];
 HBITMAP drivePicture, driveMask;
 HIMAGELIST folderImages;
-bool rebuildingTree;  // selection changes while the tree is emptied are not the user's
 
 HWND Tree(HWND dialog) {
   return GetDlgItem(dialog, IDC_FOLDERTREE);
@@ -47,8 +46,8 @@ int GetItemPath(HWND tree, HTREEITEM item, char *out, size_t size) {
   return n > 0 && size_t(n) < size;
 }
 
-// Appends the visible folders below folderPath without an extension in their names as
-// children of parent, in the order the search returns them.
+// Appends the visible folders below folderPath whose names have no extension as children of
+// parent, in the order the search returns them.
 void AddSubfolders(HWND tree, const char *folderPath, HTREEITEM parent) {
   char pattern[MAX_PATH];
   int n = snprintf(pattern, sizeof pattern, "%s\\*.", folderPath);
@@ -59,7 +58,9 @@ void AddSubfolders(HWND tree, const char *folderPath, HTREEITEM parent) {
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) continue;
-    if (!strcmp(found.cFileName, ".") || !strcmp(found.cFileName, "..")) continue;
+    // "*." means names without an extension; not every platform's search applies that
+    // old rule, so it is applied here as well (this also drops "." and "..").
+    if (strchr(found.cFileName, '.')) continue;
     TVINSERTSTRUCTA insert{};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
@@ -153,7 +154,7 @@ void OnDestroy() {
 }
 
 void OnSelectionChanged(HWND dialog, HTREEITEM item) {
-  if (!item || rebuildingTree) return;
+  if (!item) return;
   if (!GetItemPath(Tree(dialog), item, SelectedPath, sizeof SelectedPath)) return;
   char current[256], composed[MAX_PATH];
   GetDlgItemTextA(dialog, IDC_FOLDEREDIT, current, sizeof current);
@@ -178,15 +179,18 @@ INT_PTR OnNotify(HWND dialog, const NMHDR *header) {
     case TVN_ITEMEXPANDINGA:
     case TVN_ITEMEXPANDINGW: OnItemExpanding(dialog, tv->itemNew.hItem); break;
     case TVN_SELCHANGEDA:
-    case TVN_SELCHANGEDW: OnSelectionChanged(dialog, tv->itemNew.hItem); break;
+    case TVN_SELCHANGEDW:
+      // Only the user's choice counts: the tree selects its first item by itself when it
+      // first gets the focus, and that must not change the edit text.
+      if (tv->action == TVC_BYMOUSE || tv->action == TVC_BYKEYBOARD)
+        OnSelectionChanged(dialog, tv->itemNew.hItem);
+      break;
   }
   return FALSE;  // expansion goes ahead
 }
 
 void OnDriveChanged(HWND dialog) {
-  rebuildingTree = true;
   SendMessageA(Tree(dialog), TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
-  rebuildingTree = false;
   ShowSelectedDrive(dialog);
 }
 

@@ -1,9 +1,10 @@
 // vantiro-setup: installs Lumora.exe, the screen saver Lumora.scr and Vantiro.exe from the
 // payload carried at the end of its own file, registers the ".wcl" list type and makes the
 // shortcuts the user chooses.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <objbase.h>
-#include <windows.h>
 
 #include "dialogs.h"
 #include "flatbutton.h"
