@@ -124,6 +124,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
 
 ATOM RegisterSaverClass() {
   WNDCLASSA wc = {};
+  if (GetClassInfoA(hMainInstance, kSaverClassName, &wc)) return 1;
   wc.style = CS_HREDRAW | CS_VREDRAW | CS_SAVEBITS | CS_DBLCLKS;
   wc.lpfnWndProc = SaverWindowProc;
   wc.hInstance = hMainInstance;
@@ -157,11 +158,8 @@ HWND CreatePreviewWindow(HWND parent) {
 }
 
 int RunSaver(HWND previewParent) {
-  fChildPreview = previewParent != nullptr;
-  if (fChildPreview && !IsWindow(previewParent)) return kExitBadCommand;
-  if (!RegisterSaverClass()) return kExitDone;
-  HWND window = fChildPreview ? CreatePreviewWindow(previewParent) : CreateFullScreenWindow();
-  if (!window) return kExitDone;
+  if (previewParent && !IsWindow(previewParent)) return kExitBadCommand;
+  if (!CreateScreenSaverWindow(previewParent)) return kExitDone;
   MSG msg = {};
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
@@ -178,6 +176,12 @@ int RunConfiguration(HWND owner) {
 }
 
 }  // namespace
+
+HWND CreateScreenSaverWindow(HWND previewParent) {
+  fChildPreview = previewParent != nullptr;
+  if (!RegisterSaverClass()) return nullptr;
+  return fChildPreview ? CreatePreviewWindow(previewParent) : CreateFullScreenWindow();
+}
 
 LRESULT WINAPI DefScreenSaverProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   LRESULT result;

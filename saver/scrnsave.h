@@ -44,6 +44,11 @@ LRESULT WINAPI DefScreenSaverProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
 
 const int kSaverMoveSlack = 3;
 
+// Registers "WindowsScreenSaverClass" (once) and makes the saver's window: the "Preview" child
+// filling previewParent, or without one the full-screen window. Null when it cannot be made.
+// The program entry runs the message loop on it; its destruction posts WM_QUIT.
+HWND CreateScreenSaverWindow(HWND previewParent);
+
 extern const char kSaverClassName[];    // "WindowsScreenSaverClass"
 extern const char kSaverWindowTitle[];  // "Screen Saver"
 extern const char kPreviewTitle[];      // "Preview"
