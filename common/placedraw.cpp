@@ -63,3 +63,12 @@ void DrawPlacedPicture(HDC dc, HBITMAP bitmap, PlacementMode mode, LONG screenWi
   SelectObject(source, old);
   DeleteDC(source);
 }
+
+int ReadScreenSize(int *width, int *height) {
+  HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  if (!display) return 0;
+  *width = GetDeviceCaps(display, HORZRES);
+  *height = GetDeviceCaps(display, VERTRES);
+  DeleteDC(display);
+  return 1;
+}

@@ -27,3 +27,8 @@ void DrawBestFitPicture(HDC dc, HDC source, LONG width, LONG height, LONG screen
 // Any other mode, and a null bitmap, draw nothing.
 void DrawPlacedPicture(HDC dc, HBITMAP bitmap, PlacementMode mode, LONG screenWidth,
                        LONG screenHeight);
+
+// The display's resolution, which the programs lay pictures out against (never a window's
+// client size): HORZRES and VERTRES of a context made for "DISPLAY". Returns 0, leaving both
+// as they were, when no such context can be made.
+int ReadScreenSize(int *width, int *height);

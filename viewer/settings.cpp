@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include "placedraw.h"
 #include "regvalue.h"
 #include "settingsdialog.h"
 
@@ -55,11 +56,7 @@ void WriteSettings() {
 }
 
 void ReadDisplaySize() {
-  HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-  if (!display) return;
-  ScreenWidth = GetDeviceCaps(display, HORZRES);
-  ScreenHeight = GetDeviceCaps(display, VERTRES);
-  DeleteDC(display);
+  ReadScreenSize(&ScreenWidth, &ScreenHeight);
 }
 
 INT_PTR ShowSettingsDialog(HWND owner) {

@@ -4,15 +4,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <psapi.h>  // after windows.h
-
-#include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "gifwriter.h"
 #include "jpegwriter.h"
+#include "processwatch.h"
 #include "settings.h"
 #include "testfiles.h"
 #include "view.h"
@@ -36,51 +33,8 @@ std::string MakePcx(int width, int height) {
   return f;
 }
 
-struct Sample {
-  int changes;
-  DWORD gdi;            // GetGuiResources; Wine answers 0
-  DWORD gdiHighWater;   // in process: the highest GDI handle slot a new object gets
-  SIZE_T privateBytes;  // committed private memory (PagefileUsage; Wine leaves PrivateUsage 0)
-  SIZE_T workingSet;
-};
-
-Sample Measure(HANDLE process, int changes, bool inProcess) {
-  PROCESS_MEMORY_COUNTERS memory = {};
-  memory.cb = sizeof memory;
-  GetProcessMemoryInfo(process, &memory, sizeof memory);
-  DWORD highWater = 0;
-  if (inProcess) {
-    // Freed slots are reused before new ones: a leak shows as slots climbing run by run.
-    HBRUSH probe[16];
-    for (HBRUSH &b : probe) {
-      b = CreateSolidBrush(RGB(1, 2, 3));
-      highWater = std::max<DWORD>(highWater, (DWORD)((ULONG_PTR)b & 0xffff));
-    }
-    for (HBRUSH b : probe) DeleteObject(b);
-  }
-  return {changes, GetGuiResources(process, GR_GDIOBJECTS), highWater, memory.PagefileUsage,
-          memory.WorkingSetSize};
-}
-
-void Report(const char *what, const std::vector<Sample> &samples, DWORD elapsed) {
-  printf("%s: %d slide changes in %lu ms (%.2f ms each)\n", what, kSlideChanges, elapsed,
-         (double)elapsed / kSlideChanges);
-  printf("%8s %12s %16s %16s %16s\n", "changes", "GDI objects", "GDI high water", "private bytes",
-         "working set");
-  for (const Sample &s : samples)
-    printf("%8d %12lu %16lu %16zu %16zu\n", s.changes, s.gdi, s.gdiHighWater,
-           (size_t)s.privateBytes, (size_t)s.workingSet);
-}
-
-// No growth beyond allocator noise: a leaked bitmap of the smallest picture alone would add
-// 9000 * 37 * 23 * 4 bytes (30 MB) between the first and the last sample.
-void ExpectFlat(const std::vector<Sample> &samples) {
-  ASSERT_GE(samples.size(), 2u);
-  const Sample &first = samples.front(), &last = samples.back();
-  EXPECT_LE(last.gdi, first.gdi + 2);
-  EXPECT_LE(last.gdiHighWater, first.gdiHighWater + 16);
-  EXPECT_LT(last.privateBytes, first.privateBytes + 2 * 1024 * 1024);
-}
+// A leaked bitmap of the smallest picture alone would add 9000 * 37 * 23 * 4 bytes (30 MB)
+// between the first and the last sample; ExpectFlat allows 2 MB.
 
 // A list of every format and placement, with files that cannot be read among them.
 class LongRun : public ::testing::Test {
@@ -127,7 +81,7 @@ TEST_F(LongRun, RealViewerKeepsItsMemoryFlat) {
   DWORD elapsed = GetTickCount() - start;
   ASSERT_TRUE(IsWindow(window));
 
-  Report("Lumora.exe", samples, elapsed);
+  Report("Lumora.exe", "slide changes", kSlideChanges, samples, elapsed);
   ExpectFlat(samples);
   viewer.Send(WM_KEYDOWN, VK_ESCAPE);
   EXPECT_EQ(0u, viewer.WaitForExit());
@@ -156,7 +110,7 @@ TEST_F(LongRun, SlideChangesReleaseEveryGdiObject) {
     if (i % kSampleEvery == 0) samples.push_back(Measure(GetCurrentProcess(), i, true));
   }
   DWORD elapsed = GetTickCount() - start;
-  Report("viewer in process", samples, elapsed);
+  Report("viewer in process", "slide changes", kSlideChanges, samples, elapsed);
   ExpectFlat(samples);
   DestroyWindow(ViewerWindow);
   FreeImageList(&Images);

@@ -14,11 +14,11 @@ const char kViewerKey[] = "SOFTWARE\\Ostrel\\Lumora";
 const int kAcceptButton = 2001;
 const int kDismissButton = 2002;
 
-std::string ViewerExe() {
+std::string ProgramBesideTests(const char *program) {
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
   std::string s(path, n);
-  return s.substr(0, s.find_last_of('\\') + 1) + "Lumora.exe";
+  return s.substr(0, s.find_last_of('\\') + 1) + program;
 }
 
 void PutLong(std::string &s, size_t at, DWORD v) {
@@ -98,8 +98,8 @@ bool ViewerKeyExists() {
   return true;
 }
 
-ViewerProcess::ViewerProcess(const std::string &tail) {
-  std::string exe = ViewerExe();
+ViewerProcess::ViewerProcess(const std::string &tail, const char *program) {
+  std::string exe = ProgramBesideTests(program);
   std::string command = "\"" + exe + "\"" + (tail.empty() ? "" : " " + tail);
   std::vector<char> line(command.begin(), command.end());
   line.push_back(0);
@@ -142,6 +142,12 @@ HWND WaitForProcessWindow(HANDLE process, const char *className, const char *tit
       },
       ms);
   return found;
+}
+
+HWND ViewerProcess::AttachWindow(const char *className, const char *title, DWORD ms) {
+  if (!process_.hProcess) return nullptr;
+  window_ = WaitForProcessWindow(process_.hProcess, className, title, ms);
+  return window_;
 }
 
 HWND ViewerProcess::WaitForSettings(DWORD ms) {

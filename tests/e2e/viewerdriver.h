@@ -37,8 +37,9 @@ bool ViewerKeyExists();
 
 class ViewerProcess {
  public:
-  // Starts Lumora.exe (beside the test program) with the command-line tail.
-  explicit ViewerProcess(const std::string &tail);
+  // Starts Lumora.exe (or another program beside the test program, such as Lumora.scr) with
+  // the command-line tail.
+  explicit ViewerProcess(const std::string &tail, const char *program = "Lumora.exe");
   ~ViewerProcess();  // ends a process still running
   ViewerProcess(const ViewerProcess &) = delete;
   ViewerProcess &operator=(const ViewerProcess &) = delete;
@@ -50,6 +51,8 @@ class ViewerProcess {
   // Start, then the viewer window shown; null when it does not appear.
   HWND StartShow();
   HWND Window() const { return window_; }
+  // A visible window of this class and title of the process, kept as Window(); null after ms.
+  HWND AttachWindow(const char *className, const char *title, DWORD ms = 5000);
 
   // Waits for the process to end; its exit code, or STILL_ACTIVE after ms.
   DWORD WaitForExit(DWORD ms = 10000);

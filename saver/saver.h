@@ -1,0 +1,19 @@
+// Lumora.scr: the pictures of the saver's image list shown one per slide-timer tick, each
+// drawn by its entry's placement mode against the display's size (in the small preview window
+// too, which then shows the top-left part of the full-screen layout). The screen-saver library
+// (scrnsave.h) runs the window and calls the functions declared there.
+#pragma once
+
+#include <windows.h>
+
+#include "imagelist.h"
+
+const UINT_PTR SlideTimer = 1;  // window timer of the show, period TimeOut * 1000 ms
+
+// The show, process-wide: the list loaded when the window was made, the entry shown and its
+// display bitmap (null when its picture could not be loaded), and the display's size.
+extern ImageList SaverImages;
+extern ListEntry *CurrentEntry;
+extern HBITMAP CurrentBitmap;
+extern int ScreenWidth;
+extern int ScreenHeight;

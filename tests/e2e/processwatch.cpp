@@ -1,0 +1,44 @@
+#include "processwatch.h"
+
+#include <gtest/gtest.h>
+
+#include <psapi.h>  // after windows.h
+
+#include <algorithm>
+#include <cstdio>
+
+Sample Measure(HANDLE process, int steps, bool inProcess) {
+  PROCESS_MEMORY_COUNTERS memory = {};
+  memory.cb = sizeof memory;
+  GetProcessMemoryInfo(process, &memory, sizeof memory);
+  DWORD highWater = 0;
+  if (inProcess) {
+    HBRUSH probe[16];
+    for (HBRUSH &b : probe) {
+      b = CreateSolidBrush(RGB(1, 2, 3));
+      highWater = std::max<DWORD>(highWater, (DWORD)((ULONG_PTR)b & 0xffff));
+    }
+    for (HBRUSH b : probe) DeleteObject(b);
+  }
+  return {steps, GetGuiResources(process, GR_GDIOBJECTS), highWater, memory.PagefileUsage,
+          memory.WorkingSetSize};
+}
+
+void Report(const char *what, const char *unit, int total, const std::vector<Sample> &samples,
+            DWORD elapsed) {
+  printf("%s: %d %s in %lu ms (%.2f ms each)\n", what, total, unit, elapsed,
+         (double)elapsed / total);
+  printf("%8s %12s %16s %16s %16s\n", "steps", "GDI objects", "GDI high water", "private bytes",
+         "working set");
+  for (const Sample &s : samples)
+    printf("%8d %12lu %16lu %16zu %16zu\n", s.steps, s.gdi, s.gdiHighWater, (size_t)s.privateBytes,
+           (size_t)s.workingSet);
+}
+
+void ExpectFlat(const std::vector<Sample> &samples) {
+  ASSERT_GE(samples.size(), 2u);
+  const Sample &first = samples.front(), &last = samples.back();
+  EXPECT_LE(last.gdi, first.gdi + 2);
+  EXPECT_LE(last.gdiHighWater, first.gdiHighWater + 16);
+  EXPECT_LT(last.privateBytes, first.privateBytes + 2 * 1024 * 1024);
+}

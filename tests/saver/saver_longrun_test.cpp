@@ -1,0 +1,106 @@
+// The saver's long run: ten thousand ticks in one Lumora.scr over every placement, three
+// formats and files that cannot be read, with the window redrawn among them; then the same
+// through ScreenSaverProc in this process, where GDI handles can be watched. GDI objects and
+// private memory must stay flat; the figures are printed.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "gifwriter.h"
+#include "jpegwriter.h"
+#include "processwatch.h"
+#include "saver.h"
+#include "scrnsave.h"
+#include "testfiles.h"
+#include "uidriver.h"
+#include "viewerdriver.h"
+
+namespace {
+
+const int kTicks = 10000;
+const int kSampleEvery = 1000;
+const char kSaverKey[] = "SOFTWARE\\Ostrel\\ScreenSaver";
+
+class SaverLongRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::vector<std::string> lines;
+    auto add = [&](const char *key, const std::string &name, const std::string &bytes) {
+      WriteBytes(dir.File(name), bytes);
+      lines.push_back(std::string(key) + "=" + dir.File(name));
+    };
+    WriteBmp(dir.File("quad.bmp"), 160, 120, Quadrants);
+    lines.push_back("centred=" + dir.File("quad.bmp"));
+    add("tiled", "tile.gif", MakeGif(37, 23, 16, std::vector<unsigned char>(37 * 23, 5)));
+    add("stretched", "photo.jpg", MakeJpeg(200, 150));
+    add("centred", "broken.gif", "GIF89a but nothing more");
+    lines.push_back("centred=" + dir.File("missing.bmp"));
+    add("centred", "cut.jpg", MakeJpeg(64, 64).substr(0, 40));
+    JpegOptions grey;
+    grey.components = 1;
+    add("stretched", "grey.jpeg", MakeJpeg(64, 64, grey));
+    std::string list = dir.File("list.wcl");
+    WriteList(list, lines);
+    DeleteUserKey(kSaverKey);
+    SetUserValue(kSaverKey, "TimeOut", REG_DWORD, DwordBytes(30000));  // ticks are sent
+    SetUserValue(kSaverKey, "LastFile", REG_SZ, list + '\0');
+    MoveMouse(400, 300);
+  }
+  void TearDown() override { DeleteUserKey(kSaverKey); }
+
+  TempDir dir;
+};
+
+TEST_F(SaverLongRun, RealSaverKeepsItsMemoryFlat) {
+  ViewerProcess saver("/s", "Lumora.scr");
+  ASSERT_NE(nullptr, saver.AttachWindow(kSaverClassName, kSaverWindowTitle));
+  std::vector<Sample> samples;
+  DWORD start = GetTickCount();
+  for (int i = 1; i <= kTicks; i++) {
+    saver.Send(WM_TIMER, SlideTimer);
+    if (i % 3 == 0) saver.Send(WM_ERASEBKGND);
+    if (i % kSampleEvery == 0) samples.push_back(Measure(saver.Process(), i, false));
+  }
+  DWORD elapsed = GetTickCount() - start;
+  Report("Lumora.scr", "ticks", kTicks, samples, elapsed);
+  ExpectFlat(samples);
+  EXPECT_EQ(STILL_ACTIVE, saver.WaitForExit(0));
+  saver.Send(WM_KEYDOWN, 'A');
+  EXPECT_EQ(0u, saver.WaitForExit());
+}
+
+TEST_F(SaverLongRun, TicksReleaseEveryGdiObject) {
+  // The library's preview window in this process, where GDI handles can be watched; a host as
+  // large as the screen gets the full-screen drawing, and input and activation in this process
+  // leave a preview alone.
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = hMainInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "SaverLongRunHost";
+  ASSERT_TRUE(RegisterClassA(&wc));
+  HWND host = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0,
+                              0, 800, 600, nullptr, nullptr, wc.hInstance, nullptr);
+  HWND window = CreateScreenSaverWindow(host);
+  ASSERT_NE(nullptr, window);
+  ASSERT_EQ(7, SaverImages.count);
+
+  std::vector<Sample> samples;
+  DWORD start = GetTickCount();
+  for (int i = 1; i <= kTicks; i++) {
+    SendMessageA(window, WM_TIMER, SlideTimer, 0);
+    if (i % 3 == 0) SendMessageA(window, WM_ERASEBKGND, 0, 0);
+    Pump();
+    if (i % kSampleEvery == 0) samples.push_back(Measure(GetCurrentProcess(), i, true));
+  }
+  DWORD elapsed = GetTickCount() - start;
+  Report("ScreenSaverProc in process", "ticks", kTicks, samples, elapsed);
+  ExpectFlat(samples);
+  DestroyWindow(host);
+  EXPECT_EQ(nullptr, CurrentBitmap);
+  EXPECT_EQ(0, SaverImages.count);
+  Pump();
+}
+
+}  // namespace
