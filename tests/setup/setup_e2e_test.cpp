@@ -18,6 +18,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The programs as the package carries them.
+std::string Carried(const char *name) {
+  return HostPath(LUMORA_PACKAGE_PROGRAMS) + "\\" + name;
+}
+
 class SetupE2ETest : public ::testing::Test {
  protected:
   void SetUp() override { ForgetInstallation(); }
@@ -79,10 +84,10 @@ TEST_F(SetupE2ETest, TypedFolderWithBlanksEveryOptionAndTheAssociation) {
   }
   EXPECT_EQ(0u, setup.WaitForExit());
 
-  EXPECT_EQ(ReadBytes(BinFile("Lumora.exe")), ReadBytes(target + "\\Lumora.exe"));
-  EXPECT_EQ(ReadBytes(BinFile("Vantiro.exe")), ReadBytes(target + "\\Vantiro.exe"));
+  EXPECT_EQ(ReadBytes(Carried("Lumora.exe")), ReadBytes(target + "\\Lumora.exe"));
+  EXPECT_EQ(ReadBytes(Carried("Vantiro.exe")), ReadBytes(target + "\\Vantiro.exe"));
   EXPECT_FALSE(FileExists(target + "\\Lumora.scr"));
-  EXPECT_EQ(ReadBytes(HostPath(LUMORA_SAVER_FILE)), ReadBytes(SystemSaverPath()));
+  EXPECT_EQ(ReadBytes(Carried("Lumora.scr")), ReadBytes(SystemSaverPath()));
 
   std::string value;
   EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel", "InstallDir", &value));
@@ -241,7 +246,7 @@ TEST_F(SetupE2ETest, ForeignLibraryReadOnlyFolderAndUnquotedCommandLine) {
     EXPECT_EQ(0u, setup.WaitForExit());
   }
 
-  EXPECT_EQ(ReadBytes(BinFile("Vantiro.exe")), ReadBytes(target + "\\Vantiro.exe"));
+  EXPECT_EQ(ReadBytes(Carried("Vantiro.exe")), ReadBytes(target + "\\Vantiro.exe"));
   EXPECT_EQ("MZ a library of someone else's", ReadBytes(foreign));
   EXPECT_FALSE(FileExists(folder + "\\kordax.rar"));
   EXPECT_TRUE(SetupTempFolders().empty());
