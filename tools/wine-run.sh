@@ -9,5 +9,7 @@ if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
   eval "$("$ROOT/tools/wine-session.sh" start)"
 fi
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# The session's own home (see wine-session.sh), where the prefix's shell folders lead.
+export HOME=$STATE/home
 source "$ROOT/tools/wine-user.sh"
 as_user /usr/lib/wine/wine64 "$@"

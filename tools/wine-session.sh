@@ -15,7 +15,8 @@ source "$ROOT/tools/wine-user.sh"
 # Wine links the prefix's Desktop and other shell folders to folders in $HOME: the session
 # has a home of its own under the state folder, so that programs that make shortcuts or save
 # to the desktop (the installer's tests) write nothing outside the build tree. A prefix made
-# with another home is made again.
+# with another home is made again. (wine-run.sh sets the same home for each program; the
+# caller's own HOME is left alone.)
 export HOME=$STATE/home
 mkdir -p "$HOME/Desktop"
 
@@ -50,7 +51,7 @@ case "${1:-start}" in
     fi
     as_user "$SERVER" -p >/dev/null 2>&1 </dev/null || true
     as_user "$WINE" wineboot >/dev/null 2>&1 </dev/null || true
-    echo "export DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX HOME=$HOME WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='"
+    echo "export DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='"
     ;;
   stop)
     as_user "$SERVER" -k >/dev/null 2>&1 || true
