@@ -112,14 +112,24 @@ TEST_F(SetupExtract, EveryMemberOrFailure) {
   flipped[flipped.size() - 12] ^= 0x40;  // in Vantiro.exe's data
   EXPECT_EQ(0, Extract(flipped));
 
-  // Cut inside the second member's header: the library cannot go past the first member,
-  // which must not count as a finished extraction.
+  // Cut inside the second member's header: the library cannot go past the first member.
   std::vector<uint8_t> whole = BuildStoredRar(members);
   std::vector<uint8_t> first = BuildStoredRar({members[0]});
   std::vector<uint8_t> cut(whole.begin(), whole.begin() + (first.size() - 7 + 10));
   fs::remove(out.File("Lumora.exe"));
   EXPECT_EQ(0, Extract(cut));
   EXPECT_FALSE(FileExists(out.File("Lumora.exe")));
+
+  // Headers marked encrypted and no password: the library opens the archive but reads no
+  // header (ERAR_MISSING_PASSWORD). Nothing was extracted, so that is no success either.
+  std::vector<uint8_t> locked = BuildStoredRar(members);
+  locked[10] = 0x80;  // main header flags: block headers encrypted
+  uint32_t crc = Crc32(locked.data() + 9, 11);
+  locked[7] = uint8_t(crc), locked[8] = uint8_t(crc >> 8);
+  TempDir empty;
+  WriteBytes(dir.File("locked.rar"), locked);
+  EXPECT_EQ(0, ExtractArchive(dir.File("locked.rar").c_str(), empty.path().c_str()));
+  EXPECT_TRUE(fs::is_empty(empty.path()));
 
   EXPECT_EQ(0, Extract(Bytes("no archive at all")));
   EXPECT_EQ(0, ExtractArchive(dir.File("missing.rar").c_str(), out.path().c_str()));
@@ -338,10 +348,14 @@ TEST_F(SetupDialogs, WorkerStepsTheBarAndStopsAtTheFirstFailure) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
   EXPECT_TRUE(SetupTempFolders().empty());
 
-  // A folder text that leaves no room for the program's paths: nothing is done at all.
-  EXPECT_EQ(1, RunWorker(BinFile("vantiro-setup.exe"), "C:\\" + std::string(245, 'x')));
-  EXPECT_EQ(0, InstallSucceeded);
-  EXPECT_TRUE(Positions.empty());
+  // A folder text that leaves no room for the program's paths, or none at all: nothing is
+  // done, and the installation fails.
+  for (const std::string &folder : {"C:\\" + std::string(245, 'x'), std::string()}) {
+    EXPECT_EQ(1, RunWorker(BinFile("vantiro-setup.exe"), folder));
+    EXPECT_EQ(0, InstallSucceeded);
+    EXPECT_TRUE(Positions.empty());
+  }
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
   ForgetInstallation();
 }
 
