@@ -22,6 +22,7 @@ char DriveRoot[3];
 char SelectedPath[MAX_PATH];
 char DriveEntryText[32];
 HBITMAP drivePicture, driveMask;
+HTREEITEM chosenItem;  // the item whose path the edit text took last
 HIMAGELIST folderImages;
 
 HWND Tree(HWND dialog) {
@@ -155,6 +156,7 @@ void OnDestroy() {
 
 void OnSelectionChanged(HWND dialog, HTREEITEM item) {
   if (!item) return;
+  chosenItem = item;
   if (!GetItemPath(Tree(dialog), item, SelectedPath, sizeof SelectedPath)) return;
   char current[256], composed[MAX_PATH];
   GetDlgItemTextA(dialog, IDC_FOLDEREDIT, current, sizeof current);
@@ -171,11 +173,25 @@ void OnItemExpanding(HWND dialog, HTREEITEM item) {
     LoadChildren(tree, child);
 }
 
+// A click on the item that is selected already but was never chosen: the tree selects its
+// first item by itself when it gets the focus, and a click on it reports no change.
+void OnTreeClick(HWND dialog) {
+  HWND tree = Tree(dialog);
+  TVHITTESTINFO hit{};
+  GetCursorPos(&hit.pt);
+  ScreenToClient(tree, &hit.pt);
+  HTREEITEM item = (HTREEITEM)SendMessageA(tree, TVM_HITTEST, 0, (LPARAM)&hit);
+  if (item && (hit.flags & TVHT_ONITEM) && item != chosenItem &&
+      item == (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0))
+    OnSelectionChanged(dialog, item);
+}
+
 INT_PTR OnNotify(HWND dialog, const NMHDR *header) {
   if (header->idFrom != IDC_FOLDERTREE) return FALSE;
   // The item handles sit at the same place in the ANSI and the wide form of the record.
   const NMTREEVIEWA *tv = reinterpret_cast<const NMTREEVIEWA *>(header);
   switch (header->code) {
+    case NM_CLICK: OnTreeClick(dialog); break;
     case TVN_ITEMEXPANDINGA:
     case TVN_ITEMEXPANDINGW: OnItemExpanding(dialog, tv->itemNew.hItem); break;
     case TVN_SELCHANGEDA:
@@ -190,6 +206,7 @@ INT_PTR OnNotify(HWND dialog, const NMHDR *header) {
 }
 
 void OnDriveChanged(HWND dialog) {
+  chosenItem = nullptr;
   SendMessageA(Tree(dialog), TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
   ShowSelectedDrive(dialog);
 }
@@ -289,6 +306,7 @@ int ChooseFolder(HWND owner, const char *title, char *pathBuffer) {
   InitCommonControlsEx(&controls);
   KeepLeaf = pathBuffer[0] != 0;
   SelectedPath[0] = 0;
+  chosenItem = nullptr;
   INT_PTR result =
       DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_CHOOSEFOLDER), owner, ChooserProc, 0);
   return result == 1;

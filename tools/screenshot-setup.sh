@@ -39,13 +39,15 @@ shoot() {
 }
 
 # Clicks the point (dx, dy), in dialog units, of a dialog whose client area is w x h dialog
-# units; the scale comes from the window's width (frame 3 pixels, caption above the client).
+# units. Horizontal and vertical dialog units differ: the scales come from the window's size
+# less its frame (3 pixels) and the caption Wine draws (18 pixels).
 click_dlu() { # window w h dx dy
   eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)"
-  local frame=3 scale_x=$(((WIDTH - 6) * 1000 / $2))
-  local caption=$((HEIGHT - frame * 2 - $3 * scale_x / 1000))
+  local frame=3 caption=18
+  local scale_x=$(((WIDTH - 2 * frame) * 1000 / $2))
+  local scale_y=$(((HEIGHT - 2 * frame - caption) * 1000 / $3))
   xdotool mousemove $((X + frame + $4 * scale_x / 1000)) \
-    $((Y + frame + caption + $5 * scale_x / 1000)) 2>/dev/null
+    $((Y + frame + caption + $5 * scale_y / 1000)) 2>/dev/null
   sleep 0.2
   xdotool click 1 2>/dev/null
   sleep 0.3
@@ -62,7 +64,7 @@ shoot "$main" docs/setup-dialog.png
 
 click_dlu "$main" 192 85 30 72                 # Install
 chooser=$(wait_window "Choose install path")
-click_dlu "$chooser" 165 157 40 33             # the first folder of the tree: Program Files
+click_dlu "$chooser" 165 157 45 32             # the first folder of the tree: Program Files
 xdotool mousemove 0 0 2>/dev/null
 shoot "$chooser" docs/folder-chooser.png
 click_dlu "$chooser" 165 157 29 145            # Ok

@@ -209,6 +209,17 @@ void ClickItem(HWND tree, HTREEITEM item) {
   ClickAt(p.x, p.y);
 }
 
+std::string ItemText(HWND tree, HTREEITEM item) {
+  char text[256] = "";
+  TVITEMA tv{};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = text;
+  tv.cchTextMax = sizeof text;
+  SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv);
+  return text;
+}
+
 std::string EditText(HWND chooser) {
   return WindowText(GetDlgItem(chooser, kFolderEdit));
 }
@@ -222,48 +233,53 @@ TEST_F(SetupDialogs, ChooserTreeAndEditTextRules) {
 
   char path[MAX_PATH] = "c:\\Data\\Vantiro";
   bool leftOpen = false;
-  INT_PTR result =
-      RunModal([&] { return ChooseFolder(nullptr, "Pick one", path); },
-               [&] {
-                 HWND chooser = WaitForWindow("Pick one");
-                 ASSERT_NE(nullptr, chooser);
-                 HWND tree = GetDlgItem(chooser, kFolderTree);
-                 char drive[64] = "";
-                 SendDlgItemMessageA(chooser, kDriveList, CB_GETLBTEXT, 0, (LPARAM)drive);
-                 EXPECT_EQ(0, strncmp(drive, "c: (", 4)) << drive;
-                 HTREEITEM itemA = FindRootItem(tree, a), itemB = FindRootItem(tree, b);
-                 ASSERT_TRUE(itemA && itemB);
-                 EXPECT_EQ(nullptr, FindRootItem(tree, base + ".ext"));
-                 EXPECT_EQ(nullptr, FindRootItem(tree, base + "-hidden"));
-                 EXPECT_NE(nullptr, TreeView_GetChild(tree, itemA));  // loaded one level ahead
-                 EXPECT_EQ(nullptr, TreeView_GetChild(tree, itemB));
-                 Sleep(300);
-                 EXPECT_EQ("c:\\Data\\Vantiro", EditText(chooser));  // nothing selected yet
+  INT_PTR result = RunModal(
+      [&] { return ChooseFolder(nullptr, "Pick one", path); },
+      [&] {
+        HWND chooser = WaitForWindow("Pick one");
+        ASSERT_NE(nullptr, chooser);
+        HWND tree = GetDlgItem(chooser, kFolderTree);
+        char drive[64] = "";
+        SendDlgItemMessageA(chooser, kDriveList, CB_GETLBTEXT, 0, (LPARAM)drive);
+        EXPECT_EQ(0, strncmp(drive, "c: (", 4)) << drive;
+        HTREEITEM itemA = FindRootItem(tree, a), itemB = FindRootItem(tree, b);
+        ASSERT_TRUE(itemA && itemB);
+        EXPECT_EQ(nullptr, FindRootItem(tree, base + ".ext"));
+        EXPECT_EQ(nullptr, FindRootItem(tree, base + "-hidden"));
+        EXPECT_NE(nullptr, TreeView_GetChild(tree, itemA));  // loaded one level ahead
+        EXPECT_EQ(nullptr, TreeView_GetChild(tree, itemB));
+        Sleep(300);
+        EXPECT_EQ("c:\\Data\\Vantiro", EditText(chooser));  // nothing selected yet
 
-                 ClickItem(tree, itemA);
-                 EXPECT_TRUE(WaitFor([&] { return EditText(chooser) == "c:\\" + a + "\\Vantiro"; }))
-                     << EditText(chooser);
-                 ClickItem(tree, itemB);
-                 EXPECT_TRUE(WaitFor([&] { return EditText(chooser) == "c:\\" + b + "\\Vantiro"; }))
-                     << EditText(chooser);
-                 SetDlgItemTextA(chooser, kFolderEdit, "plain");
-                 ClickItem(tree, itemA);
-                 EXPECT_TRUE(WaitFor([&] { return EditText(chooser) == "c:\\" + a + "plain"; }))
-                     << EditText(chooser);
-                 SetDlgItemTextA(chooser, kFolderEdit, "c:\\x\\");
-                 ClickItem(tree, itemB);
-                 EXPECT_TRUE(WaitFor([&] { return EditText(chooser) == "c:\\" + b + "\\"; }))
-                     << EditText(chooser);
+        // The first item, which the tree may have selected by itself, is chosen by a click.
+        HTREEITEM first = TreeView_GetRoot(tree);
+        std::string firstPath = "c:\\" + ItemText(tree, first) + "\\Vantiro";
+        ClickItem(tree, first);
+        EXPECT_TRUE(WaitFor([&] { return EditText(chooser) == firstPath; })) << EditText(chooser);
+        ClickItem(tree, itemA);
+        EXPECT_TRUE(WaitFor([&] { return EditText(chooser) == "c:\\" + a + "\\Vantiro"; }))
+            << EditText(chooser);
+        ClickItem(tree, itemB);
+        EXPECT_TRUE(WaitFor([&] { return EditText(chooser) == "c:\\" + b + "\\Vantiro"; }))
+            << EditText(chooser);
+        SetDlgItemTextA(chooser, kFolderEdit, "plain");
+        ClickItem(tree, itemA);
+        EXPECT_TRUE(WaitFor([&] { return EditText(chooser) == "c:\\" + a + "plain"; }))
+            << EditText(chooser);
+        SetDlgItemTextA(chooser, kFolderEdit, "c:\\x\\");
+        ClickItem(tree, itemB);
+        EXPECT_TRUE(WaitFor([&] { return EditText(chooser) == "c:\\" + b + "\\"; }))
+            << EditText(chooser);
 
-                 ClickControl(GetDlgItem(chooser, kChooserHelp));
-                 HWND box = WaitForWindow("Sorry");
-                 ASSERT_NE(nullptr, box);
-                 EXPECT_EQ("Not available yet!", MessageBoxText(box));
-                 PostMessageA(box, WM_COMMAND, IDOK, 0);
-                 WaitFor([&] { return !IsWindow(box); });
-                 ClickControl(GetDlgItem(chooser, kChooserOk));
-               },
-               "Pick one", &leftOpen);
+        ClickControl(GetDlgItem(chooser, kChooserHelp));
+        HWND box = WaitForWindow("Sorry");
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ("Not available yet!", MessageBoxText(box));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        WaitFor([&] { return !IsWindow(box); });
+        ClickControl(GetDlgItem(chooser, kChooserOk));
+      },
+      "Pick one", &leftOpen);
   EXPECT_FALSE(leftOpen);
   EXPECT_EQ(1, result);
   EXPECT_EQ("c:\\" + b + "\\", std::string(path));
