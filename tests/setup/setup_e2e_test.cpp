@@ -170,6 +170,13 @@ TEST_F(SetupE2ETest, ExitEscapeAndCancelEndQuietlyWithNothingWritten) {
     SetupProcess setup(dir.path());
     HWND main = setup.WaitForDialog("Setup");
     ASSERT_NE(nullptr, main);
+    ClickControl(GetDlgItem(main, kAboutButton));
+    HWND about = setup.WaitForDialog("About");
+    ASSERT_NE(nullptr, about);
+    EXPECT_EQ("Vantiro Setup program", ControlText(GetDlgItem(about, 2007)));
+    EXPECT_EQ("Version 1.1", ControlText(GetDlgItem(about, 2008)));
+    ClickControl(GetDlgItem(about, 2001));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }));
     ClickControl(GetDlgItem(main, kExitButton));
     EXPECT_EQ(0u, setup.WaitForExit());
   }
