@@ -25,6 +25,20 @@ HBITMAP drivePicture, driveMask;
 HTREEITEM chosenItem;  // the item whose path the edit text took last
 HIMAGELIST folderImages;
 
+// The edit text after a folder is selected: selected followed by the current text from its
+// last backslash on (all of it when it has none); just selected when keepLeaf is false.
+// 0 when the result does not fit in size bytes.
+int ComposeChosenPath(const char *selected, const char *current, bool keepLeaf, char *out,
+                      size_t size) {
+  const char *leaf = "";
+  if (keepLeaf) {
+    leaf = strrchr(current, '\\');
+    if (!leaf) leaf = current;
+  }
+  int n = snprintf(out, size, "%s%s", selected, leaf);
+  return n >= 0 && size_t(n) < size;
+}
+
 HWND Tree(HWND dialog) {
   return GetDlgItem(dialog, IDC_FOLDERTREE);
 }
@@ -287,17 +301,6 @@ INT_PTR CALLBACK ChooserProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 }  // namespace
-
-int ComposeChosenPath(const char *selected, const char *current, bool keepLeaf, char *out,
-                      size_t size) {
-  const char *leaf = "";
-  if (keepLeaf) {
-    leaf = strrchr(current, '\\');
-    if (!leaf) leaf = current;
-  }
-  int n = snprintf(out, size, "%s%s", selected, leaf);
-  return n >= 0 && size_t(n) < size;
-}
 
 int ChooseFolder(HWND owner, const char *title, char *pathBuffer) {
   ChooserTitle = title;

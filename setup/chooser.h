@@ -10,9 +10,3 @@
 // starting edit text and receives the accepted text. 1 on Ok or Enter, 0 on Cancel, Escape or
 // the close box (pathBuffer then unchanged).
 int ChooseFolder(HWND owner, const char *title, char *pathBuffer);
-
-// The edit text after a folder is selected: selected followed by the current text from its
-// last backslash on (all of it when it has none); just selected when keepLeaf is false.
-// 0 when the result does not fit in size bytes.
-int ComposeChosenPath(const char *selected, const char *current, bool keepLeaf, char *out,
-                      size_t size);

@@ -1,6 +1,6 @@
 // The installer's parts in process: the payload pieces and their private folder, extraction
-// through the real UnRAR library, the chooser's edit-text rules and tree on real input, the
-// composed texts, and the install worker's progress steps on the real package.
+// through the real UnRAR library, the chooser's edit-text rules and tree on real input, and
+// the install worker's progress steps on the real package.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -144,34 +144,6 @@ TEST(SetupLibrary, ByFullPathOnlyAndWithEveryEntryPoint) {
   EXPECT_EQ(0, LoadUnrarLibrary((std::string(system) + "\\version.dll").c_str()));
   EXPECT_FALSE(UnrarLibraryLoaded());
   EXPECT_EQ(0, ExtractArchive("whatever.rar", dir.path().c_str()));
-}
-
-TEST(SetupTexts, ChosenPathRules) {
-  char out[MAX_PATH];
-  auto compose = [&](const char *selected, const char *current, bool keep) {
-    return ComposeChosenPath(selected, current, keep, out, sizeof out) ? std::string(out)
-                                                                       : std::string("<none>");
-  };
-  EXPECT_EQ("c:\\Program Files\\Vantiro", compose("c:\\Program Files", "c:\\Data\\Vantiro", true));
-  EXPECT_EQ("c:\\Other\\Vantiro", compose("c:\\Other", "c:\\Program Files\\Vantiro", true));
-  EXPECT_EQ("c:\\OtherVantiro", compose("c:\\Other", "Vantiro", true));
-  EXPECT_EQ("c:\\Other\\", compose("c:\\Other", "c:\\Data\\", true));
-  EXPECT_EQ("c:\\Other", compose("c:\\Other", "c:\\Data\\Vantiro", false));
-  std::string deep(250, 'd');
-  EXPECT_EQ("<none>", compose(("c:\\" + deep).c_str(), "\\Vantiro", true));
-}
-
-TEST(SetupTexts, InstallTextsQuoteTheCommandAndRefuseWhatDoesNotFit) {
-  InstallTexts texts;
-  ASSERT_EQ(1, ComposeInstallTexts("C:\\My Programs\\Vantiro", &texts));
-  EXPECT_STREQ("\"C:\\My Programs\\Vantiro\\Vantiro.exe\" \"%1\"", texts.command);
-  EXPECT_STREQ("C:\\My Programs\\Vantiro\\Vantiro.exe,0", texts.icon);
-  EXPECT_STREQ("C:\\My Programs\\Vantiro\\Lumora.scr", texts.saverSource);
-  char system[MAX_PATH];
-  GetSystemDirectoryA(system, sizeof system);
-  EXPECT_EQ(std::string(system) + "\\Lumora.scr", texts.saverTarget);
-  std::string longFolder = "C:\\" + std::string(240, 'v');
-  EXPECT_EQ(0, ComposeInstallTexts(longFolder.c_str(), &texts));
 }
 
 // The chooser and the main dialog in process, from the test program's own copy of the
