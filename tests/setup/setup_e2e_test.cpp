@@ -88,6 +88,9 @@ TEST_F(SetupE2ETest, TypedFolderWithBlanksEveryOptionAndTheAssociation) {
   EXPECT_EQ(ReadBytes(Carried("Vantiro.exe")), ReadBytes(target + "\\Vantiro.exe"));
   EXPECT_FALSE(FileExists(target + "\\Lumora.scr"));
   EXPECT_EQ(ReadBytes(Carried("Lumora.scr")), ReadBytes(SystemSaverPath()));
+  HICON listIcon = ExtractIconA(GetModuleHandleA(nullptr), (target + "\\Vantiro.exe").c_str(), 0);
+  EXPECT_TRUE(listIcon && listIcon != HICON(1)) << "Vantiro.exe has no icon at index 0";
+  if (listIcon && listIcon != HICON(1)) DestroyIcon(listIcon);
 
   std::string value;
   EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel", "InstallDir", &value));
