@@ -280,6 +280,21 @@ TEST_F(SetupDialogs, ChooserTreeAndEditTextRules) {
     fs::remove_all("C:\\" + name, ec);
 }
 
+int CountWindows(const char *title) {
+  struct Count {
+    const char *title;
+    int n;
+  } count{title, 0};
+  EnumWindows(
+      [](HWND window, LPARAM lParam) -> BOOL {
+        auto *c = reinterpret_cast<Count *>(lParam);
+        if (IsWindowVisible(window) && WindowText(window) == c->title) c->n++;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count.n;
+}
+
 // The main dialog with the real worker on the real package; the progress bar's position after
 // each step is recorded from inside the bar.
 std::vector<int> Positions;
@@ -311,6 +326,8 @@ INT_PTR RunWorker(const std::string &package, const std::string &target) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main, kInstallButton)));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main, kAboutButton)));
         SendMessageA(main, WM_COMMAND, IDOK, 0);  // Enter again: no second worker
+        Sleep(300);
+        EXPECT_EQ(1, CountWindows("Choose install path"));
         SetDlgItemTextA(chooser, kFolderEdit, target.c_str());
         ClickControl(GetDlgItem(chooser, kChooserOk));
       },
