@@ -32,6 +32,8 @@ void OnExit(HWND dialog) {
   if (WorkerThread) {
     TerminateThread(WorkerThread, 0);
     WaitForSingleObject(WorkerThread, INFINITE);
+    CloseHandle(WorkerThread);
+    WorkerThread = nullptr;
     RemovePayloadFolder();
   }
   EndDialog(dialog, 0);

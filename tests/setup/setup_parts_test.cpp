@@ -297,11 +297,16 @@ int CountWindows(const char *title) {
 
 // The main dialog with the real worker on the real package; the progress bar's position after
 // each step is recorded from inside the bar.
+// With ExitAtPosition set, the bar presses Exit itself when it reaches that position, while
+// the worker waits for the step to be handled: the worker is stopped exactly there.
 std::vector<int> Positions;
+int ExitAtPosition;
 WNDPROC ProgressProc;
 LRESULT CALLBACK RecordingProgress(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam) {
   LRESULT result = CallWindowProcA(ProgressProc, bar, msg, wParam, lParam);
-  if (msg == PBM_STEPIT) Positions.push_back(int(SendMessageA(bar, PBM_GETPOS, 0, 0)));
+  if (msg != PBM_STEPIT) return result;
+  Positions.push_back(int(SendMessageA(bar, PBM_GETPOS, 0, 0)));
+  if (Positions.back() == ExitAtPosition) SendMessageA(GetParent(bar), WM_COMMAND, kExitButton, 0);
   return result;
 }
 
@@ -361,6 +366,19 @@ TEST_F(SetupDialogs, WorkerStepsTheBarAndStopsAtTheFirstFailure) {
     EXPECT_TRUE(Positions.empty());
   }
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
+
+  // Exit while the worker runs, with the archive piece written and with both pieces written:
+  // a quiet end, and the private folder goes with the worker.
+  for (int position : {32, 48}) {
+    ExitAtPosition = position;
+    EXPECT_EQ(0, RunWorker(BinFile("vantiro-setup.exe"), dir.File("Stopped")));
+    ExitAtPosition = 0;
+    ASSERT_FALSE(Positions.empty());
+    EXPECT_EQ(position, Positions.back());
+    EXPECT_EQ(0, InstallSucceeded);
+    EXPECT_TRUE(SetupTempFolders().empty()) << position;
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
+  }
   ForgetInstallation();
 }
 
