@@ -51,9 +51,10 @@ run_tests() {
   echo "== native tests"
   (cd "$BUILD/native" && ctest -j"$JOBS" --output-on-failure) || failed=1
   echo "== Windows tests under wine64"
-  eval "$(./tools/wine-session.sh start)"
+  # CTest starts the Wine session as a fixture and stops it at the end; the trap only cleans
+  # up after an interrupted run.
   trap './tools/wine-session.sh stop' EXIT
-  (cd "$BUILD/win64" && ctest --output-on-failure) || failed=1
+  (cd "$BUILD/win64" && ctest -j"$JOBS" --output-on-failure) || failed=1
   ./tools/wine-session.sh stop
   trap - EXIT
   if [ $failed -ne 0 ]; then

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the pictures of the shared resources (common/common.rc) into a folder:
+"""Writes the pictures of the shared resources (common/ui/common.rc) into a folder:
 
   glyph-2001.bmp .. glyph-2005.bmp   16 x 16 button glyphs, 16 colours, drawn on silver (s) with
                                      dark-grey (d) drop shadows, which LR_LOADMAP3DCOLORS turns

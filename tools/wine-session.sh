@@ -2,8 +2,10 @@
 # Starts or stops the Wine session the Windows tests run in: an Xvfb display (800x600, when
 # none is given in DISPLAY), a Wine prefix kept under the build tree, and one persistent Wine
 # server with its services, so that each test program costs a fraction of a second.
-#   wine-session.sh start   prints "export DISPLAY=... WINEPREFIX=..." lines for eval
+#   wine-session.sh start   prints "export DISPLAY=... WINEPREFIX=..." lines for eval, and keeps
+#                           them in $STATE/session.env for tools/wine-run.sh
 #   wine-session.sh stop
+# The win64 tree's CTest runs start and stop as the fixture of every Windows test.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 STATE=${LUMORA_WINE_STATE:-$ROOT/build/win64/wine}
@@ -49,11 +51,16 @@ case "${1:-start}" in
       as_user "$SERVER" -w
       echo "$HOME" >"$WINEPREFIX/.ready"
     fi
+    # A test that took the Windows directory's write permission away and did not live to give
+    # it back must not leave the next session so.
+    chmod u+w "$WINEPREFIX/drive_c/windows"
     as_user "$SERVER" -p >/dev/null 2>&1 </dev/null || true
     as_user "$WINE" wineboot >/dev/null 2>&1 </dev/null || true
-    echo "export DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='"
+    echo "export DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='" |
+      tee "$STATE/session.env"
     ;;
   stop)
+    rm -f "$STATE/session.env"
     as_user "$SERVER" -k >/dev/null 2>&1 || true
     if alive "$STATE/xvfb.pid"; then kill "$(cat "$STATE/xvfb.pid")" 2>/dev/null || true; fi
     rm -f "$STATE/xvfb.pid" "$STATE/xvfb.display"

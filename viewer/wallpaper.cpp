@@ -2,25 +2,26 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <cstring>
 
 #include "jpegreader.h"
 #include "picturefile.h"
 #include "view.h"
 
+const char kWallpaperFolder[] = "\\Ostrel\\Lumora";
 const char kWallpaperFileName[] = "\\KORDAX.BMP";
-const char kWallpaperTempName[] = "\\TEMP.BMP";
 
 namespace {
 
 const char kDesktopKey[] = "Control Panel\\Desktop";
 
-// The Windows directory followed by name, or 0 when it does not fit the working buffer.
-int WindowsPath(const char *name, char *out) {
-  UINT length = GetWindowsDirectoryA(out, kWallpaperPathSize);
-  if (length == 0 || length + strlen(name) >= kWallpaperPathSize) return 0;
-  strcpy(out + length, name);
-  return 1;
+const char kWallpaperTempPrefix[] = "kdx";
+
+// Creates the folder unless it is there already.
+int EnsureFolder(const char *folder) {
+  return CreateDirectoryA(folder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 // Writes the picture as a BMP file at `to`. Returns 1 when the whole file was written.
@@ -34,23 +35,44 @@ int ConvertToBmp(const char *picture, PictureFormat format, const char *to) {
 }
 
 // The file the desktop gets: the picture itself for a BMP, else the wallpaper file, written
-// through the temporary file so that a failed conversion leaves the old wallpaper whole.
-// Returns 0 when there is nothing to hand over.
+// through a temporary file beside it so that a failed conversion leaves the old wallpaper
+// whole. Returns 0 when there is nothing to hand over.
 int PrepareWallpaperFile(const char *picture, char *wallpaper) {
   PictureFormat format = PictureFormatOfName(picture);
   if (format == kPictureBmp) {
     strcpy(wallpaper, picture);
     return 1;
   }
-  char temp[kWallpaperPathSize];
-  if (!WindowsPath(kWallpaperFileName, wallpaper) || !WindowsPath(kWallpaperTempName, temp))
-    return 0;
+  if (!WallpaperFilePath(wallpaper)) return 0;
+  char folder[kWallpaperPathSize], temp[MAX_PATH];
+  strcpy(folder, wallpaper);
+  *strrchr(folder, '\\') = 0;
+  if (!GetTempFileNameA(folder, kWallpaperTempPrefix, 0, temp)) return 0;
   int ok = ConvertToBmp(picture, format, temp) && CopyFileA(temp, wallpaper, FALSE);
   DeleteFileA(temp);
   return ok;
 }
 
 }  // namespace
+
+int WallpaperFilePath(char *path) {
+  char folder[MAX_PATH];
+  if (SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK)
+    return 0;
+  const size_t length = strlen(folder);
+  if (length + strlen(kWallpaperFolder) + strlen(kWallpaperFileName) >= kWallpaperPathSize)
+    return 0;
+  // "Ostrel", then "Ostrel\Lumora".
+  strcpy(path, folder);
+  strcat(path, kWallpaperFolder);
+  char *inner = strrchr(path, '\\');
+  *inner = 0;
+  const int made = EnsureFolder(path);
+  *inner = '\\';
+  if (!made || !EnsureFolder(path)) return 0;
+  strcat(path, kWallpaperFileName);
+  return 1;
+}
 
 void WallpaperStyleValues(PlacementMode mode, const char **style, const char **tile) {
   *style = mode == kModeStretched ? "2" : "0";

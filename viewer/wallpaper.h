@@ -1,12 +1,13 @@
 // "Set as wallpaper": the current picture becomes the desktop wallpaper, in a style that
 // follows its placement mode. The desktop reads BMP files only, so JPEG, GIF and PCX pictures
-// are converted into one fixed file in the Windows directory; a BMP is handed over as it is.
+// are converted into one fixed file in the user's application-data folder; a BMP is handed
+// over as it is.
 #pragma once
 
 #include "imagelist.h"
 
-extern const char kWallpaperFileName[];  // "\KORDAX.BMP", appended to the Windows directory
-extern const char kWallpaperTempName[];  // "\TEMP.BMP", exists only during a conversion
+extern const char kWallpaperFolder[];    // "\Ostrel\Lumora", below the application-data folder
+extern const char kWallpaperFileName[];  // "\KORDAX.BMP", in that folder
 
 // The picture path and the wallpaper path each fit in this many bytes; longer ones are
 // refused without touching the desktop.
@@ -15,6 +16,11 @@ const unsigned kWallpaperPathSize = 256;
 // The "WallpaperStyle" and "TileWallpaper" texts for a placement mode: tiled "0"/"1",
 // stretched "2"/"0", anything else "0"/"0".
 void WallpaperStyleValues(PlacementMode mode, const char **style, const char **tile);
+
+// The wallpaper file's full name (kWallpaperPathSize bytes), creating its folder when missing.
+// Returns 0 when the application-data folder is unknown, the name does not fit, or the folder
+// cannot be made.
+int WallpaperFilePath(char *path);
 
 // Converts the current entry's picture when needed and makes it the wallpaper. A picture that
 // cannot be converted leaves the wallpaper file and the desktop as they were.

@@ -63,7 +63,7 @@ void ReadOurs(const std::string &file) {
 
 int main() {
   BenchDir dir;
-  setenv("LUMORA_WINDIR", dir.path().c_str(), 1);
+  setenv("TMP", dir.path().c_str(), 1);
   const std::string photo = dir.File("photo.jpg"), grey = dir.File("grey.jpg");
   Convert(
       "-seed 3 -size 4000x3000 plasma:fractal -blur 0x2 -attenuate 0.3 +noise Gaussian "

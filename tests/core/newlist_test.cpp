@@ -144,7 +144,7 @@ TEST_F(NewListFiles, OverwriteOnlyWhenConfirmed) {
   EXPECT_EQ(kNewListDeclined, Move());
   EXPECT_EQ(std::vector<std::string>{target}, asked);
   EXPECT_EQ("centred=C:\\keep.bmp\r\n", ReadBytes(target));
-  EXPECT_FALSE(FileExists(temp)) << "a refused overwrite leaves no TEMP.WCL";
+  EXPECT_FALSE(FileExists(temp)) << "a refused overwrite leaves no temporary list";
 
   ASSERT_EQ(kNewListWritten, Write("C:\\new.bmp\0"s, 3));
   answer = 1;
@@ -161,15 +161,24 @@ TEST_F(NewListFiles, MoveFailureIsReportedAndCleansUp) {
   EXPECT_FALSE(FileExists(target));
 }
 
-TEST(NewListTemporary, WindowsDirectoryAndTempName) {
-  char path[256];
-  ASSERT_EQ(1, TemporaryListPath(path, sizeof path));
-  char folder[256];
-  GetWindowsDirectoryA(folder, sizeof folder);
-  EXPECT_EQ(std::string(folder) + "\\TEMP.WCL", path);
+TEST(NewListTemporary, UniqueEmptyFileBesideTheTarget) {
+  TempDir dir;
+  const std::string target = dir.File("my list.wcl");
+  char first[MAX_PATH], second[MAX_PATH];
+  ASSERT_EQ(1, TemporaryListPath(target.c_str(), first, sizeof first));
+  ASSERT_EQ(1, TemporaryListPath(target.c_str(), second, sizeof second));
+  EXPECT_STRNE(first, second);
+  EXPECT_EQ(2u, FileNames(dir.path()).size()) << "both made, in the target's folder";
+  EXPECT_EQ("", ReadBytes(first));
+
+  char path[MAX_PATH] = "x";
+  EXPECT_EQ(0, TemporaryListPath("list.wcl", path, sizeof path)) << "no folder part";
+  EXPECT_STREQ("", path);
+  const std::string nowhere = dir.File("missing") + kSep + "list.wcl";
+  EXPECT_EQ(0, TemporaryListPath(nowhere.c_str(), path, sizeof path));
   char small[8];
-  EXPECT_EQ(0, TemporaryListPath(small, sizeof small));
-  EXPECT_STREQ("", small);
+  EXPECT_EQ(0, TemporaryListPath(target.c_str(), small, sizeof small));
+  EXPECT_EQ(2u, FileNames(dir.path()).size());
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // Any bytes as a JPEG file, through the whole JPEG path: conversion with libjpeg into the
 // temporary BMP file, read back, deleted. No input may end the process, and the temporary file
 // must be gone afterwards.
+#include <dirent.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "fuzz_support.h"
@@ -12,28 +14,37 @@
 
 namespace {
 
-// This process's own "Windows directory", so that parallel runs keep apart.
-std::string ScratchWindowsDirectory() {
+// This process's own temporary folder (TMP), so that a file left behind shows.
+std::string ScratchTemporaryFolder() {
   std::string dir = getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp";
-  dir += "/lumora-fuzz-windir-XXXXXX";
+  dir += "/lumora-fuzz-tmp-XXXXXX";
   if (!mkdtemp(&dir[0])) abort();
-  setenv("LUMORA_WINDIR", dir.c_str(), 1);
-  atexit([] { rmdir(getenv("LUMORA_WINDIR")); });
+  setenv("TMP", dir.c_str(), 1);
+  atexit([] { rmdir(getenv("TMP")); });
   return dir;
+}
+
+bool FolderIsEmpty(const char *folder) {
+  DIR *d = opendir(folder);
+  if (!d) return false;
+  bool empty = true;
+  while (struct dirent *e = readdir(d))
+    if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) empty = false;
+  closedir(d);
+  return empty;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  static const std::string dir = ScratchWindowsDirectory();
+  static const std::string dir = ScratchTemporaryFolder();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string &file = WriteFuzzInput(data, size, ".jpg");
   PackedBitmap bitmap = ReadJpegFile(file.c_str());
-  const std::string temp = std::string(getenv("LUMORA_WINDIR")) + "/temp.bmp";
-  if (access(temp.c_str(), F_OK) == 0) abort();
+  if (!FolderIsEmpty(getenv("TMP"))) abort();
   if (!bitmap) return 0;
   const BITMAPINFOHEADER *info = static_cast<const BITMAPINFOHEADER *>(bitmap);
   const int bits = info->biBitCount;

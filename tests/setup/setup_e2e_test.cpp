@@ -228,19 +228,17 @@ TEST_F(SetupE2ETest, TruncatedPackageAndFlippedArchiveByteFailWithTheOneMessage)
 }
 
 TEST_F(SetupE2ETest, ForeignLibraryReadOnlyFolderAndUnquotedCommandLine) {
-  // Started from a read-only folder that holds a foreign "unrar.dll", beside another one, by
-  // an unquoted path with blanks followed by arguments: the package still installs, with its
-  // own library.
+  // Started from a read-only folder, by an unquoted path with blanks followed by arguments,
+  // with a foreign "unrar.dll" beside the package, where a search by bare name looks first:
+  // the package still installs, with its own library.
   std::string folder = HostPath(LUMORA_READONLY_FOLDER);
-  std::string foreign = folder + "\\unrar.dll";
-  ASSERT_EQ("MZ a library of someone else's", ReadBytes(foreign));
   HANDLE probe = CreateFileA((folder + "\\probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_EQ(INVALID_HANDLE_VALUE, probe) << "the folder must be read-only";
   std::string package = dir.File("Setup Files");
   ASSERT_TRUE(CreateDirectoryA(package.c_str(), nullptr));
-  // One beside the package as well, where a search by bare name looks first.
-  WriteBytes(package + "\\unrar.dll", ReadBytes(foreign));
+  std::string foreign = package + "\\unrar.dll";
+  WriteBytes(foreign, std::string("MZ a library of someone else's"));
   package += "\\vantiro-setup.exe";
   ASSERT_TRUE(CopyFileA(BinFile("vantiro-setup.exe").c_str(), package.c_str(), FALSE));
 
@@ -258,7 +256,7 @@ TEST_F(SetupE2ETest, ForeignLibraryReadOnlyFolderAndUnquotedCommandLine) {
 
   EXPECT_EQ(ReadBytes(Carried("Vantiro.exe")), ReadBytes(target + "\\Vantiro.exe"));
   EXPECT_EQ("MZ a library of someone else's", ReadBytes(foreign));
-  EXPECT_FALSE(FileExists(folder + "\\kordax.rar"));
+  EXPECT_TRUE(fs::is_empty(folder));
   EXPECT_TRUE(SetupTempFolders().empty());
   EXPECT_TRUE(SamePath(target + "\\Vantiro.exe",
                        LinkTarget(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Kordax.lnk")));

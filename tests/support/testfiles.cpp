@@ -1,9 +1,15 @@
 #include "testfiles.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -52,4 +58,46 @@ std::string ReadBytes(const std::string &path) {
 bool FileExists(const std::string &path) {
   std::error_code ec;
   return fs::is_regular_file(path, ec);
+}
+
+namespace {
+
+void SetTmp(const std::string *value) {
+#ifdef _WIN32
+  SetEnvironmentVariableA("TMP", value ? value->c_str() : nullptr);
+#else
+  if (value)
+    setenv("TMP", value->c_str(), 1);
+  else
+    unsetenv("TMP");
+#endif
+}
+
+}  // namespace
+
+TempFolderOverride::TempFolderOverride(const std::string &folder) {
+#ifdef _WIN32
+  char old[32768];
+  DWORD n = GetEnvironmentVariableA("TMP", old, sizeof old);
+  had_ = n > 0 && n < sizeof old;
+  if (had_) old_.assign(old, n);
+#else
+  const char *old = getenv("TMP");
+  had_ = old != nullptr;
+  if (old) old_ = old;
+#endif
+  SetTmp(&folder);
+}
+
+TempFolderOverride::~TempFolderOverride() {
+  SetTmp(had_ ? &old_ : nullptr);
+}
+
+std::vector<std::string> FileNames(const std::string &folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (auto &entry : fs::directory_iterator(folder, ec))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }

@@ -20,6 +20,23 @@ class TempDir {
   std::string path_;
 };
 
+// Points the user's temporary folder (the TMP variable that GetTempPathA reads, natively and
+// under Wine) at a folder for the object's lifetime.
+class TempFolderOverride {
+ public:
+  explicit TempFolderOverride(const std::string &folder);
+  ~TempFolderOverride();
+  TempFolderOverride(const TempFolderOverride &) = delete;
+  TempFolderOverride &operator=(const TempFolderOverride &) = delete;
+
+ private:
+  bool had_;
+  std::string old_;
+};
+
+// The names of the entries of a folder, sorted.
+std::vector<std::string> FileNames(const std::string &folder);
+
 void WriteBytes(const std::string &path, const std::string &bytes);
 void WriteBytes(const std::string &path, const std::vector<unsigned char> &bytes);
 std::string ReadBytes(const std::string &path);

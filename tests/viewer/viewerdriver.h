@@ -35,6 +35,9 @@ void WriteList(const std::string &path, const std::vector<std::string> &lines);
 void ResetViewerSettings(int timeOut = 1000, DWORD programState = 0);
 bool ViewerKeyExists();
 
+// The path of a program in the test program's folder, where the build puts every program.
+std::string ProgramBesideTests(const char *program);
+
 class ViewerProcess {
  public:
   // Starts Lumora.exe (or another program beside the test program, such as Lumora.scr) with

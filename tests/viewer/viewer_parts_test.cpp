@@ -14,9 +14,11 @@
 #include "jpegreader.h"
 #include "jpegwriter.h"
 #include "menus.h"
+#include "pcxwriter.h"
 #include "picturefile.h"
 #include "pixels.h"
 #include "testfiles.h"
+#include "uidriver.h"
 #include "view.h"
 #include "wallpaper.h"
 
@@ -186,12 +188,6 @@ TEST_F(ViewerPartsTest, MagnifierCursorsPointAtTheLensCentre) {
 
 // ---- Set as wallpaper ----
 
-std::string WindowsFile(const char *name) {
-  char dir[MAX_PATH];
-  GetWindowsDirectoryA(dir, sizeof dir);
-  return std::string(dir) + name;
-}
-
 std::string DesktopValue(const char *name) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_QUERY_VALUE, &key))
@@ -216,24 +212,13 @@ struct BlockDeleter {
 };
 using Block = std::unique_ptr<void, BlockDeleter>;
 
-// An 8-bit PCX file of a small gradient with a 256-colour table; every pixel a run of one.
-std::string MakePcx(int width, int height) {
-  std::string f(128, '\0');
-  f[0] = 0x0A, f[1] = 5, f[2] = 1, f[3] = 8;
-  f[8] = (char)(width - 1), f[10] = (char)(height - 1);
-  f[65] = 1, f[66] = (char)width;
-  for (int y = 0; y < height; y++)
-    for (int x = 0; x < width; x++) f += std::string("\xC1") + (char)((x * 7 + y * 13) & 0xff);
-  f += '\x0C';
-  for (int i = 0; i < 256; i++) f += std::string{(char)i, (char)(255 - i), (char)(i / 2)};
-  return f;
-}
-
 class WallpaperTest : public ViewerPartsTest {
  protected:
   void SetUp() override {
-    wallpaper = WindowsFile("\\KORDAX.BMP");
-    temp = WindowsFile("\\TEMP.BMP");
+    char path[kWallpaperPathSize];
+    ASSERT_EQ(1, WallpaperFilePath(path));
+    wallpaper = path;
+    folder = wallpaper.substr(0, wallpaper.rfind('\\'));
     DeleteFileA(wallpaper.c_str());
     SetDesktopValue("WallpaperStyle", "9");
     SetDesktopValue("TileWallpaper", "9");
@@ -260,11 +245,16 @@ class WallpaperTest : public ViewerPartsTest {
   }
 
   TempDir dir;
-  std::string wallpaper, temp, entryPath;
+  std::string wallpaper, folder, entryPath;
   ListEntry entry{};
 };
 
+// With the Windows directory read-only, as a standard user has it: the wallpaper file lives in
+// the user's application-data folder.
 TEST_F(WallpaperTest, JpegPcxAndGifAreConvertedIntoTheWallpaperFile) {
+  ReadOnlyWindowsDirectory readOnly;
+  ASSERT_TRUE(readOnly.active());
+  EXPECT_NE(std::string::npos, wallpaper.find("\\Ostrel\\Lumora\\KORDAX.BMP")) << wallpaper;
   struct Case {
     std::string name, bytes;
     PlacementMode mode;
@@ -284,7 +274,7 @@ TEST_F(WallpaperTest, JpegPcxAndGifAreConvertedIntoTheWallpaperFile) {
     EXPECT_EQ(c.style, DesktopValue("WallpaperStyle"));
     EXPECT_EQ(c.tile, DesktopValue("TileWallpaper"));
     EXPECT_EQ(wallpaper, DesktopValue("Wallpaper"));
-    EXPECT_FALSE(FileExists(temp));
+    EXPECT_EQ(std::vector<std::string>{"KORDAX.BMP"}, FileNames(folder)) << "no temporary left";
   }
 }
 
@@ -316,7 +306,7 @@ TEST_F(WallpaperTest, FailedConversionLeavesTheOldWallpaperAndTheDesktopAlone) {
     SetFrom(name, kModeTiled);
     EXPECT_EQ(before, ReadBytes(wallpaper)) << name;
     EXPECT_EQ("9", DesktopValue("WallpaperStyle")) << name;
-    EXPECT_FALSE(FileExists(temp)) << name;
+    EXPECT_EQ(std::vector<std::string>{"KORDAX.BMP"}, FileNames(folder)) << name;
   }
 }
 

@@ -14,18 +14,18 @@ const char kViewerKey[] = "SOFTWARE\\Ostrel\\Lumora";
 const int kAcceptButton = 2001;
 const int kDismissButton = 2002;
 
+void PutLong(std::string &s, size_t at, DWORD v) {
+  for (int i = 0; i < 4; i++) s[at + i] = (char)(v >> (8 * i));
+}
+
+}  // namespace
+
 std::string ProgramBesideTests(const char *program) {
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
   std::string s(path, n);
   return s.substr(0, s.find_last_of('\\') + 1) + program;
 }
-
-void PutLong(std::string &s, size_t at, DWORD v) {
-  for (int i = 0; i < 4; i++) s[at + i] = (char)(v >> (8 * i));
-}
-
-}  // namespace
 
 void WriteBmp(const std::string &path, int width, int height,
               COLORREF (*pixel)(int x, int y, int width, int height)) {

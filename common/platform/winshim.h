@@ -145,6 +145,12 @@ void GetSystemTime(LPSYSTEMTIME time);
 int lstrcmpiA(LPCSTR a, LPCSTR b);
 int lstrlenA(LPCSTR s);
 
-// The "Windows directory" is the folder named by the environment variable LUMORA_WINDIR,
-// or the system's temporary folder when it is not set.
-UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
+// The user's temporary folder as Windows finds it: the environment variable TMP, else TEMP,
+// else TMPDIR, else "/tmp"; the name ends in a separator. Returns its length, or the size the
+// buffer needs (with the NUL) when it is too small.
+DWORD GetTempPathA(DWORD size, LPSTR buffer);
+
+// Creates a new, empty file "<folder>\<up to 3 characters of prefix><4 hex digits>.TMP" that
+// did not exist before and writes its name into name (MAX_PATH bytes). unique must be 0.
+// Returns the number used, or 0 when no file could be created.
+UINT GetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name);

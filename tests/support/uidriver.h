@@ -49,3 +49,19 @@ bool UserKeyExists(const char *subkey);
 bool QueryUserValue(const char *subkey, const char *name, DWORD *type, std::string *bytes);
 void SetUserValue(const char *subkey, const char *name, DWORD type, const std::string &bytes);
 std::string DwordBytes(DWORD value);
+
+// Takes the write permission of the Windows directory away (as a standard user meets it) for
+// the object's lifetime: a Unix chmod of the Wine prefix's folder, confirmed by a file that
+// can no longer be created there. active() is false when that could not be done.
+class ReadOnlyWindowsDirectory {
+ public:
+  ReadOnlyWindowsDirectory();
+  ~ReadOnlyWindowsDirectory();
+  ReadOnlyWindowsDirectory(const ReadOnlyWindowsDirectory &) = delete;
+  ReadOnlyWindowsDirectory &operator=(const ReadOnlyWindowsDirectory &) = delete;
+  bool active() const { return active_; }
+
+ private:
+  bool active_ = false;
+  std::string unixPath_;
+};

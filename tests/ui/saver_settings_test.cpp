@@ -10,6 +10,7 @@
 #include "flatbutton.h"
 #include "instance.h"
 #include "saversettings.h"
+#include "settingstest.h"
 #include "testfiles.h"
 #include "uidriver.h"
 
@@ -17,29 +18,16 @@ using namespace std::string_literals;
 
 namespace {
 
-const char kKey[] = "SOFTWARE\\Ostrel\\ScreenSaver";
-const char kViewerKey[] = "SOFTWARE\\Ostrel\\Lumora";
+const char *const kKey = kSaverKey;
 const char kTitle[] = "Lumora Screen Saver Configuration";
 
-class SaverSettingsTest : public ::testing::Test {
+class SaverSettingsTest : public SettingsTest {
  protected:
   void SetUp() override {
-    ProgramInstance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc;
-    if (!GetClassInfoA(ProgramInstance, kFlatButtonClass, &wc)) RegisterFlatButtonClass();
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS};
-    InitCommonControlsEx(&controls);
-    Clean();
+    SettingsTest::SetUp();
     TimeOut = 10;
     MixFiles = 0;
     LastFile[0] = 0;
-    MoveMouse(5, 5);
-  }
-  void TearDown() override { Clean(); }
-  static void Clean() {
-    DeleteUserKey(kKey);
-    DeleteUserKey(kViewerKey);
-    DeleteUserKey("SOFTWARE\\Ostrel");
   }
 
   std::string Value(const char *name) {
@@ -51,38 +39,26 @@ class SaverSettingsTest : public ::testing::Test {
 
   // The library runs the template with DialogBox and this procedure.
   INT_PTR Show(const std::function<void(HWND)> &drive) {
-    return RunModal(
+    return SettingsTest::Show(
         [] {
           return DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr,
                                  SaverSettingsDialogProc, 0);
         },
-        [&] {
-          HWND dialog = WaitForWindow(kTitle);
-          ASSERT_NE(nullptr, dialog);
-          drive(dialog);
-        },
-        kTitle);
+        kTitle, drive);
   }
-
-  TempDir dir;
 };
 
 TEST_F(SaverSettingsTest, DefaultsWithoutKeyAndOkCancelTexts) {
-  std::string accept, dismiss, path, seconds;
-  UINT mix = 99;
+  SettingsFields f;
   EXPECT_EQ(0, Show([&](HWND dialog) {
-              accept = WindowText(GetDlgItem(dialog, IDC_ACCEPT));
-              dismiss = WindowText(GetDlgItem(dialog, IDC_DISMISS));
-              path = WindowText(GetDlgItem(dialog, IDC_LISTPATH));
-              seconds = WindowText(GetDlgItem(dialog, IDC_TIMEOUT));
-              mix = IsDlgButtonChecked(dialog, IDC_MIXFILES);
+              f = ReadFields(dialog);
               ClickControl(GetDlgItem(dialog, IDC_DISMISS));
             }));
-  EXPECT_EQ("Ok", accept);
-  EXPECT_EQ("Cancel", dismiss);
-  EXPECT_EQ("", path);
-  EXPECT_EQ("10", seconds);
-  EXPECT_EQ((UINT)BST_UNCHECKED, mix);
+  EXPECT_EQ("Ok", f.accept);
+  EXPECT_EQ("Cancel", f.dismiss);
+  EXPECT_EQ("", f.path);
+  EXPECT_EQ("10", f.seconds);
+  EXPECT_EQ((UINT)BST_UNCHECKED, f.mix);
   EXPECT_FALSE(UserKeyExists(kKey)) << "Cancel writes nothing";
 }
 
@@ -110,17 +86,7 @@ TEST_F(SaverSettingsTest, MissingFileErrorThenOkWritesTheThreeValues) {
   WriteBytes(list, "centred=C:\\a.bmp\r\n");
   std::string missing = dir.File("gone.wcl"), text;
   EXPECT_EQ(1, Show([&](HWND dialog) {
-              SetDlgItemTextA(dialog, IDC_LISTPATH, missing.c_str());
-              ClickControl(GetDlgItem(dialog, IDC_ACCEPT));
-              HWND box = WaitForWindow("Error");
-              if (!box) return;
-              text = MessageBoxText(box);
-              PostMessageA(box, WM_COMMAND, IDOK, 0);
-              WaitFor([&] { return !IsWindow(box); });
-              SetDlgItemTextA(dialog, IDC_LISTPATH, list.c_str());
-              SendDlgItemMessageA(dialog, IDC_TIMEOUT_SPIN, UDM_SETPOS, 0, 300);
-              ClickControl(GetDlgItem(dialog, IDC_MIXFILES));
-              ClickControl(GetDlgItem(dialog, IDC_ACCEPT));
+              text = MissingListThenAccept(dialog, missing, "Error", list, 300);
             }));
   EXPECT_EQ("The file \"" + missing + "\" is not existing!", text);
   EXPECT_EQ(std::to_string(REG_DWORD) + ":" + DwordBytes(300), Value("TimeOut"));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "jpegwriter.h"
 #include "testfiles.h"
 #include "uidriver.h"
 #include "viewerdriver.h"
@@ -81,6 +82,31 @@ TEST_F(StartupTest, EscapeEndsWithZeroAndWritesNothing) {
   PressKey(VK_ESCAPE);
   EXPECT_EQ(0u, viewer.WaitForExit());
   EXPECT_FALSE(ViewerKeyExists());
+}
+
+// A standard user cannot write the Windows directory: the JPEG path's temporary file goes to
+// the user's temporary folder, so the picture still shows.
+TEST_F(StartupTest, JpegShowsWhenTheWindowsDirectoryIsReadOnly) {
+  const std::string jpeg = MakeJpeg(64, 48);
+  const DecodedJpeg decoded = DecodeJpeg(jpeg);
+  ASSERT_EQ(3, decoded.components);
+  const std::string photo = dir.File("photo.jpg");
+  WriteBytes(photo, jpeg);
+  WriteList(list, {"centred=" + photo});
+  ReadOnlyWindowsDirectory readOnly;
+  ASSERT_TRUE(readOnly.active());
+  ViewerProcess viewer(list);
+  ASSERT_NE(nullptr, viewer.StartShow());
+  viewer.Settle();
+  const ScreenShot screen;
+  for (POINT p : {POINT{5, 5}, POINT{32, 24}, POINT{60, 40}}) {
+    const unsigned char *rgb = &decoded.samples[(p.y * 64 + p.x) * 3];
+    const COLORREF expected = RGB(rgb[0], rgb[1], rgb[2]);
+    const COLORREF shown = screen.At(400 - 32 + p.x, 300 - 24 + p.y);
+    EXPECT_TRUE(Near(expected, shown)) << p.x << "," << p.y << ": " << Hex(shown);
+  }
+  PressKey(VK_ESCAPE);
+  EXPECT_EQ(0u, viewer.WaitForExit());
 }
 
 }  // namespace

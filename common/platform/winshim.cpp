@@ -196,14 +196,47 @@ int lstrlenA(LPCSTR s) {
   return s ? (int)strlen(s) : 0;
 }
 
-UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
-  const char *dir = getenv("LUMORA_WINDIR");
-  if (!dir || !*dir) dir = getenv("TMPDIR");
+DWORD GetTempPathA(DWORD size, LPSTR buffer) {
+  const char *dir = nullptr;
+  for (const char *name : {"TMP", "TEMP", "TMPDIR"}) {
+    dir = getenv(name);
+    if (dir && *dir) break;
+  }
   if (!dir || !*dir) dir = "/tmp";
   size_t len = strlen(dir);
   while (len > 1 && dir[len - 1] == '/') len--;
-  if (!buffer || len + 1 > size) return (UINT)(len + 1);
+  if (!buffer || len + 2 > size) return (DWORD)(len + 2);
   memcpy(buffer, dir, len);
-  buffer[len] = 0;
-  return (UINT)len;
+  buffer[len] = '/';
+  buffer[len + 1] = 0;
+  return (DWORD)(len + 1);
+}
+
+UINT GetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name) {
+  if (!folder || !name || unique != 0) return 0;
+  size_t length = strlen(folder);
+  const char *separator =
+      length && (folder[length - 1] == '/' || folder[length - 1] == '\\') ? "" : "\\";
+  char start[4] = {};
+  strncpy(start, prefix ? prefix : "", 3);
+  // Start at a number of this process and moment; the exclusive create decides.
+  struct timespec ts;
+  clock_gettime(CLOCK_REALTIME, &ts);
+  unsigned first = (unsigned)(getpid() * 2654435761u ^ (unsigned)ts.tv_nsec) & 0xffff;
+  for (unsigned i = 0; i < 0x10000; i++) {
+    unsigned number = (first + i) & 0xffff;
+    if (number == 0) continue;
+    char candidate[MAX_PATH];
+    int n =
+        snprintf(candidate, sizeof candidate, "%s%s%s%04X.TMP", folder, separator, start, number);
+    if (n < 0 || n >= MAX_PATH) return 0;
+    int fd = open(NativePath(candidate).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      close(fd);
+      memcpy(name, candidate, (size_t)n + 1);
+      return number;
+    }
+    if (errno != EEXIST) return 0;
+  }
+  return 0;
 }

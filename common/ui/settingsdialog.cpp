@@ -66,8 +66,7 @@ void ReportNewListFailure(HWND dialog, NewListResult result, const char *argumen
   const char *format = nullptr;
   switch (result) {
     case kNewListNoTempName:
-      format = "The Windows folder's name is too long for the temporary list file.%s";
-      argument = "";
+      format = "No temporary list file could be made beside \"%s\".\nNo list was made.";
       break;
     case kNewListPathTooLong:
       format =
@@ -142,28 +141,33 @@ void OnNewList(HWND dialog) {
   pick.lpstrTitle = kPictureTitle;
   if (!GetOpenFileNameA(&pick)) return;
 
-  char temp[kJoinedPathMax + 1];
-  if (!TemporaryListPath(temp, sizeof temp)) {
-    ReportNewListFailure(dialog, kNewListNoTempName, "");
-    return;
-  }
+  // A picture path too long for the list is reported before the name is asked for.
   char badName[MAX_PATH];
-  NewListResult result = WriteSelectionList(temp, selection, sizeof selection, pick.nFileOffset,
-                                            badName, sizeof badName);
+  NewListResult result = ForEachSelectedPicture(
+      selection, sizeof selection, pick.nFileOffset, [](const char *, void *) { return 1; },
+      nullptr, badName, sizeof badName);
   if (result != kNewListWritten) {
-    ReportNewListFailure(dialog, result, result == kNewListPathTooLong ? badName : temp);
+    ReportNewListFailure(dialog, result, badName);
     return;
   }
 
   char target[MAX_PATH];
   OPENFILENAMEA save = FileDialog(dialog, target, sizeof target, kListFilter, 0);
-  if (!GetSaveFileNameA(&save)) {
-    DeleteFileA(temp);
+  if (!GetSaveFileNameA(&save)) return;
+  if (!EnsureListExtension(target, sizeof target)) {
+    ReportNewListFailure(dialog, kNewListNameTooLong, target);
     return;
   }
-  if (!EnsureListExtension(target, sizeof target)) {
-    DeleteFileA(temp);
-    ReportNewListFailure(dialog, kNewListNameTooLong, target);
+  // The list is written beside its final name, so that putting it in place is a rename.
+  char temp[MAX_PATH];
+  if (!TemporaryListPath(target, temp, sizeof temp)) {
+    ReportNewListFailure(dialog, kNewListNoTempName, target);
+    return;
+  }
+  result = WriteSelectionList(temp, selection, sizeof selection, pick.nFileOffset, badName,
+                              sizeof badName);
+  if (result != kNewListWritten) {
+    ReportNewListFailure(dialog, result, result == kNewListPathTooLong ? badName : temp);
     return;
   }
   result = MoveListIntoPlace(temp, target, ConfirmOverwrite, dialog);

@@ -9,6 +9,7 @@
 
 #include "gifwriter.h"
 #include "jpegwriter.h"
+#include "pcxwriter.h"
 #include "processwatch.h"
 #include "settings.h"
 #include "testfiles.h"
@@ -20,18 +21,6 @@ namespace {
 
 const int kSlideChanges = 10000;
 const int kSampleEvery = 1000;
-
-std::string MakePcx(int width, int height) {
-  std::string f(128, '\0');
-  f[0] = 0x0A, f[1] = 5, f[2] = 1, f[3] = 8;
-  f[8] = (char)(width - 1), f[10] = (char)(height - 1);
-  f[65] = 1, f[66] = (char)width;
-  for (int y = 0; y < height; y++)
-    for (int x = 0; x < width; x++) f += std::string("\xC1") + (char)((x + 3 * y) & 0xff);
-  f += '\x0C';
-  for (int i = 0; i < 256; i++) f += std::string{(char)i, (char)(i / 3), (char)(255 - i)};
-  return f;
-}
 
 // A leaked bitmap of the smallest picture alone would add 9000 * 37 * 23 * 4 bytes (30 MB)
 // between the first and the last sample; ExpectFlat allows 2 MB.

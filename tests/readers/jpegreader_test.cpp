@@ -23,31 +23,9 @@ WORD Word(const std::string &bytes, size_t at) {
   return (WORD)((BYTE)bytes[at] | (BYTE)bytes[at + 1] << 8);
 }
 
-std::string TempBmpPath() {
-  char dir[MAX_PATH];
-  UINT n = GetWindowsDirectoryA(dir, MAX_PATH);
-  return std::string(dir, n) + kJpegTempFileName;
-}
-
 class JpegReaderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-#ifndef _WIN32
-    // The "Windows directory" of the JPEG path's temporary file.
-    const char *old = getenv("LUMORA_WINDIR");
-    hadWinDir = old != nullptr;
-    if (old) oldWinDir = old;
-    setenv("LUMORA_WINDIR", windir.path().c_str(), 1);
-#endif
-  }
-  void TearDown() override {
-#ifndef _WIN32
-    if (hadWinDir)
-      setenv("LUMORA_WINDIR", oldWinDir.c_str(), 1);
-    else
-      unsetenv("LUMORA_WINDIR");
-#endif
-  }
+  void SetUp() override {}
 
   // Converts the JPEG bytes; the BMP file's bytes, or "failed".
   std::string Convert(const std::string &jpeg) {
@@ -78,9 +56,8 @@ class JpegReaderTest : public ::testing::Test {
   }
 
   TempDir dir;
-  TempDir windir;
-  bool hadWinDir = false;
-  std::string oldWinDir;
+  TempDir temp;  // the user's temporary folder while the test runs
+  TempFolderOverride tempFolder{temp.path()};
 };
 
 TEST_F(JpegReaderTest, ColourBecomes24BitRowsBottomUp) {
@@ -172,7 +149,7 @@ TEST_F(JpegReaderTest, UndecodablePicturesFailWithoutEndingTheProgram) {
     PackedBitmap bitmap = ReadJpegFile(file.c_str());
     EXPECT_EQ(nullptr, bitmap);
     if (bitmap) GlobalFree(bitmap);
-    EXPECT_FALSE(FileExists(TempBmpPath()));
+    EXPECT_EQ(0u, FileNames(temp.path()).size());
   }
   // And the next good picture converts.
   ExpectPixelsOf(good, Convert(good));
@@ -205,7 +182,7 @@ TEST_F(JpegReaderTest, ReadJpegFileReadsBackTheTemporaryBmpAndDeletesIt) {
   ASSERT_TRUE(expected);
   ASSERT_EQ(GlobalSize(expected), GlobalSize(bitmap));
   EXPECT_EQ(0, memcmp(expected, bitmap, GlobalSize(bitmap)));
-  EXPECT_FALSE(FileExists(TempBmpPath()));
+  EXPECT_EQ(0u, FileNames(temp.path()).size());
   GlobalFree(expected);
   GlobalFree(bitmap);
 }

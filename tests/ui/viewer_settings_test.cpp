@@ -11,6 +11,7 @@
 #include "instance.h"
 #include "settings.h"
 #include "settingsdialog.h"
+#include "settingstest.h"
 #include "testfiles.h"
 #include "uidriver.h"
 
@@ -18,27 +19,16 @@ using namespace std::string_literals;
 
 namespace {
 
-const char kKey[] = "SOFTWARE\\Ostrel\\Lumora";
-const char kSaverKey[] = "SOFTWARE\\Ostrel\\ScreenSaver";
+const char *const kKey = kViewerKey;
 const char kTitle[] = "Lumora Settings";
 
-class ViewerSettingsTest : public ::testing::Test {
+class ViewerSettingsTest : public SettingsTest {
  protected:
   void SetUp() override {
-    ProgramInstance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc;
-    if (!GetClassInfoA(ProgramInstance, kFlatButtonClass, &wc)) RegisterFlatButtonClass();
-    Clean();
-    ASSERT_FALSE(UserKeyExists(kKey));
+    SettingsTest::SetUp();
     TimeOut = 10;
     ProgramState = 0;
     LastFile[0] = 0;
-    MoveMouse(5, 5);
-  }
-  void TearDown() override { Clean(); }
-  static void Clean() {
-    DeleteUserKey(kKey);
-    DeleteUserKey("SOFTWARE\\Ostrel");  // only when nothing else is left in it
   }
 
   std::string Value(const char *name, DWORD expectType) {
@@ -49,18 +39,9 @@ class ViewerSettingsTest : public ::testing::Test {
     return bytes;
   }
 
-  // Shows the dialog; drive gets it once it is on the screen.
   INT_PTR Show(const std::function<void(HWND)> &drive, bool *leftOpen = nullptr) {
-    return RunModal([] { return ShowSettingsDialog(nullptr); },
-                    [&] {
-                      HWND dialog = WaitForWindow(kTitle);
-                      ASSERT_NE(nullptr, dialog);
-                      drive(dialog);
-                    },
-                    kTitle, leftOpen);
+    return SettingsTest::Show([] { return ShowSettingsDialog(nullptr); }, kTitle, drive, leftOpen);
   }
-
-  TempDir dir;
 };
 
 TEST_F(ViewerSettingsTest, NoKeyKeepsTheDefaults) {
@@ -125,30 +106,24 @@ TEST_F(ViewerSettingsTest, ValuesOfTheWrongKindAreIgnored) {
 }
 
 TEST_F(ViewerSettingsTest, FirstShowingSaysStartExitAndExitWritesNothing) {
-  std::string accept, dismiss, path, seconds;
-  UINT mix = 99;
+  SettingsFields first, later;
   EXPECT_EQ(0, Show([&](HWND dialog) {
-              accept = WindowText(GetDlgItem(dialog, IDC_ACCEPT));
-              dismiss = WindowText(GetDlgItem(dialog, IDC_DISMISS));
-              path = WindowText(GetDlgItem(dialog, IDC_LISTPATH));
-              seconds = WindowText(GetDlgItem(dialog, IDC_TIMEOUT));
-              mix = IsDlgButtonChecked(dialog, IDC_MIXFILES);
+              first = ReadFields(dialog);
               ClickControl(GetDlgItem(dialog, IDC_DISMISS));
             }));
-  EXPECT_EQ("Start", accept);
-  EXPECT_EQ("Exit", dismiss);
-  EXPECT_EQ("", path);
-  EXPECT_EQ("10", seconds);
-  EXPECT_EQ((UINT)BST_UNCHECKED, mix);
+  EXPECT_EQ("Start", first.accept);
+  EXPECT_EQ("Exit", first.dismiss);
+  EXPECT_EQ("", first.path);
+  EXPECT_EQ("10", first.seconds);
+  EXPECT_EQ((UINT)BST_UNCHECKED, first.mix);
   EXPECT_FALSE(UserKeyExists(kKey));
 
   EXPECT_EQ(0, Show([&](HWND dialog) {
-              accept = WindowText(GetDlgItem(dialog, IDC_ACCEPT));
-              dismiss = WindowText(GetDlgItem(dialog, IDC_DISMISS));
+              later = ReadFields(dialog);
               PressKey(VK_ESCAPE);
             }));
-  EXPECT_EQ("Ok", accept);
-  EXPECT_EQ("Cancel", dismiss);
+  EXPECT_EQ("Ok", later.accept);
+  EXPECT_EQ("Cancel", later.dismiss);
   EXPECT_FALSE(UserKeyExists(kKey));
 }
 
@@ -156,23 +131,10 @@ TEST_F(ViewerSettingsTest, MissingFileWarnsThenStartStoresEverything) {
   std::string list = dir.File("show.wcl");
   WriteBytes(list, "centred=C:\\a.bmp\r\n");
   std::string text, missing = dir.File("nothing here.wcl");
-  bool warned = false;
   ProgramState = ZoomOutOnClick;
   EXPECT_EQ(1, Show([&](HWND dialog) {
-              SetDlgItemTextA(dialog, IDC_LISTPATH, missing.c_str());
-              ClickControl(GetDlgItem(dialog, IDC_ACCEPT));
-              HWND box = WaitForWindow("Warning");
-              warned = box != nullptr;
-              if (!box) return;
-              text = MessageBoxText(box);
-              PostMessageA(box, WM_COMMAND, IDOK, 0);
-              WaitFor([&] { return !IsWindow(box); });
-              SetDlgItemTextA(dialog, IDC_LISTPATH, list.c_str());
-              SendDlgItemMessageA(dialog, IDC_TIMEOUT_SPIN, UDM_SETPOS, 0, 1234);
-              ClickControl(GetDlgItem(dialog, IDC_MIXFILES));
-              ClickControl(GetDlgItem(dialog, IDC_ACCEPT));
+              text = MissingListThenAccept(dialog, missing, "Warning", list, 1234);
             }));
-  EXPECT_TRUE(warned);
   EXPECT_EQ("The file that you have selected is invalid! Please choose a valid file!", text);
   EXPECT_EQ(1234u, TimeOut);
   EXPECT_STREQ(list.c_str(), LastFile);
@@ -243,14 +205,17 @@ void ChooseInFileDialog(const char *title, const std::string &text) {
   PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
+// With the Windows directory read-only, as a standard user has it: the list is written
+// beside its final name.
 TEST_F(ViewerSettingsTest, NewListFromThreePicturesThenRefusedOverwrite) {
+  ReadOnlyWindowsDirectory readOnly;
+  ASSERT_TRUE(readOnly.active());
   for (const char *name : {"a.bmp", "b.gif", "c.jpg"}) WriteBytes(dir.File(name), "BM");
   std::string list = dir.File("mylist.wcl"), shown, question;
-  char windows[MAX_PATH];
-  GetWindowsDirectoryA(windows, sizeof windows);
-  std::string temp = std::string(windows) + "\\TEMP.WCL";
-  bool tempLeftAfterSave = true, tempLeftAfterRefusal = true;
-  std::string afterRefusal;
+  // Nothing but the pictures and the list may stay in the folder.
+  const std::vector<std::string> withList = {"a.bmp", "b.gif", "c.jpg", "mylist.wcl"};
+  std::vector<std::string> afterSave, afterRefusal;
+  std::string textAfterRefusal;
   EXPECT_EQ(0, Show([&](HWND dialog) {
               HWND edit = GetDlgItem(dialog, IDC_LISTPATH);
               ClickControl(GetDlgItem(dialog, IDC_NEWLIST));
@@ -260,7 +225,7 @@ TEST_F(ViewerSettingsTest, NewListFromThreePicturesThenRefusedOverwrite) {
               ChooseInFileDialog("Save As", dir.File("mylist"));
               WaitFor([&] { return WindowText(edit) == list; });
               shown = WindowText(edit);
-              tempLeftAfterSave = FileExists(temp);
+              afterSave = FileNames(dir.path());
 
               SetWindowTextA(edit, "unchanged");
               ClickControl(GetDlgItem(dialog, IDC_NEWLIST));
@@ -272,8 +237,8 @@ TEST_F(ViewerSettingsTest, NewListFromThreePicturesThenRefusedOverwrite) {
               PostMessageA(ask, WM_COMMAND, IDNO, 0);
               WaitFor([&] { return !IsWindow(ask); });
               Sleep(200);
-              tempLeftAfterRefusal = FileExists(temp);
-              afterRefusal = WindowText(edit);
+              afterRefusal = FileNames(dir.path());
+              textAfterRefusal = WindowText(edit);
               PressKey(VK_ESCAPE);
             }));
   std::string folder = dir.path();
@@ -281,10 +246,10 @@ TEST_F(ViewerSettingsTest, NewListFromThreePicturesThenRefusedOverwrite) {
   EXPECT_EQ("centred=" + folder + "\\a.bmp\r\ncentred=" + folder + "\\b.gif\r\ncentred=" + folder +
                 "\\c.jpg\r\n",
             ReadBytes(list));
-  EXPECT_FALSE(tempLeftAfterSave);
+  EXPECT_EQ(withList, afterSave);
   EXPECT_EQ("File " + list + " alredy exist! Overwrite this file?", question);
-  EXPECT_FALSE(tempLeftAfterRefusal);
-  EXPECT_EQ("unchanged", afterRefusal);
+  EXPECT_EQ(withList, afterRefusal);
+  EXPECT_EQ("unchanged", textAfterRefusal);
   EXPECT_STREQ("", LastFile) << "a cancelled dialog leaves the list path alone";
   EXPECT_FALSE(UserKeyExists(kKey));
 }

@@ -1,6 +1,7 @@
-// Building a new image list file from pictures picked in the picture dialog: the temporary
-// list "\TEMP.WCL" in the Windows directory, one "centred=" line per picture, then moved to the
-// name the user saves it under. Portable: only the old file calls are used.
+// Building a new image list file from pictures picked in the picture dialog: a temporary list
+// of a unique name in the folder of the name the user saves it under, one "centred=" line per
+// picture, then renamed to that name (one folder, so one volume). Portable: only the old file
+// calls are used.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +14,7 @@ const size_t kJoinedPathMax = 255;
 enum NewListResult {
   kNewListWritten,        // the list is in place
   kNewListDeclined,       // the user would not overwrite the existing file
-  kNewListNoTempName,     // the Windows directory and "\TEMP.WCL" exceed kJoinedPathMax
+  kNewListNoTempName,     // no temporary list could be created beside the target
   kNewListPathTooLong,    // a folder and picture name joined exceed kJoinedPathMax
   kNewListCreateFailed,   // the temporary list could not be created
   kNewListWriteFailed,    // writing the temporary list failed (disk full, ...)
@@ -22,10 +23,11 @@ enum NewListResult {
   kNewListMoveFailed,     // the temporary list could not be moved to the chosen name
 };
 
-// The temporary list's name: the Windows directory followed by "\TEMP.WCL" (a directory that
-// already ends in a backslash keeps it, so the result has two). Returns 0 when it does not fit
-// in kJoinedPathMax characters or in size bytes.
-int TemporaryListPath(char *path, size_t size);
+// Creates a new empty file of a unique name (GetTempFileNameA) in the folder of target and
+// writes its name into path (size bytes, at least MAX_PATH). Returns 0, leaving path empty,
+// when target names no folder part, the name would exceed kJoinedPathMax characters, or the
+// file cannot be created there.
+int TemporaryListPath(const char *target, char *path, size_t size);
 
 // Joins folder, one backslash and name with "%s\%s" (a folder that is a drive's root already
 // ends in a backslash, which is kept). Returns 0, leaving path empty, when the result exceeds

@@ -17,8 +17,8 @@ namespace {
 
 class ReferenceTest : public ::testing::Test {
  protected:
-  void SetUp() override { setenv("LUMORA_WINDIR", windir.path().c_str(), 1); }
-  void TearDown() override { unsetenv("LUMORA_WINDIR"); }
+  void SetUp() override { setenv("TMP", windir.path().c_str(), 1); }
+  void TearDown() override { unsetenv("TMP"); }
 
   // ImageMagick writes `name` from the picture built by `source` (arguments before the file).
   std::string Make(const std::string &source, const std::string &name,

@@ -89,10 +89,12 @@ int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath) {
 }
 
 PackedBitmap ReadJpegFile(const char *path) {
-  char temp[MAX_PATH];
-  const UINT length = GetWindowsDirectoryA(temp, MAX_PATH);
-  if (length == 0 || length + sizeof kJpegTempFileName > MAX_PATH) return nullptr;
-  memcpy(temp + length, kJpegTempFileName, sizeof kJpegTempFileName);
+  // A file of our own in the user's temporary folder: several programs (the viewer, the
+  // saver's preview) may convert at the same moment.
+  char folder[MAX_PATH], temp[MAX_PATH];
+  const DWORD length = GetTempPathA(MAX_PATH, folder);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  if (!GetTempFileNameA(folder, kJpegTempPrefix, 0, temp)) return nullptr;
 
   PackedBitmap bitmap = nullptr;
   if (ConvertJpegToBmp(path, temp) == kJpegConverted) bitmap = ReadBmpFile(temp);

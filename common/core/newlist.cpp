@@ -7,11 +7,10 @@
 
 namespace {
 
-const char kTempListName[] = "\\TEMP.WCL";
+const char kTempListPrefix[] = "wcl";
 const char kListExtension[] = ".wcl";
 const size_t kListExtensionLength = 4;
 const size_t kLineOverhead = 10;  // "centred=" and CR LF around each path
-const UINT kWindowsDirBuffer = 256;
 
 // The length of the NUL-ended string at text, or `available` when no NUL comes first.
 size_t BoundedLength(const char *text, size_t available) {
@@ -39,14 +38,28 @@ int WriteCheckedLine(const char *path, void *context) {
 
 }  // namespace
 
-int TemporaryListPath(char *path, size_t size) {
-  char folder[kWindowsDirBuffer];
-  UINT length = GetWindowsDirectoryA(folder, sizeof folder);
+int TemporaryListPath(const char *target, char *path, size_t size) {
   if (size) path[0] = 0;
+  if (size < MAX_PATH) return 0;
+  const char *slash = strrchr(target, '\\');
+#ifndef _WIN32
+  const char *forward = strrchr(target, '/');
+  if (forward > slash) slash = forward;
+#endif
+  if (!slash) return 0;
+  char folder[MAX_PATH];
+  size_t length = (size_t)(slash - target);
   if (length == 0 || length >= sizeof folder) return 0;
-  size_t total = length + sizeof kTempListName - 1;
-  if (total > kJoinedPathMax || total + 1 > size) return 0;
-  snprintf(path, size, "%s%s", folder, kTempListName);
+  memcpy(folder, target, length);
+  folder[length] = 0;
+  if (length == 2 && folder[1] == ':') strcpy(folder + 2, "\\");  // a drive's root
+  char name[MAX_PATH];
+  if (!GetTempFileNameA(folder, kTempListPrefix, 0, name)) return 0;
+  if (strlen(name) > kJoinedPathMax) {
+    DeleteFileA(name);
+    return 0;
+  }
+  strcpy(path, name);
   return 1;
 }
 

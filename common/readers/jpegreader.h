@@ -4,8 +4,8 @@
 
 #include "packedbitmap.h"
 
-// Appended to the Windows directory: the BMP file that ReadJpegFile converts through.
-const char kJpegTempFileName[] = "\\temp.bmp";
+// The start of the names of the BMP files that ReadJpegFile converts through.
+const char kJpegTempPrefix[] = "lum";
 
 // ConvertJpegToBmp results.
 const int kJpegConverted = 0;
@@ -19,7 +19,7 @@ const int kJpegFailed = 1;
 // the standard error stream; a fatal one never ends the program.
 int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath);
 
-// Converts the JPEG file into the temporary BMP file in the Windows directory, reads that
-// back with ReadBmpFile and deletes it. Null when the conversion or the read fails. The
-// caller frees the result with GlobalFree.
+// Converts the JPEG file into a new BMP file of a unique name in the user's temporary folder
+// (GetTempPathA, GetTempFileNameA), reads that back with ReadBmpFile and deletes it. Null when the
+// conversion or the read fails. The caller frees the result with GlobalFree.
 PackedBitmap ReadJpegFile(const char *path);

@@ -1,5 +1,6 @@
 #include "uidriver.h"
 
+#include <cstring>
 #include <thread>
 
 bool WaitFor(const std::function<bool()> &cond, DWORD ms) {
@@ -165,4 +166,57 @@ void SetUserValue(const char *subkey, const char *name, DWORD type, const std::s
 
 std::string DwordBytes(DWORD value) {
   return std::string(reinterpret_cast<const char *>(&value), sizeof value);
+}
+
+namespace {
+
+// True when a new file can be created in the Windows directory (it is removed again).
+bool WindowsDirectoryWritable() {
+  char path[MAX_PATH];
+  UINT n = GetWindowsDirectoryA(path, MAX_PATH);
+  if (n == 0 || n + 20 > MAX_PATH) return false;
+  strcpy(path + n, "\\lumora-probe.tmp");
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  DeleteFileA(path);
+  return true;
+}
+
+// Runs /bin/chmod with mode on the Unix folder. Wine starts Unix programs without a handle to
+// wait on, so callers confirm the effect themselves.
+void Chmod(const char *mode, const std::string &unixPath) {
+  std::string line = std::string("/bin/chmod ") + mode + " " + unixPath;
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (CreateProcessA("Z:\\bin\\chmod", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                     &pi)) {
+    WaitForSingleObject(pi.hProcess, 5000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+}
+
+}  // namespace
+
+ReadOnlyWindowsDirectory::ReadOnlyWindowsDirectory() {
+  typedef char *(CDECL * UnixFileName)(LPCWSTR);
+  auto unixName = reinterpret_cast<UnixFileName>(reinterpret_cast<void *>(
+      GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+  WCHAR windows[MAX_PATH];
+  if (!unixName || !GetWindowsDirectoryW(windows, MAX_PATH)) return;
+  char *name = unixName(windows);
+  if (!name) return;
+  unixPath_ = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  if (unixPath_.find_first_of(" '\"") != std::string::npos) return;
+  Chmod("a-w", unixPath_);
+  active_ = WaitFor([] { return !WindowsDirectoryWritable(); });
+}
+
+ReadOnlyWindowsDirectory::~ReadOnlyWindowsDirectory() {
+  if (unixPath_.empty()) return;
+  Chmod("u+w", unixPath_);
+  WaitFor(WindowsDirectoryWritable);
 }

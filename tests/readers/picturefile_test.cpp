@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/wait.h>
+#endif
+
+#include "jpegwriter.h"
+#include "picturefile.h"
+#include "pixels.h"
+#include "testfiles.h"
+
+namespace {
+
+TEST(PictureFormatOfName, LastCharactersPickTheReaderInAnyCase) {
+  for (const char *name : {"photo.JPeG", "photo.jpg", "PHOTO.JPG", "a.gif.jpeg", ".jpg"})
+    EXPECT_EQ(kPictureJpeg, PictureFormatOfName(name)) << name;
+  for (const char *name : {"picture.bmp.gif", "C:\\pics\\x.GIF", ".gif"})
+    EXPECT_EQ(kPictureGif, PictureFormatOfName(name)) << name;
+  for (const char *name : {"scan.pcx", "SCAN.Pcx"})
+    EXPECT_EQ(kPicturePcx, PictureFormatOfName(name)) << name;
+  for (const char *name : {"photo.jpe", "photo.jfif", "picture", "picture.dib", "x.bmp", "jpg",
+                           "gif", "", "photo.jpg ", "photo.jpg.bak"})
+    EXPECT_EQ(kPictureBmp, PictureFormatOfName(name)) << name;
+}
+
+#ifndef _WIN32
+// The converter program: lumora-convert IN OUT.bmp.
+class ConverterTest : public ::testing::Test {
+ protected:
+  // Runs the converter; returns its exit status and keeps its standard error. The JPEG path's
+  // temporary file goes to the test's own folder, so parallel runs cannot share it.
+  int Convert(const std::string &in, const std::string &out) {
+    const std::string errors = dir.File("stderr.txt");
+    const int status = std::system(("TMP=" + Quote(dir.path()) + " " + Quote(LUMORA_CONVERT) + " " +
+                                    Quote(in) + " " + Quote(out) + " 2>" + Quote(errors))
+                                       .c_str());
+    stderrText = ReadBytes(errors);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  TempDir dir;
+  std::string stderrText;
+};
+
+TEST_F(ConverterTest, EveryFormatBecomesTheSamePixelsInABmpFile) {
+  struct {
+    const char *name, *make, *reference;
+  } files[] = {
+      {"a.bmp", "convert rose: -colors 100 -compress RLE BMP3:", "convert %s ppm:-"},
+      {"a.gif", "convert rose: -resize 41x23! -colors 64 GIF:", "convert %s ppm:-"},
+      {"a.PCX", "convert rose: -resize 41x23! -colors 64 PCX:", "pcxtoppm %s"},
+      {"a.jpeg", "convert rose: -quality 85 JPEG:", "djpeg -pnm %s"},
+      {"grey.jpg", "convert rose: -colorspace gray -quality 85 JPEG:", "djpeg -pnm %s"},
+  };
+  for (auto &f : files) {
+    SCOPED_TRACE(f.name);
+    const std::string in = dir.File(f.name), out = dir.File("out.bmp");
+    ASSERT_TRUE(RunShell(std::string(f.make) + Quote(in)));
+    ASSERT_EQ(0, Convert(in, out)) << stderrText;
+    EXPECT_EQ("", stderrText);
+    char command[1024];
+    snprintf(command, sizeof command, f.reference, Quote(in).c_str());
+    EXPECT_TRUE(SameRgb(DecodeWithCommand(std::string(command) + " 2>/dev/null"),
+                        DecodeWithImageMagick(out)));
+  }
+}
+
+TEST_F(ConverterTest, UnreadablePictureExitsWithOneLine) {
+  const std::string text = dir.File("notes.gif");
+  WriteBytes(text, "not a picture\n");
+  for (const std::string &in : {text, dir.File("missing.bmp")}) {
+    EXPECT_EQ(1, Convert(in, dir.File("out.bmp")));
+    ASSERT_FALSE(stderrText.empty());
+    EXPECT_EQ(stderrText.size() - 1, stderrText.find('\n')) << stderrText;
+  }
+}
+#endif
+
+// The converter beside this test program (Windows) or built with it (natively).
+std::string ConverterPath() {
+#ifdef _WIN32
+  char self[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
+  std::string path(self, n);
+  return path.substr(0, path.rfind('\\') + 1) + "lumora-convert.exe";
+#else
+  return LUMORA_CONVERT;
+#endif
+}
+
+// Runs the converter on each (in, out) pair, all at the same moment, with tmp as their
+// temporary folder; true when every one exited with 0.
+bool ConvertTogether(const std::vector<std::pair<std::string, std::string>> &jobs,
+                     const std::string &tmp) {
+#ifdef _WIN32
+  TempFolderOverride folder(tmp);  // inherited by the children
+  std::vector<PROCESS_INFORMATION> started;
+  for (const auto &job : jobs) {
+    std::string line = "\"" + ConverterPath() + "\" \"" + job.first + "\" \"" + job.second + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+      return false;
+    started.push_back(pi);
+  }
+  bool ok = true;
+  for (PROCESS_INFORMATION &pi : started) {
+    DWORD code = 1;
+    WaitForSingleObject(pi.hProcess, 60000);
+    GetExitCodeProcess(pi.hProcess, &code);
+    ok = ok && code == 0;
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  return ok;
+#else
+  std::string script = "export TMP='" + tmp + "'; status=0; ";
+  for (size_t i = 0; i < jobs.size(); i++)
+    script += "'" + ConverterPath() + "' '" + jobs[i].first + "' '" + jobs[i].second + "' & p" +
+              std::to_string(i) + "=$!; ";
+  for (size_t i = 0; i < jobs.size(); i++)
+    script += "wait $p" + std::to_string(i) + " || status=1; ";
+  script += "exit $status";
+  int status = std::system(("sh -c \"" + script + "\"").c_str());
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+#endif
+}
+
+// Two programs converting JPEG pictures at the same moment each get their own pixels, and
+// leave no temporary file behind.
+TEST(ConverterProcesses, TwoConvertingAtOnceKeepTheirOwnPictures) {
+  TempDir dir, tmp;
+  const std::string a = dir.File("a.jpg"), b = dir.File("b.jpg");
+  WriteBytes(a, MakeJpeg(320, 200));
+  WriteBytes(b, MakeJpeg(200, 320, JpegOptions{1}));
+  const std::string aAlone = dir.File("a-alone.bmp"), bAlone = dir.File("b-alone.bmp");
+  ASSERT_TRUE(ConvertTogether({{a, aAlone}}, tmp.path()));
+  ASSERT_TRUE(ConvertTogether({{b, bAlone}}, tmp.path()));
+  const std::string aPixels = ReadBytes(aAlone), bPixels = ReadBytes(bAlone);
+  ASSERT_GT(aPixels.size(), 320u * 200 * 3);
+  for (int round = 0; round < 8; round++) {
+    SCOPED_TRACE(round);
+    const std::string aOut = dir.File("a-out.bmp"), bOut = dir.File("b-out.bmp");
+    ASSERT_TRUE(ConvertTogether({{a, aOut}, {b, bOut}, {a, aOut + "2"}}, tmp.path()));
+    EXPECT_TRUE(ReadBytes(aOut) == aPixels);
+    EXPECT_TRUE(ReadBytes(aOut + "2") == aPixels);
+    EXPECT_TRUE(ReadBytes(bOut) == bPixels);
+  }
+  EXPECT_EQ(0u, FileNames(tmp.path()).size());
+}
+
+}  // namespace
