@@ -10,7 +10,7 @@ PACKAGES=(
   clang libclang-rt-14-dev clang-format
   googletest libgtest-dev libbenchmark-dev
   libgif-dev libjpeg62-turbo-dev libjpeg-turbo-progs
-  dpkg-dev nasm
+  dpkg-dev nasm unrar
 )
 
 SUDO=""

@@ -28,6 +28,8 @@ if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
   fi
 fi
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# The session's own home (see wine-session.sh), where the prefix's shell folders lead.
+export HOME=$STATE/home
 if [ $own -eq 0 ]; then
   as_user /usr/lib/wine/wine64 "$@"
 else

@@ -14,6 +14,13 @@ SERVER=/usr/lib/wine/wineserver64
 export WINEPREFIX=$STATE/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$STATE"
 source "$ROOT/tools/wine-user.sh"
+# Wine links the prefix's Desktop and other shell folders to folders in $HOME: the session
+# has a home of its own under the state folder, so that programs that make shortcuts or save
+# to the desktop (the installer's tests) write nothing outside the build tree. A prefix made
+# with another home is made again. (wine-run.sh sets the same home for each program; the
+# caller's own HOME is left alone.)
+export HOME=$STATE/home
+mkdir -p "$HOME/Desktop"
 
 alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
 
@@ -36,13 +43,13 @@ case "${1:-start}" in
     if [ -z "${DISPLAY:-}" ]; then
       start_xvfb
     fi
-    if [ ! -f "$WINEPREFIX/.ready" ]; then
+    if [ "$(cat "$WINEPREFIX/.ready" 2>/dev/null)" != "$HOME" ]; then
       rm -rf "$WINEPREFIX"
       as_user "$WINE" wineboot -i >"$STATE/wineboot.log" 2>&1 </dev/null || true
       # No window manager: let Wine draw nothing around top-level windows of its own accord.
       as_user "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
       as_user "$SERVER" -w
-      touch "$WINEPREFIX/.ready"
+      echo "$HOME" >"$WINEPREFIX/.ready"
     fi
     # A test that took the Windows directory's write permission away and did not live to give
     # it back must not leave the next session so.

@@ -1,0 +1,316 @@
+#include "chooser.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "instance.h"
+#include "resource.h"
+
+namespace {
+
+const int kDriveItemHeight = 18;
+const int kPictureSize = 16;
+const int kImageClosed = 0, kImageOpen = 1;
+
+const char *ChooserTitle;
+char *ChooserPath;
+bool KeepLeaf;
+char DriveRoot[3];
+char SelectedPath[MAX_PATH];
+char DriveEntryText[32];
+HBITMAP drivePicture, driveMask;
+HTREEITEM chosenItem;  // the item whose path the edit text took last
+HIMAGELIST folderImages;
+
+// The edit text after a folder is selected: selected followed by the current text from its
+// last backslash on (all of it when it has none); just selected when keepLeaf is false.
+// 0 when the result does not fit in size bytes.
+int ComposeChosenPath(const char *selected, const char *current, bool keepLeaf, char *out,
+                      size_t size) {
+  const char *leaf = "";
+  if (keepLeaf) {
+    leaf = strrchr(current, '\\');
+    if (!leaf) leaf = current;
+  }
+  int n = snprintf(out, size, "%s%s", selected, leaf);
+  return n >= 0 && size_t(n) < size;
+}
+
+HWND Tree(HWND dialog) {
+  return GetDlgItem(dialog, IDC_FOLDERTREE);
+}
+
+// The folder path of item: its parent's path, "\", its text; DriveRoot for no item.
+// 0 when it does not fit.
+int GetItemPath(HWND tree, HTREEITEM item, char *out, size_t size) {
+  if (!item) return snprintf(out, size, "%s", DriveRoot) < int(size);
+  char text[256];
+  TVITEMA tv{};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = text;
+  tv.cchTextMax = sizeof text;
+  if (!SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv)) return 0;
+  char parent[MAX_PATH];
+  HTREEITEM up = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)item);
+  if (!GetItemPath(tree, up, parent, sizeof parent)) return 0;
+  int n = snprintf(out, size, "%s\\%s", parent, text);
+  return n > 0 && size_t(n) < size;
+}
+
+// Appends the visible folders below folderPath whose names have no extension as children of
+// parent, in the order the search returns them.
+void AddSubfolders(HWND tree, const char *folderPath, HTREEITEM parent) {
+  char pattern[MAX_PATH];
+  int n = snprintf(pattern, sizeof pattern, "%s\\*.", folderPath);
+  if (n <= 0 || size_t(n) >= sizeof pattern) return;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) continue;
+    // "*." means names without an extension; not every platform's search applies that
+    // old rule, so it is applied here as well (this also drops "." and "..").
+    if (strchr(found.cFileName, '.')) continue;
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.pszText = found.cFileName;
+    insert.item.iImage = kImageClosed;
+    insert.item.iSelectedImage = kImageOpen;
+    insert.item.lParam = 0;
+    SendMessageA(tree, TVM_INSERTITEMA, 0, (LPARAM)&insert);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+// Adds the item's subfolders once; the item's parameter records that it was done.
+void LoadChildren(HWND tree, HTREEITEM item) {
+  TVITEMA tv{};
+  tv.mask = TVIF_PARAM;
+  tv.hItem = item;
+  if (!SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv) || tv.lParam == 1) return;
+  tv.lParam = 1;
+  SendMessageA(tree, TVM_SETITEMA, 0, (LPARAM)&tv);
+  char path[MAX_PATH];
+  if (GetItemPath(tree, item, path, sizeof path)) AddSubfolders(tree, path, item);
+}
+
+void ShowDrive(HWND tree, const char *root) {
+  snprintf(DriveRoot, sizeof DriveRoot, "%.2s", root);
+  AddSubfolders(tree, DriveRoot, TVI_ROOT);
+  HTREEITEM item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
+  for (; item;
+       item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, (LPARAM)item))
+    LoadChildren(tree, item);
+}
+
+void FillDriveList(HWND combo) {
+  SendMessageA(combo, WM_SETFONT, (WPARAM)GetStockObject(ANSI_VAR_FONT), FALSE);
+  char roots[256];
+  DWORD n = GetLogicalDriveStringsA(sizeof roots, roots);
+  if (n == 0 || n >= sizeof roots) return;
+  for (const char *root = roots; *root; root += strlen(root) + 1) {
+    if (GetDriveTypeA(root) != DRIVE_FIXED) continue;
+    char label[16] = "";
+    if (!GetVolumeInformationA(root, label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0))
+      label[0] = 0;
+    char letter[3] = {root[0], root[1], 0};
+    CharUpperA(letter);
+    CharLowerA(label);
+    snprintf(DriveEntryText, sizeof DriveEntryText, "%s (%s)", letter, label);
+    SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)DriveEntryText);
+  }
+}
+
+void ShowSelectedDrive(HWND dialog) {
+  HWND combo = GetDlgItem(dialog, IDC_DRIVELIST);
+  LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+  if (index == CB_ERR ||
+      SendMessageA(combo, CB_GETLBTEXTLEN, index, 0) >= LRESULT(sizeof DriveEntryText))
+    return;
+  SendMessageA(combo, CB_GETLBTEXT, index, (LPARAM)DriveEntryText);
+  ShowDrive(Tree(dialog), DriveEntryText);
+}
+
+INT_PTR OnInitDialog(HWND dialog) {
+  drivePicture =
+      (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDB_DRIVE), IMAGE_BITMAP, 0, 0, 0);
+  driveMask =
+      (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDB_DRIVEMASK), IMAGE_BITMAP, 0, 0, 0);
+  folderImages = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                  ILC_COLOR, 2, 0);
+  for (int id : {IDB_FOLDERCLOSED, IDB_FOLDEROPEN}) {
+    HBITMAP picture = (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
+                                          LR_LOADTRANSPARENT);
+    ImageList_Add(folderImages, picture, nullptr);
+    DeleteObject(picture);
+  }
+  SendMessageA(Tree(dialog), TVM_SETIMAGELIST, TVSIL_NORMAL, (LPARAM)folderImages);
+  FillDriveList(GetDlgItem(dialog, IDC_DRIVELIST));
+  SendDlgItemMessageA(dialog, IDC_DRIVELIST, CB_SETCURSEL, 0, 0);
+  ShowSelectedDrive(dialog);
+  SetDlgItemTextA(dialog, IDC_FOLDEREDIT, ChooserPath);
+  SetWindowTextA(dialog, ChooserTitle);
+  return TRUE;
+}
+
+void OnDestroy() {
+  DeleteObject(drivePicture);
+  DeleteObject(driveMask);
+  ImageList_Destroy(folderImages);
+  drivePicture = driveMask = nullptr;
+  folderImages = nullptr;
+}
+
+void OnSelectionChanged(HWND dialog, HTREEITEM item) {
+  if (!item) return;
+  chosenItem = item;
+  if (!GetItemPath(Tree(dialog), item, SelectedPath, sizeof SelectedPath)) return;
+  char current[256], composed[MAX_PATH];
+  GetDlgItemTextA(dialog, IDC_FOLDEREDIT, current, sizeof current);
+  if (ComposeChosenPath(SelectedPath, current, KeepLeaf, composed, sizeof composed))
+    SetDlgItemTextA(dialog, IDC_FOLDEREDIT, composed);
+}
+
+// Folders are loaded one level deeper than shown, so that the expand button appears exactly
+// on folders that have subfolders.
+void OnItemExpanding(HWND dialog, HTREEITEM item) {
+  HWND tree = Tree(dialog);
+  HTREEITEM child = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)item);
+  for (; child; child = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)child))
+    LoadChildren(tree, child);
+}
+
+// A click on the item that is selected already but was never chosen: the tree selects its
+// first item by itself when it gets the focus, and a click on it reports no change.
+void OnTreeClick(HWND dialog) {
+  HWND tree = Tree(dialog);
+  TVHITTESTINFO hit{};
+  GetCursorPos(&hit.pt);
+  ScreenToClient(tree, &hit.pt);
+  HTREEITEM item = (HTREEITEM)SendMessageA(tree, TVM_HITTEST, 0, (LPARAM)&hit);
+  if (item && (hit.flags & TVHT_ONITEM) && item != chosenItem &&
+      item == (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0))
+    OnSelectionChanged(dialog, item);
+}
+
+INT_PTR OnNotify(HWND dialog, const NMHDR *header) {
+  if (header->idFrom != IDC_FOLDERTREE) return FALSE;
+  // The item handles sit at the same place in the ANSI and the wide form of the record.
+  const NMTREEVIEWA *tv = reinterpret_cast<const NMTREEVIEWA *>(header);
+  switch (header->code) {
+    case NM_CLICK: OnTreeClick(dialog); break;
+    case TVN_ITEMEXPANDINGA:
+    case TVN_ITEMEXPANDINGW: OnItemExpanding(dialog, tv->itemNew.hItem); break;
+    case TVN_SELCHANGEDA:
+    case TVN_SELCHANGEDW:
+      // Only the user's choice counts: the tree selects its first item by itself when it
+      // first gets the focus, and that must not change the edit text.
+      if (tv->action == TVC_BYMOUSE || tv->action == TVC_BYKEYBOARD)
+        OnSelectionChanged(dialog, tv->itemNew.hItem);
+      break;
+  }
+  return FALSE;  // expansion goes ahead
+}
+
+void OnDriveChanged(HWND dialog) {
+  chosenItem = nullptr;
+  SendMessageA(Tree(dialog), TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
+  ShowSelectedDrive(dialog);
+}
+
+void OnAccept(HWND dialog) {
+  char text[MAX_PATH];
+  GetDlgItemTextA(dialog, IDC_FOLDEREDIT, text, sizeof text);  // at most 259 characters
+  strcpy(ChooserPath, text);
+  EndDialog(dialog, 1);
+}
+
+INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
+  switch (LOWORD(wParam)) {
+    case IDOK:
+    case IDC_CHOOSER_OK: OnAccept(dialog); return TRUE;
+    case IDCANCEL:
+    case IDC_CHOOSER_CANCEL: EndDialog(dialog, 0); return TRUE;
+    case IDC_CHOOSER_HELP:
+      MessageBoxA(dialog, "Not available yet!", "Sorry", MB_OK | MB_ICONERROR);
+      return TRUE;
+    case IDC_DRIVELIST:
+      if (HIWORD(wParam) == CBN_SELCHANGE) OnDriveChanged(dialog);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR OnMeasureItem(MEASUREITEMSTRUCT *measure) {
+  if (measure->CtlID != IDC_DRIVELIST) return FALSE;
+  if (measure->itemHeight < UINT(kDriveItemHeight)) measure->itemHeight = kDriveItemHeight;
+  return TRUE;
+}
+
+void DrawDrivePicture(HDC dc, int x, int y) {
+  HDC memory = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(memory, driveMask);
+  BitBlt(dc, x, y, kPictureSize, kPictureSize, memory, 0, 0, SRCAND);
+  SelectObject(memory, drivePicture);
+  BitBlt(dc, x, y, kPictureSize, kPictureSize, memory, 0, 0, SRCPAINT);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+}
+
+INT_PTR DrawDriveEntry(const DRAWITEMSTRUCT *draw) {
+  if (draw->CtlID != IDC_DRIVELIST) return FALSE;
+  if (draw->itemID == UINT(-1)) return TRUE;
+  bool selected = draw->itemState & ODS_SELECTED;
+  COLORREF oldText =
+      SetTextColor(draw->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  COLORREF oldBack = SetBkColor(draw->hDC, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  DriveEntryText[0] = 0;
+  if (SendMessageA(draw->hwndItem, CB_GETLBTEXTLEN, draw->itemID, 0) <
+      LRESULT(sizeof DriveEntryText))
+    SendMessageA(draw->hwndItem, CB_GETLBTEXT, draw->itemID, (LPARAM)DriveEntryText);
+  int u = LOWORD(GetDialogBaseUnits()) / 4;
+  TEXTMETRICA metrics;
+  GetTextMetricsA(draw->hDC, &metrics);
+  const RECT &r = draw->rcItem;
+  ExtTextOutA(draw->hDC, 2 * u + 18, (r.top + r.bottom - metrics.tmHeight) / 2,
+              ETO_CLIPPED | ETO_OPAQUE, &r, DriveEntryText, (UINT)strlen(DriveEntryText), nullptr);
+  SetTextColor(draw->hDC, oldText);
+  SetBkColor(draw->hDC, oldBack);
+  DrawDrivePicture(draw->hDC, u + 2, r.top + 1);
+  if (draw->itemState & ODS_FOCUS) DrawFocusRect(draw->hDC, &r);
+  return TRUE;
+}
+
+INT_PTR CALLBACK ChooserProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_MEASUREITEM: return OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT *>(lParam));
+    case WM_DRAWITEM: return DrawDriveEntry(reinterpret_cast<DRAWITEMSTRUCT *>(lParam));
+    case WM_INITDIALOG: return OnInitDialog(dialog);
+    case WM_NOTIFY: return OnNotify(dialog, reinterpret_cast<NMHDR *>(lParam));
+    case WM_COMMAND: return OnCommand(dialog, wParam);
+    case WM_DESTROY: OnDestroy(); return FALSE;
+    default: return FALSE;
+  }
+}
+
+}  // namespace
+
+int ChooseFolder(HWND owner, const char *title, char *pathBuffer) {
+  ChooserTitle = title;
+  ChooserPath = pathBuffer;
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+  KeepLeaf = pathBuffer[0] != 0;
+  SelectedPath[0] = 0;
+  chosenItem = nullptr;
+  INT_PTR result =
+      DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_CHOOSEFOLDER), owner, ChooserProc, 0);
+  return result == 1;
+}

@@ -1,0 +1,12 @@
+// The folder chooser (dialog 402): the folders of one fixed drive as a tree filled one level
+// ahead of what is shown, a drop-down list of the fixed drives, and an edit field with the
+// resulting path. A non-empty starting path keeps its last component (from its last
+// backslash on) and re-attaches it to each folder selected in the tree.
+#pragma once
+
+#include <windows.h>
+
+// Runs the chooser modal to owner with this caption. pathBuffer (MAX_PATH bytes) gives the
+// starting edit text and receives the accepted text. 1 on Ok or Enter, 0 on Cancel, Escape or
+// the close box (pathBuffer then unchanged).
+int ChooseFolder(HWND owner, const char *title, char *pathBuffer);

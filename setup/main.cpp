@@ -1,0 +1,42 @@
+// vantiro-setup: installs Lumora.exe, the screen saver Lumora.scr and Vantiro.exe from the
+// payload carried at the end of its own file, registers the ".wcl" list type and makes the
+// shortcuts the user chooses.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "dialogs.h"
+#include "flatbutton.h"
+#include "instance.h"
+#include "packagesizes.h"
+#include "payload.h"
+
+namespace {
+
+// Libraries loaded later come from the system folder (or, asked for by full path, from their
+// own folder), never from the current or the program's folder.
+void RestrictLibrarySearch() {
+  typedef BOOL(WINAPI * SetDefaultDllDirectoriesProc)(DWORD);
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  auto setDefault =
+      (SetDefaultDllDirectoriesProc)(void *)GetProcAddress(kernel, "SetDefaultDllDirectories");
+  if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryA("");
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  RestrictLibrarySearch();
+  LibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
+  ArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
+  TakeSetupFilePath();
+  ProgramInstance = instance;
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+  RegisterFlatButtonClass();
+  RunSetup();
+  CoUninitialize();
+  return 0;
+}

@@ -1,0 +1,196 @@
+#include "payload.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "dll.hpp"
+
+uint32_t LibraryPieceLength = 0;
+uint32_t ArchivePieceLength = 0;
+char SetupFilePath[MAX_PATH];
+char PayloadFolder[MAX_PATH];
+char ArchiveFile[MAX_PATH];
+char LibraryFile[MAX_PATH];
+
+namespace {
+
+const char kArchiveName[] = "kordax.rar";
+const char kLibraryName[] = "unrar.dll";
+const DWORD kCommentBufferSize = 16384;
+
+typedef HANDLE(PASCAL *OpenArchiveProc)(RAROpenArchiveData *);
+typedef int(PASCAL *CloseArchiveProc)(HANDLE);
+typedef int(PASCAL *ReadHeaderProc)(HANDLE, RARHeaderData *);
+typedef int(PASCAL *ProcessFileProc)(HANDLE, int, char *, char *);
+typedef void(PASCAL *SetChangeVolProc)(HANDLE, CHANGEVOLPROC);
+
+HMODULE unrarModule;
+OpenArchiveProc openArchive;
+CloseArchiveProc closeArchive;
+ReadHeaderProc readHeader;
+ProcessFileProc processFile;
+SetChangeVolProc setChangeVolProc;
+
+// The package is one volume: the library never has to ask for another.
+int PASCAL ChangeVolumeCallback(char *, int) {
+  return 1;
+}
+
+// Joins folder, "\" and name into out; 0 when it does not fit.
+int JoinPath(char *out, size_t size, const char *folder, const char *name) {
+  int n = snprintf(out, size, "%s\\%s", folder, name);
+  return n > 0 && size_t(n) < size;
+}
+
+void RemoveOrMarkFile(const char *path) {
+  if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND) return;
+  MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+// The setup file's length, or -1.
+LONG FileLength(HFILE file) {
+  LONG end = _llseek(file, 0, FILE_END);
+  return end == HFILE_ERROR ? -1 : end;
+}
+
+// Reads length bytes at distanceFromEnd before the end of the setup file into block.
+int ReadPiece(uint32_t distanceFromEnd, uint32_t length, void *block) {
+  HFILE file = _lopen(SetupFilePath, OF_READ | OF_SHARE_DENY_WRITE);
+  if (file == HFILE_ERROR) return 0;
+  LONG size = FileLength(file);
+  int ok = size >= 0 && distanceFromEnd <= uint32_t(size) && length <= distanceFromEnd &&
+           _llseek(file, size - LONG(distanceFromEnd), FILE_BEGIN) != HFILE_ERROR &&
+           _lread(file, block, length) == length;
+  _lclose(file);
+  return ok;
+}
+
+int WritePiece(const char *outputName, const void *block, uint32_t length) {
+  HFILE out = _lcreat(outputName, 0);
+  if (out == HFILE_ERROR) return 0;
+  int ok = _lwrite(out, static_cast<LPCCH>(block), length) == length;
+  if (_lclose(out) == HFILE_ERROR) ok = 0;
+  if (!ok) DeleteFileA(outputName);
+  return ok;
+}
+
+}  // namespace
+
+int TakeSetupFilePath() {
+  DWORD n = GetModuleFileNameA(nullptr, SetupFilePath, sizeof SetupFilePath);
+  if (n == 0 || n >= sizeof SetupFilePath) {
+    SetupFilePath[0] = 0;
+    return 0;
+  }
+  return 1;
+}
+
+int CreatePayloadFolder() {
+  char temp[MAX_PATH];
+  DWORD n = GetTempPathA(sizeof temp, temp);
+  if (n == 0 || n >= sizeof temp) return 0;
+  if (temp[n - 1] == '\\') temp[n - 1] = 0;
+  // A name that exists already, whoever made it, is never reused: the folder must be ours.
+  for (unsigned attempt = 0; attempt < 100; attempt++) {
+    char name[64];
+    snprintf(name, sizeof name, "vantiro-setup-%lu-%lu-%u", GetCurrentProcessId(), GetTickCount(),
+             attempt);
+    if (!JoinPath(PayloadFolder, sizeof PayloadFolder, temp, name)) break;
+    if (CreateDirectoryA(PayloadFolder, nullptr)) {
+      if (JoinPath(ArchiveFile, sizeof ArchiveFile, PayloadFolder, kArchiveName) &&
+          JoinPath(LibraryFile, sizeof LibraryFile, PayloadFolder, kLibraryName))
+        return 1;
+      RemovePayloadFolder();
+      return 0;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  PayloadFolder[0] = 0;
+  return 0;
+}
+
+void RemovePayloadFolder() {
+  if (!PayloadFolder[0]) return;
+  if (LibraryFile[0]) RemoveOrMarkFile(LibraryFile);
+  if (ArchiveFile[0]) RemoveOrMarkFile(ArchiveFile);
+  if (!RemoveDirectoryA(PayloadFolder))
+    MoveFileExA(PayloadFolder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  PayloadFolder[0] = ArchiveFile[0] = LibraryFile[0] = 0;
+}
+
+int CopyPayloadPiece(uint32_t distanceFromEnd, uint32_t length, const char *outputName) {
+  if (length == 0 || length > distanceFromEnd) return 0;
+  void *block = GlobalAlloc(GPTR, length);
+  if (!block) return 0;
+  int ok = ReadPiece(distanceFromEnd, length, block) && WritePiece(outputName, block, length);
+  GlobalFree(block);
+  return ok;
+}
+
+int LoadUnrarLibrary(const char *libraryPath) {
+  UnloadUnrarLibrary();
+  // By its full path; what the library itself imports comes from the system folder only.
+  unrarModule = LoadLibraryExA(libraryPath, nullptr,
+                               LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // Systems without those search flags: its own folder first, still by its full path.
+  if (!unrarModule && GetLastError() == ERROR_INVALID_PARAMETER)
+    unrarModule = LoadLibraryExA(libraryPath, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (!unrarModule) return 0;
+  openArchive = (OpenArchiveProc)(void *)GetProcAddress(unrarModule, "RAROpenArchive");
+  closeArchive = (CloseArchiveProc)(void *)GetProcAddress(unrarModule, "RARCloseArchive");
+  readHeader = (ReadHeaderProc)(void *)GetProcAddress(unrarModule, "RARReadHeader");
+  processFile = (ProcessFileProc)(void *)GetProcAddress(unrarModule, "RARProcessFile");
+  setChangeVolProc = (SetChangeVolProc)(void *)GetProcAddress(unrarModule, "RARSetChangeVolProc");
+  if (openArchive && closeArchive && readHeader && processFile && setChangeVolProc) return 1;
+  UnloadUnrarLibrary();
+  return 0;
+}
+
+void UnloadUnrarLibrary() {
+  if (unrarModule) FreeLibrary(unrarModule);
+  unrarModule = nullptr;
+  openArchive = nullptr;
+  closeArchive = nullptr;
+  readHeader = nullptr;
+  processFile = nullptr;
+  setChangeVolProc = nullptr;
+}
+
+bool UnrarLibraryLoaded() {
+  return unrarModule != nullptr;
+}
+
+int ExtractArchive(const char *archiveName, const char *destinationFolder) {
+  if (!unrarModule) return 0;
+  char arcName[MAX_PATH], destPath[MAX_PATH];
+  if (strlen(archiveName) >= sizeof arcName || strlen(destinationFolder) >= sizeof destPath)
+    return 0;
+  strcpy(arcName, archiveName);
+  strcpy(destPath, destinationFolder);
+
+  static char comment[kCommentBufferSize];
+  RAROpenArchiveData open{};
+  open.ArcName = arcName;
+  open.OpenMode = RAR_OM_EXTRACT;
+  open.CmtBuf = comment;
+  open.CmtBufSize = kCommentBufferSize;
+  HANDLE archive = openArchive(&open);
+  if (!archive) return 0;
+  if (open.OpenResult != 0) {
+    closeArchive(archive);
+    return 0;
+  }
+  setChangeVolProc(archive, ChangeVolumeCallback);
+
+  RARHeaderData header{};
+  int result;
+  while ((result = readHeader(archive, &header)) == ERAR_SUCCESS) {
+    if (processFile(archive, RAR_EXTRACT, destPath, nullptr) != ERAR_SUCCESS) {
+      closeArchive(archive);
+      return 0;
+    }
+  }
+  closeArchive(archive);
+  // Only the ordinary end counts: any other code means members that were not reached.
+  return result == ERAR_END_ARCHIVE;
+}

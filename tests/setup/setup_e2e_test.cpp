@@ -1,0 +1,268 @@
+// The real package build/win64/bin/vantiro-setup.exe under real input: installing into a typed
+// folder and into one chosen in the tree, the Congratulations options, the registry entries
+// and the ".wcl" association, the screen saver's place, the quiet ways out, and packages or
+// surroundings that must make the installation fail (or must not).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <filesystem>
+
+#include "setupdriver.h"
+#include "testfiles.h"
+#include "uidriver.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The programs as the package carries them.
+std::string Carried(const char *name) {
+  return HostPath(LUMORA_PACKAGE_PROGRAMS) + "\\" + name;
+}
+
+class SetupE2ETest : public ::testing::Test {
+ protected:
+  void SetUp() override { ForgetInstallation(); }
+  void TearDown() override { ForgetInstallation(); }
+
+  // Nothing of an installation anywhere: no registry entries, no screen saver in the system
+  // directory, no temporary folders, nothing in the current folder.
+  void ExpectNothingWritten(const std::string &folder) {
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".wcl"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "*wclfile"));
+    EXPECT_FALSE(FileExists(SystemSaverPath()));
+    EXPECT_TRUE(SetupTempFolders().empty());
+    EXPECT_TRUE(fs::is_empty(folder)) << folder;
+  }
+
+  // Installs into the typed folder; the Congratulations dialog, or null.
+  HWND InstallTyped(SetupProcess &setup, const std::string &target) {
+    HWND chooser = setup.ClickInstall();
+    if (!chooser) return nullptr;
+    setup.ChooseTyped(chooser, target);
+    return setup.WaitForDialog("Congratulations");
+  }
+
+  // Installs into the typed folder and expects the one error message; closes it.
+  void ExpectInstallFails(SetupProcess &setup, const std::string &target) {
+    HWND chooser = setup.ClickInstall();
+    ASSERT_NE(nullptr, chooser);
+    setup.ChooseTyped(chooser, target);
+    HWND box = setup.WaitForDialog("Warning:");
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ("Error during install process!", MessageBoxText(box));
+    EXPECT_EQ(nullptr, setup.WaitForDialog("Congratulations", 100));
+    ClickControl(GetDlgItem(box, IDOK));
+    EXPECT_EQ(0u, setup.WaitForExit());
+  }
+
+  TempDir dir;
+};
+
+TEST_F(SetupE2ETest, TypedFolderWithBlanksEveryOptionAndTheAssociation) {
+  std::string target = dir.File("Vantiro Test");
+  SetupProcess setup(dir.path());
+  ASSERT_TRUE(setup.Started());
+  HWND chooser = setup.ClickInstall();
+  ASSERT_NE(nullptr, chooser);
+  EXPECT_EQ("\\Vantiro", ControlText(GetDlgItem(chooser, kFolderEdit)));
+  setup.ChooseTyped(chooser, target);
+
+  HWND congratulations = setup.WaitForDialog("Congratulations");
+  ASSERT_NE(nullptr, congratulations);
+  for (int id : {kLaunch, kAutoStart, kDesktopIcon, kStartMenu})
+    EXPECT_EQ(BST_CHECKED, SendDlgItemMessageA(congratulations, id, BM_GETCHECK, 0, 0)) << id;
+  ClickControl(GetDlgItem(congratulations, kFinishButton));
+
+  {  // "Launch Vantiro": Vantiro.exe starts the installed viewer.
+    OtherProcessWindow viewer("Lumora Settings", target + "\\Lumora.exe");
+    ASSERT_NE(nullptr, viewer.window());
+  }
+  EXPECT_EQ(0u, setup.WaitForExit());
+
+  EXPECT_EQ(ReadBytes(Carried("Lumora.exe")), ReadBytes(target + "\\Lumora.exe"));
+  EXPECT_EQ(ReadBytes(Carried("Vantiro.exe")), ReadBytes(target + "\\Vantiro.exe"));
+  EXPECT_FALSE(FileExists(target + "\\Lumora.scr"));
+  EXPECT_EQ(ReadBytes(Carried("Lumora.scr")), ReadBytes(SystemSaverPath()));
+  HICON listIcon = ExtractIconA(GetModuleHandleA(nullptr), (target + "\\Vantiro.exe").c_str(), 0);
+  EXPECT_TRUE(listIcon && listIcon != HICON(1)) << "Vantiro.exe has no icon at index 0";
+  if (listIcon && listIcon != HICON(1)) DestroyIcon(listIcon);
+
+  std::string value;
+  EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel", "InstallDir", &value));
+  EXPECT_EQ(target, value);
+  EXPECT_TRUE(ReadString(HKEY_CLASSES_ROOT, ".wcl", nullptr, &value));
+  EXPECT_EQ("*wclfile", value);
+  EXPECT_TRUE(ReadString(HKEY_CLASSES_ROOT, "*wclfile", nullptr, &value));
+  EXPECT_EQ("Vantiro list", value);
+  EXPECT_TRUE(ReadString(HKEY_CLASSES_ROOT, "*wclfile\\DefaultIcon", nullptr, &value));
+  EXPECT_EQ(target + "\\Vantiro.exe,0", value);
+  EXPECT_TRUE(ReadString(HKEY_CLASSES_ROOT, "*wclfile\\Shell\\open\\command", nullptr, &value));
+  EXPECT_EQ("\"" + target + "\\Vantiro.exe\" \"%1\"", value);
+
+  std::string programs = ShellFolder(CSIDL_PROGRAMS) + "\\Vantiro\\";
+  EXPECT_TRUE(SamePath(target + "\\Vantiro.exe", LinkTarget(programs + "Kordax.lnk")));
+  EXPECT_TRUE(SamePath(target + "\\Lumora.exe", LinkTarget(programs + "Lumora.lnk")));
+  EXPECT_TRUE(SamePath(target + "\\Vantiro.exe",
+                       LinkTarget(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Kordax.lnk")));
+  EXPECT_TRUE(
+      SamePath(target + "\\Vantiro.exe", LinkTarget(ShellFolder(CSIDL_STARTUP) + "\\Kordax.lnk")));
+
+  EXPECT_TRUE(SetupTempFolders().empty());
+  EXPECT_FALSE(FileExists(dir.File("kordax.rar")));
+  EXPECT_FALSE(FileExists(dir.File("unrar.dll")));
+
+  // Opening a list through the association starts the viewer on it, blanks and all.
+  std::string list = dir.File("my pictures.wcl");
+  WriteBytes(list, std::string("centred=C:\\nothing.bmp\r\n"));
+  ShellExecuteA(nullptr, "open", list.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  OtherProcessWindow viewer("Lumora Settings", target + "\\Lumora.exe");
+  ASSERT_NE(nullptr, viewer.window());
+  EXPECT_EQ(list, ControlText(GetDlgItem(viewer.window(), 1003)));
+}
+
+TEST_F(SetupE2ETest, FolderChosenInTheTreeKeepsAnOlderSaverAndNoOptionMakesNothing) {
+  // A top-level folder of drive C: (inside the test prefix), found by typing its name in the
+  // tree; the chooser adds the program's own folder below it.
+  std::string name = "zz-lumora-tree-" + std::to_string(GetCurrentProcessId());
+  std::string parent = "C:\\" + name;
+  ASSERT_TRUE(CreateDirectoryA(parent.c_str(), nullptr));
+  WriteBytes(SystemSaverPath(), std::string("an older screen saver"));
+
+  SetupProcess setup(dir.path());
+  HWND chooser = setup.ClickInstall();
+  ASSERT_NE(nullptr, chooser);
+  ClickControl(GetDlgItem(chooser, kFolderEdit));  // focus away from the tree, then back
+  ClickControl(GetDlgItem(chooser, kFolderTree));
+  TypeText(name);
+  std::string expected = "c:\\" + name + "\\Vantiro";
+  EXPECT_TRUE(WaitFor([&] { return ControlText(GetDlgItem(chooser, kFolderEdit)) == expected; }))
+      << ControlText(GetDlgItem(chooser, kFolderEdit));
+  ClickControl(GetDlgItem(chooser, kChooserOk));
+
+  HWND congratulations = setup.WaitForDialog("Congratulations");
+  ASSERT_NE(nullptr, congratulations);
+  for (int id : {kLaunch, kAutoStart, kDesktopIcon, kStartMenu})
+    ClickControl(GetDlgItem(congratulations, id));
+  for (int id : {kLaunch, kAutoStart, kDesktopIcon, kStartMenu})
+    EXPECT_EQ(BST_UNCHECKED, SendDlgItemMessageA(congratulations, id, BM_GETCHECK, 0, 0)) << id;
+  ClickControl(GetDlgItem(congratulations, kFinishButton));
+  EXPECT_EQ(0u, setup.WaitForExit());
+
+  EXPECT_EQ("an older screen saver", ReadBytes(SystemSaverPath()));
+  EXPECT_TRUE(FileExists(expected + "\\Lumora.scr"));
+  EXPECT_TRUE(FileExists(expected + "\\Lumora.exe"));
+  std::string value;
+  EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel", "InstallDir", &value));
+  EXPECT_EQ(expected, value);
+  EXPECT_FALSE(FileExists(ShellFolder(CSIDL_PROGRAMS) + "\\Vantiro\\Kordax.lnk"));
+  EXPECT_FALSE(FileExists(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Kordax.lnk"));
+  EXPECT_FALSE(FileExists(ShellFolder(CSIDL_STARTUP) + "\\Kordax.lnk"));
+  EXPECT_EQ(nullptr,
+            OtherProcessWindow("Lumora Settings", expected + "\\Lumora.exe", 1500).window());
+  std::error_code ec;
+  fs::remove_all(parent, ec);
+}
+
+TEST_F(SetupE2ETest, ExitEscapeAndCancelEndQuietlyWithNothingWritten) {
+  {
+    SetupProcess setup(dir.path());
+    HWND main = setup.WaitForDialog("Setup");
+    ASSERT_NE(nullptr, main);
+    ClickControl(GetDlgItem(main, kAboutButton));
+    HWND about = setup.WaitForDialog("About");
+    ASSERT_NE(nullptr, about);
+    EXPECT_EQ("Vantiro Setup program", ControlText(GetDlgItem(about, 2007)));
+    EXPECT_EQ("Version 1.1", ControlText(GetDlgItem(about, 2008)));
+    ClickControl(GetDlgItem(about, 2001));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }));
+    ClickControl(GetDlgItem(main, kExitButton));
+    EXPECT_EQ(0u, setup.WaitForExit());
+  }
+  {
+    SetupProcess setup(dir.path());
+    HWND main = setup.WaitForDialog("Setup");
+    ASSERT_NE(nullptr, main);
+    POINT p = ControlCentre(GetDlgItem(main, kProgress));
+    ClickAt(p.x, p.y - 30);  // the dialog's face: it takes the keyboard
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(0u, setup.WaitForExit());
+  }
+  {
+    SetupProcess setup(dir.path());
+    HWND chooser = setup.ClickInstall();
+    ASSERT_NE(nullptr, chooser);
+    ClickControl(GetDlgItem(chooser, kChooserCancel));
+    EXPECT_EQ(0u, setup.WaitForExit());
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "Warning:"));
+  }
+  ExpectNothingWritten(dir.path());
+}
+
+TEST_F(SetupE2ETest, TruncatedPackageAndFlippedArchiveByteFailWithTheOneMessage) {
+  std::string good = ReadBytes(BinFile("vantiro-setup.exe"));
+  ASSERT_GT(good.size(), 100000u);
+  TempDir work;
+  std::string truncated = dir.File("truncated-setup.exe");
+  WriteBytes(truncated, good.substr(0, good.size() - 100));
+  std::string flipped = dir.File("flipped-setup.exe");
+  std::string bytes = good;
+  bytes[bytes.size() - 5000] ^= 0x01;  // inside the last member's stored data
+  WriteBytes(flipped, bytes);
+
+  for (const std::string &package : {truncated, flipped}) {
+    SCOPED_TRACE(package);
+    SetupProcess setup(work.path(), package);
+    ASSERT_TRUE(setup.Started());
+    ExpectInstallFails(setup, dir.File("Target"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".wcl"));
+    EXPECT_FALSE(FileExists(SystemSaverPath()));
+    EXPECT_TRUE(SetupTempFolders().empty());
+    EXPECT_TRUE(fs::is_empty(work.path()));
+  }
+}
+
+TEST_F(SetupE2ETest, ForeignLibraryReadOnlyFolderAndUnquotedCommandLine) {
+  // Started from a read-only folder, by an unquoted path with blanks followed by arguments,
+  // with a foreign "unrar.dll" beside the package, where a search by bare name looks first:
+  // the package still installs, with its own library.
+  std::string folder = HostPath(LUMORA_READONLY_FOLDER);
+  HANDLE probe = CreateFileA((folder + "\\probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_EQ(INVALID_HANDLE_VALUE, probe) << "the folder must be read-only";
+  std::string package = dir.File("Setup Files");
+  ASSERT_TRUE(CreateDirectoryA(package.c_str(), nullptr));
+  std::string foreign = package + "\\unrar.dll";
+  WriteBytes(foreign, std::string("MZ a library of someone else's"));
+  package += "\\vantiro-setup.exe";
+  ASSERT_TRUE(CopyFileA(BinFile("vantiro-setup.exe").c_str(), package.c_str(), FALSE));
+
+  std::string target = dir.File("Target");
+  {
+    SetupProcess setup(folder, package, package + " /unattended extra");
+    ASSERT_TRUE(setup.Started());
+    HWND congratulations = InstallTyped(setup, target);
+    ASSERT_NE(nullptr, congratulations);
+    // Escape acts like Finish with the options as they stand: here only the desktop icon.
+    for (int id : {kLaunch, kAutoStart, kStartMenu}) ClickControl(GetDlgItem(congratulations, id));
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ(0u, setup.WaitForExit());
+  }
+
+  EXPECT_EQ(ReadBytes(Carried("Vantiro.exe")), ReadBytes(target + "\\Vantiro.exe"));
+  EXPECT_EQ("MZ a library of someone else's", ReadBytes(foreign));
+  EXPECT_TRUE(fs::is_empty(folder));
+  EXPECT_TRUE(SetupTempFolders().empty());
+  EXPECT_TRUE(SamePath(target + "\\Vantiro.exe",
+                       LinkTarget(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Kordax.lnk")));
+  EXPECT_FALSE(FileExists(ShellFolder(CSIDL_STARTUP) + "\\Kordax.lnk"));
+  EXPECT_FALSE(FileExists(ShellFolder(CSIDL_PROGRAMS) + "\\Vantiro\\Kordax.lnk"));
+  EXPECT_EQ(nullptr, OtherProcessWindow("Lumora Settings", target + "\\Lumora.exe", 1500).window());
+}
+
+}  // namespace

@@ -1,0 +1,385 @@
+// The installer's parts in process: the payload pieces and their private folder, extraction
+// through the real UnRAR library, the chooser's edit-text rules and tree on real input, and
+// the install worker's progress steps on the real package.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "chooser.h"
+#include "dialogs.h"
+#include "flatbutton.h"
+#include "install.h"
+#include "instance.h"
+#include "packagesizes.h"
+#include "payload.h"
+#include "rarstore.h"
+#include "resource.h"
+#include "setupdriver.h"
+#include "testfiles.h"
+#include "uidriver.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> Bytes(const std::string &s) {
+  return std::vector<uint8_t>(s.begin(), s.end());
+}
+
+TEST(SetupPayload, PiecesAreFoundFromTheEndAndShortOrUnwritableCopiesFail) {
+  TempDir dir;
+  std::string image(5000, 'I'), library = "LIBRARY-PIECE", archive = "ARCHIVE PIECE, LAST";
+  std::string package = dir.File("package.exe");
+  WriteBytes(package, image + library + archive);
+  strcpy(SetupFilePath, package.c_str());
+  uint32_t a = uint32_t(archive.size()), l = uint32_t(library.size());
+
+  EXPECT_EQ(1, CopyPayloadPiece(a, a, dir.File("a.rar").c_str()));
+  EXPECT_EQ(archive, ReadBytes(dir.File("a.rar")));
+  WriteBytes(dir.File("l.dll"), std::string("an older file, longer than the piece"));
+  EXPECT_EQ(1, CopyPayloadPiece(l + a, l, dir.File("l.dll").c_str()));
+  EXPECT_EQ(library, ReadBytes(dir.File("l.dll")));
+
+  uint32_t size = uint32_t(image.size() + l + a);
+  EXPECT_EQ(0, CopyPayloadPiece(size + 1, 1, dir.File("x").c_str()));  // before the start
+  EXPECT_EQ(0, CopyPayloadPiece(10, 11, dir.File("x").c_str()));       // past the end
+  EXPECT_EQ(0, CopyPayloadPiece(a, a, dir.File("missing\\x").c_str()));
+  EXPECT_FALSE(FileExists(dir.File("x")));
+  strcpy(SetupFilePath, dir.File("no such package.exe").c_str());
+  EXPECT_EQ(0, CopyPayloadPiece(a, a, dir.File("x").c_str()));
+}
+
+TEST(SetupPayload, PackageEndsWithTheLibraryAndTheArchive) {
+  std::string package = ReadBytes(BinFile("vantiro-setup.exe"));
+  size_t l = PACKAGE_LIBRARY_LENGTH, a = PACKAGE_ARCHIVE_LENGTH;
+  ASSERT_GT(package.size(), l + a);
+  EXPECT_EQ(ReadBytes(BinFile("unrar.dll")), package.substr(package.size() - a - l, l));
+  std::string archive = package.substr(package.size() - a);
+  EXPECT_EQ(std::string("Rar!\x1a\x07\x00", 7), archive.substr(0, 7));
+  EXPECT_EQ("MZ", package.substr(0, 2));
+}
+
+TEST(SetupPayload, PrivateFolderIsNewEachTimeAndRemovedWithItsPieces) {
+  ASSERT_EQ(1, CreatePayloadFolder());
+  std::string first = PayloadFolder;
+  EXPECT_EQ(first + "\\kordax.rar", ArchiveFile);
+  EXPECT_EQ(first + "\\unrar.dll", LibraryFile);
+  WriteBytes(ArchiveFile, std::string("archive"));
+  WriteBytes(LibraryFile, std::string("library"));
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  EXPECT_EQ(0u, first.rfind(temp, 0)) << first;
+  RemovePayloadFolder();
+  EXPECT_FALSE(fs::exists(first));
+  EXPECT_EQ('\0', PayloadFolder[0]);
+
+  ASSERT_EQ(1, CreatePayloadFolder());
+  EXPECT_NE(first, std::string(PayloadFolder));
+  RemovePayloadFolder();
+  EXPECT_TRUE(SetupTempFolders().empty());
+}
+
+class SetupExtract : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(1, LoadUnrarLibrary(BinFile("unrar.dll").c_str())); }
+  void TearDown() override { UnloadUnrarLibrary(); }
+
+  int Extract(const std::vector<uint8_t> &rar) {
+    std::string archive = dir.File("payload.rar");
+    WriteBytes(archive, rar);
+    return ExtractArchive(archive.c_str(), out.path().c_str());
+  }
+
+  std::vector<RarMember> members = {{"Lumora.scr", Bytes(std::string(70000, 's'))},
+                                    {"Lumora.exe", Bytes("MZ viewer")},
+                                    {"Vantiro.exe", Bytes("MZ vantiro")}};
+  TempDir dir, out;
+};
+
+TEST_F(SetupExtract, EveryMemberOrFailure) {
+  EXPECT_EQ(1, Extract(BuildStoredRar(members)));
+  EXPECT_EQ(std::string(70000, 's'), ReadBytes(out.File("Lumora.scr")));
+  EXPECT_EQ("MZ vantiro", ReadBytes(out.File("Vantiro.exe")));
+
+  EXPECT_EQ(1, Extract(BuildStoredRar({})));  // no members: nothing to do
+
+  std::vector<uint8_t> flipped = BuildStoredRar(members);
+  flipped[flipped.size() - 12] ^= 0x40;  // in Vantiro.exe's data
+  EXPECT_EQ(0, Extract(flipped));
+
+  // Cut inside the second member's header: the library cannot go past the first member.
+  std::vector<uint8_t> whole = BuildStoredRar(members);
+  std::vector<uint8_t> first = BuildStoredRar({members[0]});
+  std::vector<uint8_t> cut(whole.begin(), whole.begin() + (first.size() - 7 + 10));
+  fs::remove(out.File("Lumora.exe"));
+  EXPECT_EQ(0, Extract(cut));
+  EXPECT_FALSE(FileExists(out.File("Lumora.exe")));
+
+  // Headers marked encrypted and no password: the library opens the archive but reads no
+  // header (ERAR_MISSING_PASSWORD). Nothing was extracted, so that is no success either.
+  std::vector<uint8_t> locked = BuildStoredRar(members);
+  locked[10] = 0x80;  // main header flags: block headers encrypted
+  uint32_t crc = Crc32(locked.data() + 9, 11);
+  locked[7] = uint8_t(crc), locked[8] = uint8_t(crc >> 8);
+  TempDir empty;
+  WriteBytes(dir.File("locked.rar"), locked);
+  EXPECT_EQ(0, ExtractArchive(dir.File("locked.rar").c_str(), empty.path().c_str()));
+  EXPECT_TRUE(fs::is_empty(empty.path()));
+
+  EXPECT_EQ(0, Extract(Bytes("no archive at all")));
+  EXPECT_EQ(0, ExtractArchive(dir.File("missing.rar").c_str(), out.path().c_str()));
+}
+
+TEST(SetupLibrary, ByFullPathOnlyAndWithEveryEntryPoint) {
+  TempDir dir;
+  WriteBytes(dir.File("unrar.dll"), std::string("MZ not a library"));
+  EXPECT_EQ(0, LoadUnrarLibrary(dir.File("unrar.dll").c_str()));
+  char system[MAX_PATH];
+  GetSystemDirectoryA(system, sizeof system);
+  EXPECT_EQ(0, LoadUnrarLibrary((std::string(system) + "\\version.dll").c_str()));
+  EXPECT_FALSE(UnrarLibraryLoaded());
+  EXPECT_EQ(0, ExtractArchive("whatever.rar", dir.path().c_str()));
+}
+
+// The chooser and the main dialog in process, from the test program's own copy of the
+// installer's resources.
+class SetupDialogs : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ProgramInstance = GetModuleHandleA(nullptr);
+    RegisterFlatButtonClass();
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+  }
+};
+
+// Top-level folders of drive C: and their tree items.
+HTREEITEM FindRootItem(HWND tree, const std::string &name) {
+  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item)) {
+    char text[256];
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = sizeof text;
+    SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv);
+    if (name == text) return item;
+  }
+  return nullptr;
+}
+
+void ClickItem(HWND tree, HTREEITEM item) {
+  RECT r{};
+  TreeView_GetItemRect(tree, item, &r, TRUE);
+  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(tree, &p);
+  ClickAt(p.x, p.y);
+}
+
+std::string ItemText(HWND tree, HTREEITEM item) {
+  char text[256] = "";
+  TVITEMA tv{};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = text;
+  tv.cchTextMax = sizeof text;
+  SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv);
+  return text;
+}
+
+std::string EditText(HWND chooser) {
+  return WindowText(GetDlgItem(chooser, kFolderEdit));
+}
+
+TEST_F(SetupDialogs, ChooserTreeAndEditTextRules) {
+  std::string base = "zz-chooser-" + std::to_string(GetCurrentProcessId());
+  std::string a = base + "-a", b = base + "-b";
+  for (const std::string &name : {a, b, base + ".ext", base + "-hidden", a + "\\sub"})
+    ASSERT_TRUE(CreateDirectoryA(("C:\\" + name).c_str(), nullptr)) << name;
+  SetFileAttributesA(("C:\\" + base + "-hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+
+  char path[MAX_PATH] = "c:\\Data\\Vantiro";
+  bool leftOpen = false;
+  INT_PTR result = RunModal(
+      [&] { return ChooseFolder(nullptr, "Pick one", path); },
+      [&] {
+        HWND chooser = WaitForWindow("Pick one");
+        ASSERT_NE(nullptr, chooser);
+        HWND tree = GetDlgItem(chooser, kFolderTree);
+        char drive[64] = "";
+        SendDlgItemMessageA(chooser, kDriveList, CB_GETLBTEXT, 0, (LPARAM)drive);
+        EXPECT_EQ(0, strncmp(drive, "c: (", 4)) << drive;
+        HTREEITEM itemA = FindRootItem(tree, a), itemB = FindRootItem(tree, b);
+        ASSERT_TRUE(itemA && itemB);
+        EXPECT_EQ(nullptr, FindRootItem(tree, base + ".ext"));
+        EXPECT_EQ(nullptr, FindRootItem(tree, base + "-hidden"));
+        EXPECT_NE(nullptr, TreeView_GetChild(tree, itemA));  // loaded one level ahead
+        EXPECT_EQ(nullptr, TreeView_GetChild(tree, itemB));
+        Sleep(300);
+        EXPECT_EQ("c:\\Data\\Vantiro", EditText(chooser));  // nothing selected yet
+
+        // The first item, which the tree may have selected by itself, is chosen by a click.
+        HTREEITEM first = TreeView_GetRoot(tree);
+        std::string firstPath = "c:\\" + ItemText(tree, first) + "\\Vantiro";
+        ClickItem(tree, first);
+        EXPECT_TRUE(WaitFor([&] { return EditText(chooser) == firstPath; })) << EditText(chooser);
+        ClickItem(tree, itemA);
+        EXPECT_TRUE(WaitFor([&] { return EditText(chooser) == "c:\\" + a + "\\Vantiro"; }))
+            << EditText(chooser);
+        ClickItem(tree, itemB);
+        EXPECT_TRUE(WaitFor([&] { return EditText(chooser) == "c:\\" + b + "\\Vantiro"; }))
+            << EditText(chooser);
+        SetDlgItemTextA(chooser, kFolderEdit, "plain");
+        ClickItem(tree, itemA);
+        EXPECT_TRUE(WaitFor([&] { return EditText(chooser) == "c:\\" + a + "plain"; }))
+            << EditText(chooser);
+        SetDlgItemTextA(chooser, kFolderEdit, "c:\\x\\");
+        ClickItem(tree, itemB);
+        EXPECT_TRUE(WaitFor([&] { return EditText(chooser) == "c:\\" + b + "\\"; }))
+            << EditText(chooser);
+
+        ClickControl(GetDlgItem(chooser, kChooserHelp));
+        HWND box = WaitForWindow("Sorry");
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ("Not available yet!", MessageBoxText(box));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        WaitFor([&] { return !IsWindow(box); });
+        ClickControl(GetDlgItem(chooser, kChooserOk));
+      },
+      "Pick one", &leftOpen);
+  EXPECT_FALSE(leftOpen);
+  EXPECT_EQ(1, result);
+  EXPECT_EQ("c:\\" + b + "\\", std::string(path));
+
+  // Cancel leaves the buffer as it was; an empty start shows just the selected folder.
+  result = RunModal([&] { return ChooseFolder(nullptr, "Pick one", path); },
+                    [&] { ClickControl(GetDlgItem(WaitForWindow("Pick one"), kChooserCancel)); },
+                    "Pick one");
+  EXPECT_EQ(0, result);
+  EXPECT_EQ("c:\\" + b + "\\", std::string(path));
+  path[0] = 0;
+  result = RunModal([&] { return ChooseFolder(nullptr, "Pick one", path); },
+                    [&] {
+                      HWND chooser = WaitForWindow("Pick one");
+                      HWND tree = GetDlgItem(chooser, kFolderTree);
+                      ClickItem(tree, FindRootItem(tree, a));
+                      WaitFor([&] { return EditText(chooser) == "c:\\" + a; });
+                      ClickControl(GetDlgItem(chooser, kChooserOk));
+                    },
+                    "Pick one");
+  EXPECT_EQ(1, result);
+  EXPECT_EQ("c:\\" + a, std::string(path));
+
+  std::error_code ec;
+  for (const std::string &name : {a, b, base + ".ext", base + "-hidden"})
+    fs::remove_all("C:\\" + name, ec);
+}
+
+int CountWindows(const char *title) {
+  struct Count {
+    const char *title;
+    int n;
+  } count{title, 0};
+  EnumWindows(
+      [](HWND window, LPARAM lParam) -> BOOL {
+        auto *c = reinterpret_cast<Count *>(lParam);
+        if (IsWindowVisible(window) && WindowText(window) == c->title) c->n++;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count.n;
+}
+
+// The main dialog with the real worker on the real package; the progress bar's position after
+// each step is recorded from inside the bar.
+// With ExitAtPosition set, the bar presses Exit itself when it reaches that position, while
+// the worker waits for the step to be handled: the worker is stopped exactly there.
+std::vector<int> Positions;
+int ExitAtPosition;
+WNDPROC ProgressProc;
+LRESULT CALLBACK RecordingProgress(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = CallWindowProcA(ProgressProc, bar, msg, wParam, lParam);
+  if (msg != PBM_STEPIT) return result;
+  Positions.push_back(int(SendMessageA(bar, PBM_GETPOS, 0, 0)));
+  if (Positions.back() == ExitAtPosition) SendMessageA(GetParent(bar), WM_COMMAND, kExitButton, 0);
+  return result;
+}
+
+INT_PTR RunWorker(const std::string &package, const std::string &target) {
+  strcpy(SetupFilePath, package.c_str());
+  LibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
+  ArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
+  Positions.clear();
+  return RunModal(
+      [] {
+        return DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_SETUP), nullptr,
+                               SetupDialogProc, 0);
+      },
+      [&] {
+        HWND main = WaitForWindow("Setup");
+        ASSERT_NE(nullptr, main);
+        HWND bar = GetDlgItem(main, kProgress);
+        ProgressProc = (WNDPROC)SetWindowLongPtrA(bar, GWLP_WNDPROC, (LONG_PTR)RecordingProgress);
+        ClickControl(GetDlgItem(main, kInstallButton));
+        HWND chooser = WaitForWindow("Choose install path");
+        ASSERT_NE(nullptr, chooser);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main, kInstallButton)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main, kAboutButton)));
+        SendMessageA(main, WM_COMMAND, IDOK, 0);  // Enter again: no second worker
+        Sleep(300);
+        EXPECT_EQ(1, CountWindows("Choose install path"));
+        SetDlgItemTextA(chooser, kFolderEdit, target.c_str());
+        ClickControl(GetDlgItem(chooser, kChooserOk));
+      },
+      "Setup");
+}
+
+TEST_F(SetupDialogs, WorkerStepsTheBarAndStopsAtTheFirstFailure) {
+  ForgetInstallation();
+  TempDir dir;
+  EXPECT_EQ(1, RunWorker(BinFile("vantiro-setup.exe"), dir.File("Target")));
+  EXPECT_EQ(1, InstallSucceeded);
+  EXPECT_EQ((std::vector<int>{16, 32, 48, 64, 80, 96}), Positions);
+  EXPECT_TRUE(FileExists(dir.File("Target\\Vantiro.exe")));
+  ForgetInstallation();
+
+  // A package 100 bytes short: both pieces are copied from the wrong place and the library
+  // does not load.
+  std::string good = ReadBytes(BinFile("vantiro-setup.exe"));
+  WriteBytes(dir.File("short.exe"), good.substr(0, good.size() - 100));
+  EXPECT_EQ(1, RunWorker(dir.File("short.exe"), dir.File("Other")));
+  EXPECT_EQ(0, InstallSucceeded);
+  EXPECT_EQ((std::vector<int>{16, 32, 48}), Positions);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
+  EXPECT_TRUE(SetupTempFolders().empty());
+
+  // A folder text that leaves no room for the program's paths, or none at all: nothing is
+  // done, and the installation fails.
+  for (const std::string &folder : {"C:\\" + std::string(245, 'x'), std::string()}) {
+    EXPECT_EQ(1, RunWorker(BinFile("vantiro-setup.exe"), folder));
+    EXPECT_EQ(0, InstallSucceeded);
+    EXPECT_TRUE(Positions.empty());
+  }
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
+
+  // Exit while the worker runs, with the archive piece written and with both pieces written:
+  // a quiet end, and the private folder goes with the worker.
+  for (int position : {32, 48}) {
+    ExitAtPosition = position;
+    EXPECT_EQ(0, RunWorker(BinFile("vantiro-setup.exe"), dir.File("Stopped")));
+    ExitAtPosition = 0;
+    ASSERT_FALSE(Positions.empty());
+    EXPECT_EQ(position, Positions.back());
+    EXPECT_EQ(0, InstallSucceeded);
+    EXPECT_TRUE(SetupTempFolders().empty()) << position;
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
+  }
+  ForgetInstallation();
+}
+
+}  // namespace

@@ -1,0 +1,252 @@
+#include "setupdriver.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "uidriver.h"
+
+std::string BinFile(const char *name) {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string s(path, n);
+  return s.substr(0, s.find_last_of('\\') + 1) + name;
+}
+
+std::string HostPath(const std::string &unixPath) {
+  std::string s = "Z:" + unixPath;
+  for (char &c : s)
+    if (c == '/') c = '\\';
+  return s;
+}
+
+std::string SystemSaverPath() {
+  char system[MAX_PATH];
+  GetSystemDirectoryA(system, sizeof system);
+  return std::string(system) + "\\Lumora.scr";
+}
+
+std::string ShellFolder(int csidl) {
+  char path[MAX_PATH] = "";
+  SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+  return path;
+}
+
+void ForgetInstallation() {
+  RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ".wcl");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "*wclfile");
+  SetFileAttributesA(SystemSaverPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(SystemSaverPath().c_str());
+  std::string programs = ShellFolder(CSIDL_PROGRAMS) + "\\Vantiro";
+  DeleteFileA((programs + "\\Kordax.lnk").c_str());
+  DeleteFileA((programs + "\\Lumora.lnk").c_str());
+  RemoveDirectoryA(programs.c_str());
+  DeleteFileA((ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Kordax.lnk").c_str());
+  DeleteFileA((ShellFolder(CSIDL_STARTUP) + "\\Kordax.lnk").c_str());
+}
+
+std::string LinkTarget(const std::string &link) {
+  CoInitialize(nullptr);
+  std::string target;
+  IShellLinkA *shellLink = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void **>(&shellLink)))) {
+    IPersistFile *file = nullptr;
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
+      WCHAR wide[MAX_PATH];
+      MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+      char path[MAX_PATH];
+      if (SUCCEEDED(file->Load(wide, STGM_READ)) &&
+          SUCCEEDED(shellLink->GetPath(path, sizeof path, nullptr, SLGP_RAWPATH)))
+        target = path;
+      file->Release();
+    }
+    shellLink->Release();
+  }
+  CoUninitialize();
+  return target;
+}
+
+bool ReadString(HKEY root, const char *subkey, const char *name, std::string *value) {
+  HKEY key;
+  if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  char data[2048];
+  DWORD size = sizeof data, type = 0;
+  LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(data), &size);
+  RegCloseKey(key);
+  if (status != ERROR_SUCCESS || type != REG_SZ || size == 0 || data[size - 1] != 0) return false;
+  value->assign(data, size - 1);
+  return true;
+}
+
+bool KeyExists(HKEY root, const char *subkey) {
+  HKEY key;
+  if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::vector<std::string> SetupTempFolders() {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  std::vector<std::string> found;
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA((std::string(temp) + "vantiro-setup-*").c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return found;
+  do found.push_back(data.cFileName);
+  while (FindNextFileA(search, &data));
+  FindClose(search);
+  return found;
+}
+
+std::string ControlText(HWND control) {
+  char text[1024] = "";
+  SendMessageA(control, WM_GETTEXT, sizeof text, (LPARAM)text);
+  return text;
+}
+
+void TypeText(const std::string &text) {
+  for (char c : text) {
+    INPUT keys[2]{};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wScan = keys[1].ki.wScan = (unsigned char)c;
+    keys[0].ki.dwFlags = KEYEVENTF_UNICODE;
+    keys[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof keys[0]);
+  }
+  Sleep(100);
+}
+
+SetupProcess::SetupProcess(const std::string &folder, const std::string &package,
+                           const std::string &commandLine) {
+  std::string exe = package.empty() ? BinFile("vantiro-setup.exe") : package;
+  std::string line = commandLine.empty() ? "\"" + exe + "\"" : commandLine;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &process_))
+    process_ = PROCESS_INFORMATION{};
+}
+
+SetupProcess::~SetupProcess() {
+  if (!process_.hProcess) return;
+  if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.hProcess, 1);
+    WaitForSingleObject(process_.hProcess, 5000);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+namespace {
+
+struct WindowSearch {
+  DWORD process;
+  const char *title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
+  auto *search = reinterpret_cast<WindowSearch *>(lParam);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->process || !IsWindowVisible(window)) return TRUE;
+  if (search->title && WindowText(window) != search->title) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND FindProcessWindow(DWORD process, const char *title) {
+  WindowSearch search{process, title, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+HWND SetupProcess::WaitForDialog(const char *title, DWORD ms) {
+  HWND found = nullptr;
+  WaitFor([&] { return (found = FindProcessWindow(process_.dwProcessId, title)) != nullptr; }, ms);
+  if (found) Sleep(200);  // let it paint and take input
+  return found;
+}
+
+DWORD SetupProcess::WaitForExit(DWORD ms) {
+  if (WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = 0;
+  GetExitCodeProcess(process_.hProcess, &code);
+  return code;
+}
+
+bool SetupProcess::HasWindow() {
+  return FindProcessWindow(process_.dwProcessId, nullptr);
+}
+
+HWND SetupProcess::ClickInstall() {
+  HWND setup = WaitForDialog("Setup");
+  if (!setup) return nullptr;
+  ClickControl(GetDlgItem(setup, kInstallButton));
+  return WaitForDialog("Choose install path");
+}
+
+void SetupProcess::ChooseTyped(HWND chooser, const std::string &folder) {
+  HWND edit = GetDlgItem(chooser, kFolderEdit);
+  ClickControl(edit);
+  SendMessageA(edit, EM_SETSEL, 0, -1);
+  TypeText(folder);
+  ClickControl(GetDlgItem(chooser, kChooserOk));
+}
+
+bool SamePath(const std::string &a, const std::string &b) {
+  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) ==
+         CSTR_EQUAL;
+}
+
+namespace {
+
+struct ImageSearch {
+  const char *title;
+  const std::string *image;
+  HWND found;
+  HANDLE process;
+};
+
+BOOL CALLBACK MatchImageWindow(HWND window, LPARAM lParam) {
+  auto *search = reinterpret_cast<ImageSearch *>(lParam);
+  if (!IsWindowVisible(window) || WindowText(window) != search->title) return TRUE;
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  HANDLE process =
+      OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id);
+  if (!process) return TRUE;
+  char path[MAX_PATH] = "";
+  DWORD size = sizeof path;
+  if (QueryFullProcessImageNameA(process, 0, path, &size) && SamePath(path, *search->image)) {
+    search->found = window;
+    search->process = process;
+    return FALSE;
+  }
+  CloseHandle(process);
+  return TRUE;
+}
+
+}  // namespace
+
+OtherProcessWindow::OtherProcessWindow(const char *title, const std::string &image, DWORD ms) {
+  ImageSearch search{title, &image, nullptr, nullptr};
+  WaitFor(
+      [&] {
+        EnumWindows(MatchImageWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      ms);
+  window_ = search.found;
+  process_ = search.process;
+}
+
+OtherProcessWindow::~OtherProcessWindow() {
+  if (!process_) return;
+  TerminateProcess(process_, 0);
+  WaitForSingleObject(process_, 5000);
+  CloseHandle(process_);
+}

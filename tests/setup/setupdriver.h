@@ -1,0 +1,88 @@
+// Running the real installer package in tests: its process with a chosen current folder and
+// command line, its dialogs, what it leaves behind (files, registry entries, shortcuts,
+// temporary folders), and clearing all of that between tests.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Files beside the test program (the build's bin folder).
+std::string BinFile(const char *name);
+// A Unix path of the build host as Wine sees it (drive Z:).
+std::string HostPath(const std::string &unixPath);
+
+// Removes everything an installation writes outside its folder: the registry entries, the
+// screen saver in the system directory and the shortcuts.
+void ForgetInstallation();
+// "<system directory>\Lumora.scr".
+std::string SystemSaverPath();
+// The current user's shell folder csidl.
+std::string ShellFolder(int csidl);
+// The target path of a shell link, or "".
+std::string LinkTarget(const std::string &link);
+// Default value (or named value) of a key below a root; false when missing.
+bool ReadString(HKEY root, const char *subkey, const char *name, std::string *value);
+bool KeyExists(HKEY root, const char *subkey);
+// The installer's private temporary folders ("vantiro-setup-*") in the temporary folder.
+std::vector<std::string> SetupTempFolders();
+
+// A control's text asked with WM_GETTEXT, which also reaches controls of other processes
+// (GetWindowText does not ask them).
+std::string ControlText(HWND control);
+
+// Types text with real key input (as characters) into the focused window.
+void TypeText(const std::string &text);
+
+class SetupProcess {
+ public:
+  // Starts the package (by default the build's vantiro-setup.exe) in folder with the given
+  // command line (default: the quoted package path).
+  explicit SetupProcess(const std::string &folder, const std::string &package = "",
+                        const std::string &commandLine = "");
+  ~SetupProcess();  // ends a process still running
+  SetupProcess(const SetupProcess &) = delete;
+  SetupProcess &operator=(const SetupProcess &) = delete;
+
+  bool Started() const { return process_.hProcess != nullptr; }
+  // A visible dialog of this process with this title, or null.
+  HWND WaitForDialog(const char *title, DWORD ms = 10000);
+  DWORD WaitForExit(DWORD ms = 30000);
+  // Any visible top-level window of the process left.
+  bool HasWindow();
+
+  // Main dialog: Install; then the chooser opens. Its edit field, tree and buttons.
+  HWND ClickInstall();
+  // Types folder into the chooser's edit field (replacing its text) and clicks Ok.
+  void ChooseTyped(HWND chooser, const std::string &folder);
+
+ private:
+  PROCESS_INFORMATION process_{};
+};
+
+// The window of a process started by someone else (the viewer started by Vantiro.exe or the
+// shell): a visible window with this title whose process runs the program image (compared
+// without regard to case). The destructor ends that process.
+class OtherProcessWindow {
+ public:
+  OtherProcessWindow(const char *title, const std::string &image, DWORD ms = 10000);
+  ~OtherProcessWindow();
+  OtherProcessWindow(const OtherProcessWindow &) = delete;
+  OtherProcessWindow &operator=(const OtherProcessWindow &) = delete;
+  HWND window() const { return window_; }
+
+ private:
+  HWND window_ = nullptr;
+  HANDLE process_ = nullptr;
+};
+
+// Paths compared as the file system does, without regard to case.
+bool SamePath(const std::string &a, const std::string &b);
+
+// Control identifiers of the installer's dialogs.
+const int kInstallButton = 2001, kExitButton = 2002, kAboutButton = 2004, kProgress = 10001;
+const int kFinishButton = 2001, kAutoStart = 10003, kDesktopIcon = 10004, kStartMenu = 10005,
+          kLaunch = 10006;
+const int kChooserOk = 2001, kChooserCancel = 2002, kChooserHelp = 2004, kFolderTree = 2005,
+          kFolderEdit = 2006, kDriveList = 2007;
