@@ -14,8 +14,7 @@ namespace {
 
 // This process's own "Windows directory", so that parallel runs keep apart.
 std::string ScratchWindowsDirectory() {
-  std::string dir = getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp";
-  dir += "/lumora-fuzz-windir-XXXXXX";
+  std::string dir = FuzzScratchDirectory() + "/lumora-fuzz-windir-XXXXXX";
   if (!mkdtemp(&dir[0])) abort();
   setenv("LUMORA_WINDIR", dir.c_str(), 1);
   atexit([] { rmdir(getenv("LUMORA_WINDIR")); });
