@@ -9,8 +9,13 @@
 typedef void *PackedBitmap;
 
 // The largest pixel block a reader will allocate: 8192 x 8192 at 32 bits per pixel. Larger
-// pictures are refused rather than risking an allocation the process cannot hold.
-const DWORD kMaxPackedPixelBytes = 8192u * 8192u * 4u;
+// pictures are refused rather than risking an allocation the process cannot hold. A build may
+// define LUMORA_MAX_PACKED_PIXEL_BYTES to a smaller limit for every reader at once: the fuzz
+// build does, so that a hostile header costs a few megabytes instead of 256.
+#ifndef LUMORA_MAX_PACKED_PIXEL_BYTES
+#define LUMORA_MAX_PACKED_PIXEL_BYTES (8192u * 8192u * 4u)
+#endif
+const DWORD kMaxPackedPixelBytes = LUMORA_MAX_PACKED_PIXEL_BYTES;
 
 // Colour-table entries: from bcBitCount for a 12-byte header; otherwise biClrUsed, or from
 // biBitCount (1, 4, 8 give 2, 16, 256; anything else 0) when biClrUsed is 0.

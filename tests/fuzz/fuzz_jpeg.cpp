@@ -1,4 +1,4 @@
-// Any bytes as a JPEG file, through the whole JPEG path: conversion with libjpeg into the
+// Any bytes as a JPEG file, through the whole JPEG path: conversion with libjpeg into a
 // temporary BMP file, read back, deleted. No input may end the process, and the temporary file
 // must be gone afterwards.
 #include <dirent.h>
@@ -16,8 +16,7 @@ namespace {
 
 // This process's own temporary folder (TMP), so that a file left behind shows.
 std::string ScratchTemporaryFolder() {
-  std::string dir = getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp";
-  dir += "/lumora-fuzz-tmp-XXXXXX";
+  std::string dir = FuzzScratchDirectory() + "/lumora-fuzz-tmp-XXXXXX";
   if (!mkdtemp(&dir[0])) abort();
   setenv("TMP", dir.c_str(), 1);
   atexit([] { rmdir(getenv("TMP")); });

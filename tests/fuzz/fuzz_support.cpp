@@ -8,10 +8,20 @@
 
 #include "platform.h"
 
+const std::string &FuzzScratchDirectory() {
+  static const std::string dir = [] {
+    if (const char *tmp = getenv("TMPDIR")) return std::string(tmp);
+    // Memory-backed where there is one: every run writes and deletes files.
+    if (access("/dev/shm", W_OK | X_OK) == 0) return std::string("/dev/shm");
+    return std::string("/tmp");
+  }();
+  return dir;
+}
+
 const std::string &WriteFuzzInput(const uint8_t *data, size_t size, const char *extension) {
   static std::string path;
-  std::string dir = getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp";
-  path = dir + "/lumora-fuzz-" + std::to_string(getpid()) + extension;
+  if (path.empty()) atexit([] { unlink(path.c_str()); });
+  path = FuzzScratchDirectory() + "/lumora-fuzz-" + std::to_string(getpid()) + extension;
   FILE *f = fopen(path.c_str(), "wb");
   if (!f) abort();
   if (size && fwrite(data, 1, size, f) != size) abort();

@@ -5,7 +5,11 @@
 #include <cstdint>
 #include <string>
 
-// Writes the input to this process's scratch file and returns its path.
+// The folder for the fuzzers' scratch files: TMPDIR when set, otherwise /dev/shm when it can
+// be written (each run writes and deletes files), otherwise /tmp.
+const std::string &FuzzScratchDirectory();
+
+// Writes the input to this process's scratch file (removed at exit) and returns its path.
 const std::string &WriteFuzzInput(const uint8_t *data, size_t size, const char *extension);
 
 // Reads the first and last byte of a global-heap block, so that the sanitizer checks that the
