@@ -11,29 +11,11 @@ BUILD=${LUMORA_BUILD:-build}
 export LUMORA_WINE_STATE=${LUMORA_WINE_STATE:-$ROOT/$BUILD/win64/wine}
 eval "$(./tools/wine-session.sh start)"
 source tools/wine-user.sh
+source tools/screenshot-lib.sh
 WINE=/usr/lib/wine/wine64
 KEY='HKCU\Software\Ostrel\Lumora'
 
 forget_settings() { as_user "$WINE" reg delete "$KEY" /f >/dev/null 2>&1 </dev/null || true; }
-
-# Waits for a window of this title; prints its X id.
-wait_window() {
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.1
-  done
-  echo "no window \"$1\"" >&2
-  return 1
-}
-
-# Captures the window's rectangle from the screen into a PNG.
-shoot() {
-  eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)"
-  sleep 0.5
-  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
-  echo "wrote $2 (${WIDTH}x${HEIGHT})"
-}
 
 forget_settings
 tools/wine-run.sh "$BUILD/win64/bin/Lumora.exe" >/dev/null 2>&1 </dev/null &

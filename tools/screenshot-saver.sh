@@ -12,29 +12,12 @@ BUILD=${LUMORA_BUILD:-build}
 export LUMORA_WINE_STATE=${LUMORA_WINE_STATE:-$ROOT/$BUILD/win64/wine}
 eval "$(./tools/wine-session.sh start)"
 source tools/wine-user.sh
+source tools/screenshot-lib.sh
 WINE=/usr/lib/wine/wine64
 KEY='HKCU\Software\Ostrel\ScreenSaver'
 SAVER=$BUILD/win64/bin/Lumora.scr
 
 reg() { as_user "$WINE" reg "$@" >/dev/null 2>&1 </dev/null; }
-
-# Waits for a window of this title; prints its X id.
-wait_window() {
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.1
-  done
-  echo "no window \"$1\"" >&2
-  return 1
-}
-
-# Waits up to 5 s for a background process to end, then ends it.
-finish() {
-  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
-  kill "$1" 2>/dev/null || true
-  wait "$1" 2>/dev/null || true
-}
 
 LIST=$(python3 tools/gen-demo-pictures.py "$ROOT/$BUILD/saver-shots")
 reg add "$KEY" /v TimeOut /t REG_DWORD /d 2 /f

@@ -11,6 +11,7 @@ cd "$ROOT"
 BUILD=${LUMORA_BUILD:-build}
 export LUMORA_WINE_STATE=${LUMORA_WINE_STATE:-$ROOT/$BUILD/win64/wine}
 eval "$(./tools/wine-session.sh start)"
+source tools/screenshot-lib.sh
 run() { tools/wine-run.sh "$@" </dev/null; }
 
 forget() {
@@ -18,24 +19,6 @@ forget() {
   run reg delete 'HKCR\.wcl' /f >/dev/null 2>&1 || true
   run reg delete 'HKCR\*wclfile' /f >/dev/null 2>&1 || true
   rm -f "$WINEPREFIX/drive_c/windows/system32/Lumora.scr"
-}
-
-# Waits for a window of this title; prints its X id.
-wait_window() {
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.1
-  done
-  echo "no window \"$1\"" >&2
-  return 1
-}
-
-shoot() {
-  eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)"
-  sleep 0.5
-  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
-  echo "wrote $2 (${WIDTH}x${HEIGHT})"
 }
 
 # Clicks the point (dx, dy), in dialog units, of a dialog whose client area is w x h dialog
