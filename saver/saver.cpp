@@ -6,6 +6,7 @@
 #include "instance.h"
 #include "picture.h"
 #include "placedraw.h"
+#include "readahead.h"
 #include "resource.h"
 #include "saversettings.h"
 #include "scrnsave.h"
@@ -21,12 +22,24 @@ int ScreenHeight;
 
 namespace {
 
-// Makes the entry current and its picture (or null) the current bitmap.
+ReadAhead Ahead;
+PreparedPicture Shown;  // Shown.bitmap is CurrentBitmap; Shown.placed its placed drawing
+
+ListEntry *NextEntry(ListEntry *entry) {
+  return entry->next ? entry->next : SaverImages.first;
+}
+
+// Makes the entry current and its picture (or null) the current bitmap: the one read ahead
+// when it is still good, else read now. Then the worker reads the entry after it.
 void ShowEntry(ListEntry *entry) {
-  HBITMAP next = LoadPicture(entry->path);
-  if (CurrentBitmap) DeleteObject(CurrentBitmap);
-  CurrentBitmap = next;
+  PreparedPicture picture = {};
+  if (!Ahead.Take(entry, entry->path, &picture)) picture.bitmap = LoadPicture(entry->path);
+  FreePreparedPicture(&Shown);
+  Shown = picture;
+  CurrentBitmap = picture.bitmap;
   CurrentEntry = entry;
+  ListEntry *next = NextEntry(entry);
+  Ahead.Request(next, next->path, next->mode);
 }
 
 // Black over the window, then the current picture laid out for the whole display.
@@ -36,7 +49,7 @@ void DrawShow(HWND window) {
   RECT client;
   GetClientRect(window, &client);
   FillRect(dc, &client, (HBRUSH)GetStockObject(BLACK_BRUSH));
-  if (CurrentEntry)
+  if (CurrentEntry && !DrawPlacedCopy(dc, Shown, CurrentEntry->mode))
     DrawPlacedPicture(dc, CurrentBitmap, CurrentEntry->mode, ScreenWidth, ScreenHeight);
   ReleaseDC(window, dc);
 }
@@ -49,6 +62,7 @@ LRESULT OnCreate(HWND window) {
   SaverImages = ImageList{};
   if (!LoadImageList(LastFile, &SaverImages, AddListEntry) || !SaverImages.first) return -1;
   if (MixFiles) ShuffleImageList(&SaverImages);
+  Ahead.Start(ScreenWidth, ScreenHeight);
   ShowEntry(SaverImages.first);
   SetTimer(window, SlideTimer, TimeOut * 1000, nullptr);
   return 0;
@@ -56,7 +70,8 @@ LRESULT OnCreate(HWND window) {
 
 void OnDestroy(HWND window) {
   KillTimer(window, SlideTimer);
-  if (CurrentBitmap) DeleteObject(CurrentBitmap);
+  Ahead.Stop();
+  FreePreparedPicture(&Shown);
   CurrentBitmap = nullptr;
   CurrentEntry = nullptr;
   FreeImageList(&SaverImages);
@@ -64,7 +79,7 @@ void OnDestroy(HWND window) {
 
 void OnTimer(HWND window) {
   if (!CurrentEntry) return;
-  ShowEntry(CurrentEntry->next ? CurrentEntry->next : SaverImages.first);
+  ShowEntry(NextEntry(CurrentEntry));
   DrawShow(window);
 }
 
