@@ -85,7 +85,12 @@ void PaintCentred(HDC dc) {
 void GoToPicture(int code) {
   ListEntry *entry = ChooseEntry(code);
   View.CurrentEntry = entry;
-  ReplacePicture(PictureOf(entry));
+  // The picture replaced goes only once the new one is on the screen, and the worker starts
+  // on the next one after that: neither delays the change.
+  PreparedPicture replaced = Shown;
+  Shown = PictureOf(entry);
+  SelectObject(ImageDC, Shown.bitmap ? (HGDIOBJ)Shown.bitmap : ImageDCInitial);
+  View.CurrentBitmap = Shown.bitmap;
   BITMAP info;
   if (View.CurrentBitmap && GetObjectA(View.CurrentBitmap, sizeof info, &info)) {
     View.PictureWidth = info.bmWidth;
@@ -93,6 +98,8 @@ void GoToPicture(int code) {
   }
   LayOutActualSize(&View, ScreenWidth, ScreenHeight);
   InvalidateRect(Window, nullptr, TRUE);
+  UpdateWindow(Window);
+  Ahead.Dispose(&replaced);
   ReadNextAhead();
 }
 
@@ -109,6 +116,10 @@ void DiscardReadAhead() {
 
 bool ReadAheadIdle() {
   return Ahead.Idle();
+}
+
+int ReadAheadHandOvers() {
+  return Ahead.HandOvers();
 }
 
 int ApplyZoom() {

@@ -122,11 +122,14 @@ bool ReadAhead::Start(int screenWidth, int screenHeight) {
   screenWidth_ = screenWidth;
   screenHeight_ = screenHeight;
   quit_ = false;
+  handOvers_ = 0;
   state_ = kEmpty;
   cancel_ = false;
   wake_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   finished_ = CreateEventA(nullptr, TRUE, TRUE, nullptr);
   if (wake_ && finished_) thread_ = CreateThread(nullptr, 0, WorkerMain, this, 0, nullptr);
+  // The window thread's drawing comes first wherever the system honours priorities.
+  if (thread_) SetThreadPriority(thread_, THREAD_PRIORITY_BELOW_NORMAL);
   if (!thread_) Stop();
   return thread_ != nullptr;
 }
@@ -142,6 +145,7 @@ void ReadAhead::Stop() {
     CloseHandle(thread_);
     thread_ = nullptr;
   }
+  EmptyTrash();
   if (state_ == kReady) FreePreparedPicture(&result_);
   state_ = kEmpty;
   entry_ = nullptr;
@@ -158,8 +162,8 @@ DWORD WINAPI ReadAhead::WorkerMain(LPVOID self) {
 void ReadAhead::Work() {
   for (;;) {
     WaitForSingleObject(wake_, INFINITE);
-    while (ReadQueuedJob()) {
-    }
+    EmptyTrash();
+    while (ReadQueuedJob()) EmptyTrash();
     EnterCriticalSection(&lock_);
     const bool quit = quit_;
     LeaveCriticalSection(&lock_);
@@ -242,10 +246,38 @@ bool ReadAhead::Take(const ListEntry *entry, const char *path, PreparedPicture *
     result_ = PreparedPicture{};
     state_ = kEmpty;
     taken = true;
+    handOvers_++;
   }
   DropLocked();
   LeaveCriticalSection(&lock_);
   return taken;
+}
+
+void ReadAhead::EmptyTrash() {
+  PreparedPicture trash[kTrashSize];
+  EnterCriticalSection(&lock_);
+  for (int i = 0; i < kTrashSize; i++) {
+    trash[i] = trash_[i];
+    trash_[i] = PreparedPicture{};
+  }
+  LeaveCriticalSection(&lock_);
+  for (PreparedPicture &picture : trash) FreePreparedPicture(&picture);
+}
+
+void ReadAhead::Dispose(PreparedPicture *picture) {
+  if (!picture->bitmap && !picture->placed) return;
+  if (thread_) {
+    EnterCriticalSection(&lock_);
+    for (PreparedPicture &slot : trash_) {
+      if (slot.bitmap || slot.placed) continue;
+      slot = *picture;
+      *picture = PreparedPicture{};
+      break;
+    }
+    LeaveCriticalSection(&lock_);
+    SetEvent(wake_);
+  }
+  FreePreparedPicture(picture);  // no worker, or its trash is full
 }
 
 void ReadAhead::Discard() {

@@ -81,8 +81,14 @@ class ReadAhead {
   // Drops what is held or being read: the list changed.
   void Discard();
 
+  // Frees a picture no longer shown on the worker, so that deleting large bitmaps does not
+  // hold up the window thread (at once when the worker is not running). Empties *picture.
+  void Dispose(PreparedPicture *picture);
+
   // For tests: true once the worker holds a finished picture (or has none to read).
   bool Idle();
+  // For tests: how many pictures Take has handed over since Start.
+  int HandOvers() const { return handOvers_; }
 
  private:
   enum State { kEmpty, kQueued, kReading, kReady };
@@ -91,6 +97,7 @@ class ReadAhead {
   void Work();
   bool ReadQueuedJob();
   void DropLocked();
+  void EmptyTrash();
 
   CRITICAL_SECTION lock_;
   HANDLE thread_ = nullptr;
@@ -104,6 +111,9 @@ class ReadAhead {
   PlacementMode mode_ = kModeCentred;
   FileStamp stamp_ = {};
   PreparedPicture result_ = {};
+  static const int kTrashSize = 4;
+  PreparedPicture trash_[kTrashSize] = {};  // pictures for the worker to free
   std::atomic<bool> cancel_{false};
   int screenWidth_ = 0, screenHeight_ = 0;
+  int handOvers_ = 0;
 };

@@ -162,6 +162,16 @@ TEST_F(ReadAheadTest, HandsOverOnlyTheSameEntryAndPathOfAnUnchangedFile) {
   WaitIdle();
   WriteBytes(a, BmpBytes(30, 20, 5));
   EXPECT_FALSE(ahead.Take(&two, a.c_str(), &p));
+
+  // A picture handed back is freed by the worker, or by Stop at the latest.
+  p = PreparePicture(a.c_str(), kModeTiled, kScreenWidth, kScreenHeight);
+  const HBITMAP bitmap = p.bitmap, placed = p.placed;
+  ASSERT_TRUE(bitmap && placed);
+  ahead.Dispose(&p);
+  EXPECT_FALSE(p.bitmap || p.placed);
+  ahead.Stop();
+  EXPECT_EQ(0u, GetObjectType(bitmap));
+  EXPECT_EQ(0u, GetObjectType(placed));
 }
 
 TEST_F(ReadAheadTest, ATakeDuringTheReadWaitsForIt) {
