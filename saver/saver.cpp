@@ -30,15 +30,20 @@ ListEntry *NextEntry(ListEntry *entry) {
 }
 
 // Makes the entry current and its picture (or null) the current bitmap: the one read ahead
-// when it is still good, else read now. Then the worker reads the entry after it.
-void ShowEntry(ListEntry *entry) {
-  PreparedPicture picture = {};
-  if (!Ahead.Take(entry, entry->path, &picture)) picture.bitmap = LoadPicture(entry->path);
-  FreePreparedPicture(&Shown);
-  Shown = picture;
-  CurrentBitmap = picture.bitmap;
+// when it is still good, else read now. Returns the picture it replaces, for the caller to
+// free once the new one is drawn.
+PreparedPicture ShowEntry(ListEntry *entry) {
+  PreparedPicture replaced = Shown;
+  Shown = PreparedPicture{};
+  if (!Ahead.Take(entry, entry->path, &Shown)) Shown.bitmap = LoadPicture(entry->path);
+  CurrentBitmap = Shown.bitmap;
   CurrentEntry = entry;
-  ListEntry *next = NextEntry(entry);
+  return replaced;
+}
+
+// The worker reads the entry after the current one.
+void ReadNextAhead() {
+  ListEntry *next = NextEntry(CurrentEntry);
   Ahead.Request(next, next->path, next->mode);
 }
 
@@ -64,6 +69,7 @@ LRESULT OnCreate(HWND window) {
   if (MixFiles) ShuffleImageList(&SaverImages);
   Ahead.Start(ScreenWidth, ScreenHeight);
   ShowEntry(SaverImages.first);
+  ReadNextAhead();
   SetTimer(window, SlideTimer, TimeOut * 1000, nullptr);
   return 0;
 }
@@ -79,8 +85,10 @@ void OnDestroy(HWND window) {
 
 void OnTimer(HWND window) {
   if (!CurrentEntry) return;
-  ShowEntry(NextEntry(CurrentEntry));
+  PreparedPicture replaced = ShowEntry(NextEntry(CurrentEntry));
   DrawShow(window);
+  Ahead.Dispose(&replaced);
+  ReadNextAhead();
 }
 
 }  // namespace
