@@ -93,6 +93,14 @@ void OnTimer(HWND window) {
 
 }  // namespace
 
+bool SaverReadAheadIdle() {
+  return Ahead.Idle();
+}
+
+int SaverReadAheadHandOvers() {
+  return Ahead.HandOvers();
+}
+
 LRESULT CALLBACK ScreenSaverProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE: return OnCreate(window);
