@@ -152,7 +152,7 @@ class ViewerReadAhead : public ::testing::Test {
     step(Tick);                       // a, round again
     Settle();
     EXPECT_TRUE(DeleteFileA(path("b.gif").c_str()));  // b read ahead, then removed
-    step(Tick);                          // black
+    step(Tick);                                       // black
     step([] { Command(IDM_PREVIOUS); });
     step([] { Command(IDM_RANDOM); });
     step([] { Command(IDM_RANDOM); });
