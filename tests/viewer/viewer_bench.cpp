@@ -223,7 +223,7 @@ ChangeFigures MeasurePicture(const std::string &a, const std::string &b, Placeme
     UpdateWindow(ViewerWindow);
     f.paint = Repaint();
     f.without = MedianAfter(
-        3,
+        5,
         [] {
           GoToPicture(0);
           UpdateWindow(ViewerWindow);
