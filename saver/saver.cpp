@@ -6,6 +6,7 @@
 #include "instance.h"
 #include "picture.h"
 #include "placedraw.h"
+#include "readahead.h"
 #include "resource.h"
 #include "saversettings.h"
 #include "scrnsave.h"
@@ -21,12 +22,29 @@ int ScreenHeight;
 
 namespace {
 
-// Makes the entry current and its picture (or null) the current bitmap.
-void ShowEntry(ListEntry *entry) {
-  HBITMAP next = LoadPicture(entry->path);
-  if (CurrentBitmap) DeleteObject(CurrentBitmap);
-  CurrentBitmap = next;
+ReadAhead Ahead;
+PreparedPicture Shown;  // Shown.bitmap is CurrentBitmap; Shown.placed its placed drawing
+
+ListEntry *NextEntry(ListEntry *entry) {
+  return entry->next ? entry->next : SaverImages.first;
+}
+
+// Makes the entry current and its picture (or null) the current bitmap: the one read ahead
+// when it is still good, else read now. Returns the picture it replaces, for the caller to
+// free once the new one is drawn.
+PreparedPicture ShowEntry(ListEntry *entry) {
+  PreparedPicture replaced = Shown;
+  Shown = PreparedPicture{};
+  if (!Ahead.Take(entry, entry->path, &Shown)) Shown.bitmap = LoadPicture(entry->path);
+  CurrentBitmap = Shown.bitmap;
   CurrentEntry = entry;
+  return replaced;
+}
+
+// The worker reads the entry after the current one.
+void ReadNextAhead() {
+  ListEntry *next = NextEntry(CurrentEntry);
+  Ahead.Request(next, next->path, next->mode);
 }
 
 // Black over the window, then the current picture laid out for the whole display.
@@ -36,7 +54,7 @@ void DrawShow(HWND window) {
   RECT client;
   GetClientRect(window, &client);
   FillRect(dc, &client, (HBRUSH)GetStockObject(BLACK_BRUSH));
-  if (CurrentEntry)
+  if (CurrentEntry && !DrawPlacedCopy(dc, Shown, CurrentEntry->mode))
     DrawPlacedPicture(dc, CurrentBitmap, CurrentEntry->mode, ScreenWidth, ScreenHeight);
   ReleaseDC(window, dc);
 }
@@ -49,14 +67,17 @@ LRESULT OnCreate(HWND window) {
   SaverImages = ImageList{};
   if (!LoadImageList(LastFile, &SaverImages, AddListEntry) || !SaverImages.first) return -1;
   if (MixFiles) ShuffleImageList(&SaverImages);
+  Ahead.Start(ScreenWidth, ScreenHeight);
   ShowEntry(SaverImages.first);
+  ReadNextAhead();
   SetTimer(window, SlideTimer, TimeOut * 1000, nullptr);
   return 0;
 }
 
 void OnDestroy(HWND window) {
   KillTimer(window, SlideTimer);
-  if (CurrentBitmap) DeleteObject(CurrentBitmap);
+  Ahead.Stop();
+  FreePreparedPicture(&Shown);
   CurrentBitmap = nullptr;
   CurrentEntry = nullptr;
   FreeImageList(&SaverImages);
@@ -64,11 +85,21 @@ void OnDestroy(HWND window) {
 
 void OnTimer(HWND window) {
   if (!CurrentEntry) return;
-  ShowEntry(CurrentEntry->next ? CurrentEntry->next : SaverImages.first);
+  PreparedPicture replaced = ShowEntry(NextEntry(CurrentEntry));
   DrawShow(window);
+  Ahead.Dispose(&replaced);
+  ReadNextAhead();
 }
 
 }  // namespace
+
+bool SaverReadAheadIdle() {
+  return Ahead.Idle();
+}
+
+int SaverReadAheadHandOvers() {
+  return Ahead.HandOvers();
+}
 
 LRESULT CALLBACK ScreenSaverProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {

@@ -17,3 +17,8 @@ extern ListEntry *CurrentEntry;
 extern HBITMAP CurrentBitmap;
 extern int ScreenWidth;
 extern int ScreenHeight;
+
+// The worker that reads the next picture ahead (readahead.h): true when it is not reading, and
+// how many ticks took a picture it had read (for tests).
+bool SaverReadAheadIdle();
+int SaverReadAheadHandOvers();

@@ -33,6 +33,7 @@ void Center() {
 void MixImages() {
   StopSlideTimer();
   ShuffleImageList(&Images);
+  DiscardReadAhead();
   GoToPicture(kGoFirst);
   if (Images.first) StartSlideTimer();
   ClearFileListMenu();

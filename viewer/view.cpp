@@ -3,6 +3,7 @@
 #include "picture.h"
 #include "placedraw.h"
 #include "random.h"
+#include "readahead.h"
 #include "settings.h"
 
 ViewState View;
@@ -17,6 +18,8 @@ HGDIOBJ ImageDCInitial;
 HDC ZoomDC;
 HBITMAP ZoomBuffer;
 HGDIOBJ ZoomDCInitial;
+ReadAhead Ahead;
+PreparedPicture Shown;  // Shown.bitmap is View.CurrentBitmap; Shown.placed its placed drawing
 
 ListEntry *ChooseEntry(int code) {
   ListEntry *current = View.CurrentEntry;
@@ -32,11 +35,27 @@ ListEntry *ChooseEntry(int code) {
   }
 }
 
-// Puts bitmap (or nothing) into the picture context and deletes the one it replaces.
-void ReplaceBitmap(HBITMAP bitmap) {
-  SelectObject(ImageDC, bitmap ? (HGDIOBJ)bitmap : ImageDCInitial);
-  if (View.CurrentBitmap) DeleteObject(View.CurrentBitmap);
-  View.CurrentBitmap = bitmap;
+// Puts the picture's bitmap (or nothing) into the picture context and deletes the picture it
+// replaces.
+void ReplacePicture(const PreparedPicture &picture) {
+  SelectObject(ImageDC, picture.bitmap ? (HGDIOBJ)picture.bitmap : ImageDCInitial);
+  FreePreparedPicture(&Shown);
+  Shown = picture;
+  View.CurrentBitmap = picture.bitmap;
+}
+
+// The entry's picture: the one read ahead when it is still good, else read now.
+PreparedPicture PictureOf(ListEntry *entry) {
+  PreparedPicture picture = {};
+  if (entry && !Ahead.Take(entry, entry->path, &picture)) picture.bitmap = LoadPicture(entry->path);
+  return picture;
+}
+
+// Has the worker read the entry that the next step forward will show.
+void ReadNextAhead() {
+  ListEntry *next =
+      View.CurrentEntry && View.CurrentEntry->next ? View.CurrentEntry->next : Images.first;
+  if (View.CurrentEntry && next) Ahead.Request(next, next->path, next->mode);
 }
 
 void FillBlack(const PlaceRect *rects, int count) {
@@ -66,7 +85,12 @@ void PaintCentred(HDC dc) {
 void GoToPicture(int code) {
   ListEntry *entry = ChooseEntry(code);
   View.CurrentEntry = entry;
-  ReplaceBitmap(entry ? LoadPicture(entry->path) : nullptr);
+  // The picture replaced goes only once the new one is on the screen, and the worker starts
+  // on the next one after that: neither delays the change.
+  PreparedPicture replaced = Shown;
+  Shown = PictureOf(entry);
+  SelectObject(ImageDC, Shown.bitmap ? (HGDIOBJ)Shown.bitmap : ImageDCInitial);
+  View.CurrentBitmap = Shown.bitmap;
   BITMAP info;
   if (View.CurrentBitmap && GetObjectA(View.CurrentBitmap, sizeof info, &info)) {
     View.PictureWidth = info.bmWidth;
@@ -74,12 +98,28 @@ void GoToPicture(int code) {
   }
   LayOutActualSize(&View, ScreenWidth, ScreenHeight);
   InvalidateRect(Window, nullptr, TRUE);
+  UpdateWindow(Window);
+  Ahead.Dispose(&replaced);
+  ReadNextAhead();
 }
 
 void ForgetCurrentEntry() {
+  Ahead.Discard();
   View.CurrentEntry = nullptr;
-  ReplaceBitmap(nullptr);
+  ReplacePicture(PreparedPicture{});
   InvalidateRect(Window, nullptr, TRUE);
+}
+
+void DiscardReadAhead() {
+  Ahead.Discard();
+}
+
+bool ReadAheadIdle() {
+  return Ahead.Idle();
+}
+
+int ReadAheadHandOvers() {
+  return Ahead.HandOvers();
 }
 
 int ApplyZoom() {
@@ -127,10 +167,14 @@ void PaintPicture(HDC dc) {
   if (!View.CurrentBitmap || !View.CurrentEntry) return;
   switch (View.CurrentEntry->mode) {
     case kModeCentred: PaintCentred(dc); break;
-    case kModeTiled: DrawTiledPicture(dc, View.CurrentBitmap, ScreenWidth, ScreenHeight); break;
+    case kModeTiled:
+      if (!DrawPlacedCopy(dc, Shown, kModeTiled))
+        DrawTiledPicture(dc, View.CurrentBitmap, ScreenWidth, ScreenHeight);
+      break;
     case kModeStretched:
-      DrawBestFitPicture(dc, ImageDC, View.PictureWidth, View.PictureHeight, ScreenWidth,
-                         ScreenHeight, ZoomDC);
+      if (!DrawPlacedCopy(dc, Shown, kModeStretched))
+        DrawBestFitPicture(dc, ImageDC, View.PictureWidth, View.PictureHeight, ScreenWidth,
+                           ScreenHeight, ZoomDC);
       View.BufferZoom = 1;
       break;
     default: break;
@@ -155,12 +199,14 @@ int CreateDrawingResources(HWND window) {
   DeleteDC(display);
   if (!ZoomDC) return 0;
   ZoomDCInitial = ZoomBuffer ? SelectObject(ZoomDC, ZoomBuffer) : nullptr;
+  Ahead.Start(ScreenWidth, ScreenHeight);
   return 1;
 }
 
 void ReleaseDrawingResources() {
+  Ahead.Stop();
   if (ImageDC) {
-    ReplaceBitmap(nullptr);
+    ReplacePicture(PreparedPicture{});
     DeleteDC(ImageDC);
   }
   if (ZoomDC) {

@@ -23,8 +23,17 @@ const int kGoLast = -4;
 const int kGoRandom = -5;
 
 // Makes another entry current, loads its picture, lays it out at actual size, centred, and
-// invalidates the window. With no such entry the screen goes black.
+// repaints the window. With no such entry the screen goes black. The picture that the next
+// step forward will show is then read ahead (readahead.h), and a step to it takes that one.
 void GoToPicture(int code);
+
+// Drops the picture read ahead: the list's order or entries changed.
+void DiscardReadAhead();
+
+// True when the read-ahead worker is not reading, and how many changes took a picture read
+// ahead since the window was made (for tests and the benchmark).
+bool ReadAheadIdle();
+int ReadAheadHandOvers();
 
 // Forgets the current entry and its bitmap, for a list about to be freed; the screen goes
 // black.
@@ -50,7 +59,8 @@ void PaintPicture(HDC dc);
 // Fills the whole screen area of the window black at once.
 void EraseScreen();
 
-// The window's own context, the picture and zoom-buffer contexts. Create returns 0 when a
-// context cannot be made.
+// The window's own context, the picture and zoom-buffer contexts, and the read-ahead worker
+// (started unless LUMORA_READAHEAD is 0, ended by Release). Create returns 0 when a context
+// cannot be made.
 int CreateDrawingResources(HWND window);
 void ReleaseDrawingResources();

@@ -36,9 +36,14 @@ FILE *OpenStream(const char *path, const char *mode) {
 #endif
 }
 
+bool Cancelled(const std::atomic<bool> *cancel) {
+  return cancel && cancel->load(std::memory_order_relaxed);
+}
+
 // Everything between the recovery point and the end of the conversion; any fatal libjpeg
-// error leaves it through JpegErrorExit.
-void Convert(jpeg_decompress_struct *cinfo, FILE *jpegFile, FILE *bmpFile) {
+// error leaves it through JpegErrorExit. False when cancelled before the last row.
+bool Convert(jpeg_decompress_struct *cinfo, FILE *jpegFile, FILE *bmpFile,
+             const std::atomic<bool> *cancel) {
   jpeg_create_decompress(cinfo);
   jpeg_stdio_src(cinfo, jpegFile);
   jpeg_read_header(cinfo, TRUE);
@@ -47,6 +52,7 @@ void Convert(jpeg_decompress_struct *cinfo, FILE *jpegFile, FILE *bmpFile) {
   jpeg_start_decompress(cinfo);
   (*sink->start)(cinfo, sink);
   while (cinfo->output_scanline < cinfo->output_height) {
+    if (Cancelled(cancel)) return false;  // jpeg_destroy_decompress releases the rest
     JDIMENSION rows = jpeg_read_scanlines(cinfo, sink->rowBuffer, sink->rowBufferHeight);
     // The stdio source never suspends; no progress would mean no end.
     if (rows == 0) ERREXIT(cinfo, JERR_INPUT_EMPTY);
@@ -54,11 +60,12 @@ void Convert(jpeg_decompress_struct *cinfo, FILE *jpegFile, FILE *bmpFile) {
   }
   (*sink->finish)(cinfo, sink);
   jpeg_finish_decompress(cinfo);
+  return true;
 }
 
 }  // namespace
 
-int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath) {
+int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath, const std::atomic<bool> *cancel) {
   // The JPEG file first, so that a missing picture leaves an earlier BMP file as it was.
   FILE *jpegFile = OpenStream(jpegPath, "rb");
   if (!jpegFile) return kJpegFailed;
@@ -79,8 +86,7 @@ int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath) {
 
   int result = kJpegFailed;
   if (setjmp(errors.recovery) == 0) {
-    Convert(&cinfo, jpegFile, bmpFile);
-    result = kJpegConverted;
+    if (Convert(&cinfo, jpegFile, bmpFile, cancel)) result = kJpegConverted;
   }
   jpeg_destroy_decompress(&cinfo);
   fclose(jpegFile);
@@ -88,7 +94,7 @@ int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath) {
   return result;
 }
 
-PackedBitmap ReadJpegFile(const char *path) {
+PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel) {
   // A file of our own in the user's temporary folder: several programs (the viewer, the
   // saver's preview) may convert at the same moment.
   char folder[MAX_PATH], temp[MAX_PATH];
@@ -97,7 +103,8 @@ PackedBitmap ReadJpegFile(const char *path) {
   if (!GetTempFileNameA(folder, kJpegTempPrefix, 0, temp)) return nullptr;
 
   PackedBitmap bitmap = nullptr;
-  if (ConvertJpegToBmp(path, temp) == kJpegConverted) bitmap = ReadBmpFile(temp);
+  if (ConvertJpegToBmp(path, temp, cancel) == kJpegConverted && !Cancelled(cancel))
+    bitmap = ReadBmpFile(temp);
   DeleteFileA(temp);
   return bitmap;
 }

@@ -2,6 +2,8 @@
 // blue-green-red for colour, 8-bit with a 256-entry grey table for greyscale).
 #pragma once
 
+#include <atomic>
+
 #include "packedbitmap.h"
 
 // The start of the names of the BMP files that ReadJpegFile converts through.
@@ -16,10 +18,13 @@ const int kJpegFailed = 1;
 // left untouched), the BMP file cannot be created, or libjpeg cannot decode the picture or
 // the BMP file cannot be written (the BMP file may then be empty or partly written). A
 // picture whose rows would exceed kMaxPackedPixelBytes is refused. libjpeg's messages go to
-// the standard error stream; a fatal one never ends the program.
-int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath);
+// the standard error stream; a fatal one never ends the program. With a cancel flag, the
+// decoding stops between row batches once the flag is set (kJpegFailed).
+int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath,
+                     const std::atomic<bool> *cancel = nullptr);
 
 // Converts the JPEG file into a new BMP file of a unique name in the user's temporary folder
 // (GetTempPathA, GetTempFileNameA), reads that back with ReadBmpFile and deletes it. Null when the
-// conversion or the read fails. The caller frees the result with GlobalFree.
-PackedBitmap ReadJpegFile(const char *path);
+// conversion or the read fails, or when the cancel flag was set. The temporary file is deleted
+// on every path. The caller frees the result with GlobalFree.
+PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel = nullptr);

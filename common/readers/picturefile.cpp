@@ -22,9 +22,9 @@ PictureFormat PictureFormatOfName(const char *path) {
   return kPictureBmp;
 }
 
-PackedBitmap ReadPictureFile(const char *path) {
+PackedBitmap ReadPictureFile(const char *path, const std::atomic<bool> *cancel) {
   switch (PictureFormatOfName(path)) {
-    case kPictureJpeg: return ReadJpegFile(path);
+    case kPictureJpeg: return ReadJpegFile(path, cancel);
     case kPictureGif: return ReadGifFile(path);
     case kPicturePcx: return ReadPcxFile(path);
     default: return ReadBmpFile(path);

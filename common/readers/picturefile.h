@@ -2,6 +2,8 @@
 // LoadPicture, the converter and the tests all read pictures through here.
 #pragma once
 
+#include <atomic>
+
 #include "packedbitmap.h"
 
 enum PictureFormat { kPictureBmp, kPictureGif, kPicturePcx, kPictureJpeg };
@@ -11,5 +13,6 @@ enum PictureFormat { kPictureBmp, kPictureGif, kPicturePcx, kPictureJpeg };
 PictureFormat PictureFormatOfName(const char *path);
 
 // Reads the file with the reader its name selects. Null when it cannot be read; the caller
-// frees the result with GlobalFree.
-PackedBitmap ReadPictureFile(const char *path);
+// frees the result with GlobalFree. A cancel flag, once set, stops a JPEG decoding between row
+// batches (null result); the other readers are quick enough to finish.
+PackedBitmap ReadPictureFile(const char *path, const std::atomic<bool> *cancel = nullptr);

@@ -13,10 +13,11 @@ bool FileExists(const char *path) {
 
 }  // namespace
 
-HBITMAP LoadPicture(const char *path) {
+HBITMAP LoadPicture(const char *path, const std::atomic<bool> *cancel) {
   if (!path || !FileExists(path)) return nullptr;
-  PackedBitmap packed = ReadPictureFile(path);
-  HBITMAP bitmap = PackedBitmapToDevice(packed);
+  PackedBitmap packed = ReadPictureFile(path, cancel);
+  HBITMAP bitmap = nullptr;
+  if (!(cancel && cancel->load())) bitmap = PackedBitmapToDevice(packed);
   if (packed) GlobalFree(packed);
   return bitmap;
 }

@@ -4,12 +4,15 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "packedbitmap.h"
 
 // Tests that the file exists, reads it with the reader its name selects (ReadPictureFile),
 // makes a display-compatible bitmap of it and frees the packed block. Null when the file is
-// missing, cannot be read, or the display refuses the bitmap. The caller owns the result.
-HBITMAP LoadPicture(const char *path);
+// missing, cannot be read, or the display refuses the bitmap. The caller owns the result. A
+// set cancel flag stops the reading (ReadPictureFile) and gives null.
+HBITMAP LoadPicture(const char *path, const std::atomic<bool> *cancel = nullptr);
 
 // A display-compatible device bitmap carrying the block's pixels, or null (for a null block,
 // a block that does not hold its whole header, colour table and rows, or one the display

@@ -187,4 +187,19 @@ TEST_F(JpegReaderTest, ReadJpegFileReadsBackTheTemporaryBmpAndDeletesIt) {
   GlobalFree(bitmap);
 }
 
+TEST_F(JpegReaderTest, ASetCancelFlagStopsTheDecodingAndLeavesNoTemporaryFile) {
+  const std::string in = dir.File("photo.jpg"), out = dir.File("photo.bmp");
+  WriteBytes(in, MakeJpeg(64, 48));
+  std::atomic<bool> cancel{true};
+  EXPECT_EQ(kJpegFailed, ConvertJpegToBmp(in.c_str(), out.c_str(), &cancel));
+  EXPECT_EQ(nullptr, ReadJpegFile(in.c_str(), &cancel));
+  EXPECT_EQ(0u, FileNames(temp.path()).size());
+  cancel = false;  // a flag that stays clear changes nothing
+  PackedBitmap bitmap = ReadJpegFile(in.c_str(), &cancel);
+  ASSERT_TRUE(bitmap);
+  EXPECT_EQ(64, static_cast<BITMAPINFOHEADER *>(bitmap)->biWidth);
+  EXPECT_EQ(0u, FileNames(temp.path()).size());
+  GlobalFree(bitmap);
+}
+
 }  // namespace

@@ -3,9 +3,27 @@
 #include <gtest/gtest.h>
 
 #include <psapi.h>  // after windows.h
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
+
+namespace {
+
+DWORD ThreadCount(HANDLE process) {
+  const DWORD id = GetProcessId(process);
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  DWORD count = 0;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == id) count++;
+  CloseHandle(snapshot);
+  return count;
+}
+
+}  // namespace
 
 Sample Measure(HANDLE process, int steps, bool inProcess) {
   PROCESS_MEMORY_COUNTERS memory = {};
@@ -20,19 +38,23 @@ Sample Measure(HANDLE process, int steps, bool inProcess) {
     }
     for (HBRUSH b : probe) DeleteObject(b);
   }
-  return {steps, GetGuiResources(process, GR_GDIOBJECTS), highWater, memory.PagefileUsage,
-          memory.WorkingSetSize};
+  return {steps,
+          GetGuiResources(process, GR_GDIOBJECTS),
+          highWater,
+          memory.PagefileUsage,
+          memory.WorkingSetSize,
+          ThreadCount(process)};
 }
 
 void Report(const char *what, const char *unit, int total, const std::vector<Sample> &samples,
             DWORD elapsed) {
   printf("%s: %d %s in %lu ms (%.2f ms each)\n", what, total, unit, elapsed,
          (double)elapsed / total);
-  printf("%8s %12s %16s %16s %16s\n", "steps", "GDI objects", "GDI high water", "private bytes",
-         "working set");
+  printf("%8s %12s %16s %16s %16s %8s\n", "steps", "GDI objects", "GDI high water", "private bytes",
+         "working set", "threads");
   for (const Sample &s : samples)
-    printf("%8d %12lu %16lu %16zu %16zu\n", s.steps, s.gdi, s.gdiHighWater, (size_t)s.privateBytes,
-           (size_t)s.workingSet);
+    printf("%8d %12lu %16lu %16zu %16zu %8lu\n", s.steps, s.gdi, s.gdiHighWater,
+           (size_t)s.privateBytes, (size_t)s.workingSet, s.threads);
 }
 
 void ExpectFlat(const std::vector<Sample> &samples) {
@@ -41,4 +63,6 @@ void ExpectFlat(const std::vector<Sample> &samples) {
   EXPECT_LE(last.gdi, first.gdi + 2);
   EXPECT_LE(last.gdiHighWater, first.gdiHighWater + 16);
   EXPECT_LT(last.privateBytes, first.privateBytes + 2 * 1024 * 1024);
+  EXPECT_GT(first.threads, 0u);
+  EXPECT_LE(last.threads, first.threads);
 }

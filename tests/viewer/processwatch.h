@@ -12,6 +12,7 @@ struct Sample {
   DWORD gdiHighWater;   // in process: the highest GDI handle slot a new object gets
   SIZE_T privateBytes;  // committed private memory (PagefileUsage; Wine leaves PrivateUsage 0)
   SIZE_T workingSet;
+  DWORD threads;  // threads of the process (a tool-help snapshot)
 };
 
 // Samples the process after `steps` steps; the GDI high water only for the calling process
@@ -24,5 +25,5 @@ void Report(const char *what, const char *unit, int total, const std::vector<Sam
             DWORD elapsed);
 
 // No growth from the first sample to the last beyond allocator noise: at most 2 GDI objects,
-// 16 handle slots and 2 MB of private memory.
+// 16 handle slots and 2 MB of private memory, and no more threads than at the first sample.
 void ExpectFlat(const std::vector<Sample> &samples);

@@ -1,0 +1,119 @@
+// Reading ahead: while one picture of a show is on the screen, a worker thread of its own
+// reads the picture that the next step forward will show, makes its display bitmap and, for a
+// tiled or best-fit entry, draws it as that placement shows it, so that the step itself only
+// swaps bitmaps and copies. One worker per program, at most one picture held ahead.
+//
+// The window thread asks for an entry with Request and collects it with Take; the worker
+// never touches the list (it reads a copy of the path). What a program shows and in which
+// order stays as it is without reading ahead: Take hands over a picture only for the same
+// entry and path when the file still has the size and last-write time it had when it was
+// read; anything else is read again at once by the caller. Setting the environment variable
+// LUMORA_READAHEAD to 0 before Start turns reading ahead off (Take then always answers no).
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "imagelist.h"
+#include "placement.h"
+
+// A picture ready to be shown: its display bitmap at actual size and, when it was made for a
+// tiled or best-fit entry, that drawing of it ready to be copied to the screen.
+struct PreparedPicture {
+  HBITMAP bitmap;            // null when the file cannot be read
+  HBITMAP placed;            // null, or `bitmap` as placedMode draws it
+  PlacementMode placedMode;  // kModeTiled or kModeStretched when `placed` is set
+  PlaceRect placedRect;      // where `placed` goes on the screen
+};
+
+// Reads the file into a display bitmap as LoadPicture does and, for the tiled and best-fit
+// modes, draws the placed picture for a screenWidth x screenHeight screen (tiled: the whole
+// screen; best fit: the fitted picture, reduced with HALFTONE as the painters do). Once the
+// cancel flag is set it gives up between steps and returns an empty picture.
+PreparedPicture PreparePicture(const char *path, PlacementMode mode, int screenWidth,
+                               int screenHeight, const std::atomic<bool> *cancel = nullptr);
+
+// Deletes both bitmaps and empties the record.
+void FreePreparedPicture(PreparedPicture *picture);
+
+// Copies the placed picture onto dc when it was made for `mode`; false (nothing drawn)
+// otherwise, and the caller draws from the bitmap.
+bool DrawPlacedCopy(HDC dc, const PreparedPicture &picture, PlacementMode mode);
+
+// What tells a file that was read apart from one replaced since: whether it exists, its size
+// and its last-write time.
+struct FileStamp {
+  bool exists;
+  DWORD sizeHigh, sizeLow;
+  FILETIME written;
+};
+FileStamp ReadFileStamp(const char *path);
+bool SameFileStamp(const FileStamp &a, const FileStamp &b);
+
+// False when the environment variable LUMORA_READAHEAD is "0".
+bool ReadAheadWanted();
+
+class ReadAhead {
+ public:
+  ReadAhead();
+  ~ReadAhead();  // stops the worker
+  ReadAhead(const ReadAhead &) = delete;
+  ReadAhead &operator=(const ReadAhead &) = delete;
+
+  // Starts the worker for pictures laid out on a screenWidth x screenHeight screen. False,
+  // with reading ahead off, when ReadAheadWanted says no or the thread cannot be made.
+  bool Start(int screenWidth, int screenHeight);
+  // Cancels what the worker does, waits for it to end and frees what it held. Prompt: a JPEG
+  // decoding stops at its next row batch and leaves no temporary file.
+  void Stop();
+  bool Running() const { return thread_ != nullptr; }
+
+  // Reads this entry's picture ahead, for mode. What was held or being read for another entry
+  // or path is dropped; the same entry and path already held or being read is kept.
+  void Request(const ListEntry *entry, const char *path, PlacementMode mode);
+
+  // The picture read ahead for this entry and path, waiting for the worker when it is still
+  // reading it. True and *picture filled (the caller owns it) when the file is unchanged
+  // since it was read; false otherwise, and whatever was held or being read is dropped.
+  bool Take(const ListEntry *entry, const char *path, PreparedPicture *picture);
+
+  // Drops what is held or being read: the list changed.
+  void Discard();
+
+  // Frees a picture no longer shown on the worker, so that deleting large bitmaps does not
+  // hold up the window thread (at once when the worker is not running). Empties *picture.
+  void Dispose(PreparedPicture *picture);
+
+  // For tests: true once the worker holds a finished picture (or has none to read).
+  bool Idle();
+  // For tests: how many pictures Take has handed over since Start.
+  int HandOvers() const { return handOvers_; }
+
+ private:
+  enum State { kEmpty, kQueued, kReading, kReady };
+
+  static DWORD WINAPI WorkerMain(LPVOID self);
+  void Work();
+  bool ReadQueuedJob();
+  void DropLocked();
+  void EmptyTrash();
+
+  CRITICAL_SECTION lock_;
+  HANDLE thread_ = nullptr;
+  HANDLE wake_ = nullptr;      // auto-reset: a job was queued, or quit
+  HANDLE finished_ = nullptr;  // manual-reset: set unless a job is queued or being read
+  bool quit_ = false;
+  State state_ = kEmpty;
+  unsigned job_ = 0;  // numbers the jobs, so that a dropped job's result is recognised
+  const ListEntry *entry_ = nullptr;
+  char path_[MAX_PATH] = {};
+  PlacementMode mode_ = kModeCentred;
+  FileStamp stamp_ = {};
+  PreparedPicture result_ = {};
+  static const int kTrashSize = 4;
+  PreparedPicture trash_[kTrashSize] = {};  // pictures for the worker to free
+  std::atomic<bool> cancel_{false};
+  int screenWidth_ = 0, screenHeight_ = 0;
+  int handOvers_ = 0;
+};

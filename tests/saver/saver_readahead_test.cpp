@@ -1,0 +1,179 @@
+// Reading ahead in the screen saver: the same screens in the same order with and without it,
+// with "MixFiles" and with files replaced, removed and appearing between ticks; and a key
+// pressed while the real Lumora.scr reads a large JPEG ahead ends it with no temporary file
+// left.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "gifwriter.h"
+#include "jpegwriter.h"
+#include "pcxwriter.h"
+#include "random.h"
+#include "saver.h"
+#include "scrnsave.h"
+#include "testfiles.h"
+#include "uidriver.h"
+#include "viewerdriver.h"
+
+namespace {
+
+const char kSaverKey[] = "SOFTWARE\\Ostrel\\ScreenSaver";
+const int kWidth = 800, kHeight = 600;
+
+void FixedClock(LPSYSTEMTIME time) {
+  *time = SYSTEMTIME{};
+  time->wYear = 2026, time->wMonth = 12, time->wDay = 7;
+  time->wHour = 9, time->wMinute = 41, time->wSecond = 7, time->wMilliseconds = 512;
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+std::vector<DWORD> Capture(HWND window) {
+  HDC dc = GetDC(window);
+  HDC memory = CreateCompatibleDC(dc);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, kWidth, kHeight);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = kWidth;
+  info.bmiHeader.biHeight = -kHeight;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  std::vector<DWORD> pixels((size_t)kWidth * kHeight);
+  GetDIBits(memory, bitmap, 0, kHeight, pixels.data(), &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(window, dc);
+  return pixels;
+}
+
+class SaverReadAhead : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    SetEnvironmentVariableA("LUMORA_READAHEAD", nullptr);
+    SetRandomClock(nullptr);
+    DeleteUserKey(kSaverKey);
+  }
+
+  void WriteFiles() {
+    for (const std::string &name : FileNames(dir.path())) DeleteFileA(dir.File(name).c_str());
+    WriteBmp(dir.File("a.bmp"), 160, 120, Quadrants);
+    WriteBytes(dir.File("b.gif"), MakeGif(37, 23, 16, std::vector<unsigned char>(37 * 23, 5)));
+    WriteBytes(dir.File("c.pcx"), MakePcx(90, 40));
+    WriteBytes(dir.File("d.jpg"), MakeJpeg(200, 150));
+    WriteBytes(dir.File("cut.jpg"), MakeJpeg(64, 64).substr(0, 40));
+    WriteSolidBmp(dir.File("e.bmp"), 300, 100, kBlue);
+    const std::vector<std::string> lines = {
+        "centred=" + dir.File("a.bmp"),   "tiled=" + dir.File("b.gif"),
+        "stretched=" + dir.File("c.pcx"), "centred=" + dir.File("d.jpg"),
+        "centred=" + dir.File("cut.jpg"), "centred=" + dir.File("missing.bmp"),
+        "stretched=" + dir.File("e.bmp"),
+    };
+    WriteList(dir.File("list.wcl"), lines);
+    DeleteUserKey(kSaverKey);
+    SetUserValue(kSaverKey, "TimeOut", REG_DWORD, DwordBytes(30000));  // ticks are sent
+    SetUserValue(kSaverKey, "MixFiles", REG_DWORD, DwordBytes(1));
+    SetUserValue(kSaverKey, "LastFile", REG_SZ, dir.File("list.wcl") + '\0');
+  }
+
+  static void Settle() {
+    while (!SaverReadAheadIdle()) Sleep(1);
+  }
+
+  // Three rounds of the shuffled list; before some ticks the file of the entry that comes
+  // next (the one read ahead) is replaced, removed or made to appear.
+  std::vector<std::vector<DWORD>> Run(bool readAhead, std::vector<std::string> *paths,
+                                      int *handOvers) {
+    SetEnvironmentVariableA("LUMORA_READAHEAD", readAhead ? nullptr : "0");
+    SetRandomClock(FixedClock);
+    WriteFiles();
+    std::vector<std::vector<DWORD>> shown;
+    HWND window = CreateScreenSaverWindow(host);
+    if (!window) return shown;
+    auto record = [&] {
+      SendMessageA(window, WM_ERASEBKGND, 0, 0);
+      Pump();
+      shown.push_back(Capture(window));
+      paths->push_back(CurrentEntry ? CurrentEntry->path : "(none)");
+    };
+    record();
+    for (int tick = 1; tick <= 3 * SaverImages.count; tick++) {
+      Settle();
+      const ListEntry *next = CurrentEntry->next ? CurrentEntry->next : SaverImages.first;
+      const std::string path = next->path;
+      if (tick % 4 == 1) {
+        WriteSolidBmp(path, 20 + tick, 30, RGB(tick * 9, 200, 40));  // any name reads as BMP
+      } else if (tick % 4 == 2) {
+        DeleteFileA(path.c_str());
+      } else if (tick == 7) {
+        WriteSolidBmp(dir.File("missing.bmp"), 50, 50, kGreen);
+      }
+      SendMessageA(window, WM_TIMER, SlideTimer, 0);
+      record();
+    }
+    *handOvers = SaverReadAheadHandOvers();
+    DestroyWindow(window);
+    Pump();
+    return shown;
+  }
+
+  void SetUp() override {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = hMainInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SaverReadAheadHost";
+    RegisterClassA(&wc);
+    host = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                           kWidth, kHeight, nullptr, nullptr, wc.hInstance, nullptr);
+    MoveMouse(400, 300);
+  }
+
+  TempDir dir;
+  HWND host = nullptr;
+};
+
+TEST_F(SaverReadAhead, ShowsTheSameScreensInTheSameOrderAsWithout) {
+  ASSERT_TRUE(host);
+  std::vector<std::string> pathsOff, pathsOn;
+  int handOversOff = 0, handOversOn = 0;
+  auto without = Run(false, &pathsOff, &handOversOff);
+  auto with = Run(true, &pathsOn, &handOversOn);
+  DestroyWindow(host);
+  ASSERT_EQ(22u, without.size());
+  ASSERT_EQ(without.size(), with.size());
+  EXPECT_EQ(0, handOversOff);
+  EXPECT_GT(handOversOn, 5);
+  EXPECT_EQ(pathsOff, pathsOn);
+  for (size_t i = 0; i < without.size(); i++)
+    EXPECT_TRUE(without[i] == with[i]) << "tick " << i << " " << pathsOn[i];
+}
+
+TEST_F(SaverReadAhead, AKeyWhileAJpegIsReadAheadEndsAtOnceWithoutTemporaryFile) {
+  DestroyWindow(host);
+  TempDir temp;
+  TempFolderOverride tempFolder{temp.path()};  // inherited by the saver
+  WriteSolidBmp(dir.File("first.bmp"), 64, 48, kWhite);
+  WriteBytes(dir.File("photo.jpg"), MakeJpeg(4000, 3000));
+  // Entries go in at the front: the small picture is shown first, the JPEG read ahead.
+  WriteList(dir.File("list.wcl"),
+            {"centred=" + dir.File("photo.jpg"), "centred=" + dir.File("first.bmp")});
+  SetUserValue(kSaverKey, "TimeOut", REG_DWORD, DwordBytes(30000));
+  SetUserValue(kSaverKey, "LastFile", REG_SZ, dir.File("list.wcl") + '\0');
+  ViewerProcess saver("/s", "Lumora.scr");
+  ASSERT_NE(nullptr, saver.AttachWindow(kSaverClassName, kSaverWindowTitle));
+  for (int i = 0; i < 1000 && FileNames(temp.path()).empty(); i++) Sleep(2);
+  ASSERT_EQ(1u, FileNames(temp.path()).size()) << "the JPEG was not being read ahead";
+  saver.Send(WM_KEYDOWN, 'A');
+  EXPECT_EQ(0u, saver.WaitForExit());
+  for (const std::string &name : FileNames(temp.path())) ADD_FAILURE() << name << " left behind";
+}
+
+}  // namespace
