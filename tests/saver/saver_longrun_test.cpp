@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "gifwriter.h"
-#include "jpegwriter.h"
 #include "processwatch.h"
 #include "saver.h"
 #include "scrnsave.h"
@@ -26,23 +24,8 @@ const char kSaverKey[] = "SOFTWARE\\Ostrel\\ScreenSaver";
 class SaverLongRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::vector<std::string> lines;
-    auto add = [&](const char *key, const std::string &name, const std::string &bytes) {
-      WriteBytes(dir.File(name), bytes);
-      lines.push_back(std::string(key) + "=" + dir.File(name));
-    };
-    WriteBmp(dir.File("quad.bmp"), 160, 120, Quadrants);
-    lines.push_back("centred=" + dir.File("quad.bmp"));
-    add("tiled", "tile.gif", MakeGif(37, 23, 16, std::vector<unsigned char>(37 * 23, 5)));
-    add("stretched", "photo.jpg", MakeJpeg(200, 150));
-    add("centred", "broken.gif", "GIF89a but nothing more");
-    lines.push_back("centred=" + dir.File("missing.bmp"));
-    add("centred", "cut.jpg", MakeJpeg(64, 64).substr(0, 40));
-    JpegOptions grey;
-    grey.components = 1;
-    add("stretched", "grey.jpeg", MakeJpeg(64, 64, grey));
     std::string list = dir.File("list.wcl");
-    WriteList(list, lines);
+    WriteList(list, WriteLongRunPictures(dir));
     DeleteUserKey(kSaverKey);
     SetUserValue(kSaverKey, "TimeOut", REG_DWORD, DwordBytes(30000));  // ticks are sent
     SetUserValue(kSaverKey, "LastFile", REG_SZ, list + '\0');
@@ -84,7 +67,7 @@ TEST_F(SaverLongRun, TicksReleaseEveryGdiObject) {
                               0, 800, 600, nullptr, nullptr, wc.hInstance, nullptr);
   HWND window = CreateScreenSaverWindow(host);
   ASSERT_NE(nullptr, window);
-  ASSERT_EQ(7, SaverImages.count);
+  ASSERT_EQ(8, SaverImages.count);
 
   std::vector<Sample> samples;
   DWORD start = GetTickCount();

@@ -7,9 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "gifwriter.h"
-#include "jpegwriter.h"
-#include "pcxwriter.h"
 #include "processwatch.h"
 #include "settings.h"
 #include "testfiles.h"
@@ -29,23 +26,8 @@ const int kSampleEvery = 1000;
 class LongRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::vector<std::string> lines;
-    auto add = [&](const char *key, const std::string &name, const std::string &bytes) {
-      WriteBytes(dir.File(name), bytes);
-      lines.push_back(std::string(key) + "=" + dir.File(name));
-    };
-    WriteBmp(dir.File("quad.bmp"), 160, 120, Quadrants);
-    lines.push_back("centred=" + dir.File("quad.bmp"));
-    add("tiled", "tile.gif", MakeGif(37, 23, 16, std::vector<unsigned char>(37 * 23, 5)));
-    add("stretched", "fit.pcx", MakePcx(90, 40));
-    add("centred", "photo.jpg", MakeJpeg(200, 150));
-    add("centred", "broken.gif", "GIF89a but nothing more");
-    lines.push_back("centred=" + dir.File("missing.bmp"));
-    JpegOptions grey;
-    grey.components = 1;
-    add("stretched", "grey.jpeg", MakeJpeg(64, 64, grey));
     list = dir.File("list.wcl");
-    WriteList(list, lines);
+    WriteList(list, WriteLongRunPictures(dir));
   }
 
   TempDir dir;

@@ -8,6 +8,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "gifwriter.h"
+#include "jpegwriter.h"
+#include "pcxwriter.h"
+#include "viewerdriver.h"
+
 namespace {
 
 DWORD ThreadCount(HANDLE process) {
@@ -24,6 +29,26 @@ DWORD ThreadCount(HANDLE process) {
 }
 
 }  // namespace
+
+std::vector<std::string> WriteLongRunPictures(const TempDir &dir) {
+  std::vector<std::string> lines;
+  auto add = [&](const char *key, const std::string &name, const std::string &bytes) {
+    WriteBytes(dir.File(name), bytes);
+    lines.push_back(std::string(key) + "=" + dir.File(name));
+  };
+  WriteBmp(dir.File("quad.bmp"), 160, 120, Quadrants);
+  lines.push_back("centred=" + dir.File("quad.bmp"));
+  add("tiled", "tile.gif", MakeGif(37, 23, 16, std::vector<unsigned char>(37 * 23, 5)));
+  add("stretched", "fit.pcx", MakePcx(90, 40));
+  add("centred", "photo.jpg", MakeJpeg(200, 150));
+  add("centred", "broken.gif", "GIF89a but nothing more");
+  lines.push_back("centred=" + dir.File("missing.bmp"));
+  add("centred", "cut.jpg", MakeJpeg(64, 64).substr(0, 40));
+  JpegOptions grey;
+  grey.components = 1;
+  add("stretched", "grey.jpeg", MakeJpeg(64, 64, grey));
+  return lines;
+}
 
 Sample Measure(HANDLE process, int steps, bool inProcess) {
   PROCESS_MEMORY_COUNTERS memory = {};

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
+
+#include "testfiles.h"
 
 struct Sample {
   int steps;
@@ -14,6 +17,11 @@ struct Sample {
   SIZE_T workingSet;
   DWORD threads;  // threads of the process (a tool-help snapshot)
 };
+
+// The long runs' pictures, written into dir: every format and placement, with files that
+// cannot be read among them (a corrupt GIF, a missing BMP, a cut JPEG). Returns the list's
+// "key=path" lines.
+std::vector<std::string> WriteLongRunPictures(const TempDir &dir);
 
 // Samples the process after `steps` steps; the GDI high water only for the calling process
 // (inProcess), where freed handle slots are reused before new ones, so that a leak shows as
