@@ -29,30 +29,8 @@ void FixedClock(LPSYSTEMTIME time) {
   time->wHour = 9, time->wMinute = 41, time->wSecond = 7, time->wMilliseconds = 512;
 }
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
-
 std::vector<DWORD> Capture(HWND window) {
-  HDC dc = GetDC(window);
-  HDC memory = CreateCompatibleDC(dc);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, kWidth, kHeight);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = kWidth;
-  info.bmiHeader.biHeight = -kHeight;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  std::vector<DWORD> pixels((size_t)kWidth * kHeight);
-  GetDIBits(memory, bitmap, 0, kHeight, pixels.data(), &info, DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(window, dc);
-  return pixels;
+  return WindowPixels(window, kWidth, kHeight);
 }
 
 class SaverReadAhead : public ::testing::Test {

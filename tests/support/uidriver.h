@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Waits up to ms for cond(); true when it held.
 bool WaitFor(const std::function<bool()> &cond, DWORD ms = 5000);
@@ -31,6 +32,10 @@ POINT ControlCentre(HWND control);
 // The colour of a screen pixel, read once cond holds or after ms.
 COLORREF ScreenPixel(int x, int y);
 bool WaitForPixel(int x, int y, COLORREF colour, DWORD ms = 3000);
+
+// The top-left width x height pixels of a window's client area as it is on the screen, top
+// row first, 0x00RRGGBB each.
+std::vector<DWORD> WindowPixels(HWND window, int width, int height);
 
 std::string WindowText(HWND window);
 // The text of a message box (its static control), and its OK/Yes/No buttons by id.

@@ -16,6 +16,7 @@
 #include "resource.h"
 #include "settings.h"
 #include "testfiles.h"
+#include "uidriver.h"
 #include "view.h"
 #include "viewerdriver.h"
 #include "window.h"
@@ -26,11 +27,6 @@ void FixedClock(LPSYSTEMTIME time) {
   *time = SYSTEMTIME{};
   time->wYear = 2026, time->wMonth = 12, time->wDay = 7;
   time->wHour = 15, time->wMinute = 30, time->wSecond = 45, time->wMilliseconds = 123;
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 }
 
 // What the viewer shows: the current entry's path and every pixel of its window.
@@ -44,23 +40,7 @@ Shown Capture() {
   Pump();
   Shown shown;
   shown.path = View.CurrentEntry ? View.CurrentEntry->path : "(none)";
-  HDC window = GetDC(ViewerWindow);
-  HDC memory = CreateCompatibleDC(window);
-  HBITMAP bitmap = CreateCompatibleBitmap(window, ScreenWidth, ScreenHeight);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, ScreenWidth, ScreenHeight, window, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = ScreenWidth;
-  info.bmiHeader.biHeight = -ScreenHeight;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  shown.pixels.resize((size_t)ScreenWidth * ScreenHeight);
-  GetDIBits(memory, bitmap, 0, ScreenHeight, shown.pixels.data(), &info, DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(ViewerWindow, window);
+  shown.pixels = WindowPixels(ViewerWindow, ScreenWidth, ScreenHeight);
   return shown;
 }
 
