@@ -11,13 +11,13 @@
                      transparent colour in their first (bottom-left) pixel
   vantiro.ico        Vantiro.exe's icon (index 0, also the icon of ".wcl" lists)
 
-Usage: gen-setup-pictures.py OUTPUT_FOLDER
+Usage: setup/pictures.py OUTPUT_FOLDER
 """
 
 import os
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cmake"))
 import resgen  # noqa: E402
 
 
