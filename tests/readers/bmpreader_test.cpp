@@ -11,11 +11,6 @@
 
 namespace {
 
-struct BlockDeleter {
-  void operator()(void *block) const { GlobalFree(block); }
-};
-using Block = std::unique_ptr<void, BlockDeleter>;
-
 void Put16(std::string *s, unsigned v) {
   s->push_back((char)(v & 0xFF));
   s->push_back((char)(v >> 8 & 0xFF));

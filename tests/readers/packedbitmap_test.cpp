@@ -5,14 +5,10 @@
 #include <string>
 
 #include "packedbitmap.h"
+#include "pixels.h"
 #include "testfiles.h"
 
 namespace {
-
-struct BlockDeleter {
-  void operator()(void *block) const { GlobalFree(block); }
-};
-using Block = std::unique_ptr<void, BlockDeleter>;
 
 Block CoreBlock(int bits, int width, int height, size_t extra) {
   BITMAPCOREHEADER core = {sizeof core, (WORD)width, (WORD)height, 1, (WORD)bits};

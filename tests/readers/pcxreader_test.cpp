@@ -10,11 +10,6 @@
 
 namespace {
 
-struct BlockDeleter {
-  void operator()(void *block) const { GlobalFree(block); }
-};
-using Block = std::unique_ptr<void, BlockDeleter>;
-
 struct PcxHeader {
   int version = 5, bits = 8, planes = 1;
   int xmin = 0, ymin = 0, xmax = 3, ymax = 1;

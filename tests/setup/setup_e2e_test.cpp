@@ -122,7 +122,7 @@ TEST_F(SetupE2ETest, TypedFolderWithBlanksEveryOptionAndTheAssociation) {
   ShellExecuteA(nullptr, "open", list.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   OtherProcessWindow viewer("Lumora Settings", target + "\\Lumora.exe");
   ASSERT_NE(nullptr, viewer.window());
-  EXPECT_EQ(list, ControlText(GetDlgItem(viewer.window(), 1003)));
+  EXPECT_EQ(list, ControlText(GetDlgItem(viewer.window(), IDC_LISTPATH)));
 }
 
 TEST_F(SetupE2ETest, FolderChosenInTheTreeKeepsAnOlderSaverAndNoOptionMakesNothing) {
@@ -176,9 +176,9 @@ TEST_F(SetupE2ETest, ExitEscapeAndCancelEndQuietlyWithNothingWritten) {
     ClickControl(GetDlgItem(main, kAboutButton));
     HWND about = setup.WaitForDialog("About");
     ASSERT_NE(nullptr, about);
-    EXPECT_EQ("Vantiro Setup program", ControlText(GetDlgItem(about, 2007)));
-    EXPECT_EQ("Version 1.1", ControlText(GetDlgItem(about, 2008)));
-    ClickControl(GetDlgItem(about, 2001));
+    EXPECT_EQ("Vantiro Setup program", ControlText(GetDlgItem(about, IDC_ABOUT_PRODUCT)));
+    EXPECT_EQ("Version 1.1", ControlText(GetDlgItem(about, IDC_ABOUT_VERSION)));
+    ClickControl(GetDlgItem(about, IDC_ABOUT_OK));
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }));
     ClickControl(GetDlgItem(main, kExitButton));
     EXPECT_EQ(0u, setup.WaitForExit());

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "resource.h"
+
 // Files beside the test program (the build's bin folder).
 std::string BinFile(const char *name);
 // A Unix path of the build host as Wine sees it (drive Z:).
@@ -81,8 +83,10 @@ class OtherProcessWindow {
 bool SamePath(const std::string &a, const std::string &b);
 
 // Control identifiers of the installer's dialogs.
-const int kInstallButton = 2001, kExitButton = 2002, kAboutButton = 2004, kProgress = 10001;
-const int kFinishButton = 2001, kAutoStart = 10003, kDesktopIcon = 10004, kStartMenu = 10005,
-          kLaunch = 10006;
-const int kChooserOk = 2001, kChooserCancel = 2002, kChooserHelp = 2004, kFolderTree = 2005,
-          kFolderEdit = 2006, kDriveList = 2007;
+const int kInstallButton = IDC_INSTALL, kExitButton = IDC_EXIT, kAboutButton = IDC_SETUP_ABOUT,
+          kProgress = IDC_PROGRESS;
+const int kFinishButton = IDC_FINISH, kAutoStart = IDC_AUTOSTART, kDesktopIcon = IDC_DESKTOPICON,
+          kStartMenu = IDC_STARTMENU, kLaunch = IDC_LAUNCH;
+const int kChooserOk = IDC_CHOOSER_OK, kChooserCancel = IDC_CHOOSER_CANCEL,
+          kChooserHelp = IDC_CHOOSER_HELP, kFolderTree = IDC_FOLDERTREE,
+          kFolderEdit = IDC_FOLDEREDIT, kDriveList = IDC_DRIVELIST;

@@ -16,10 +16,17 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "packedbitmap.h"
+
+// A block of memory from GlobalAlloc, such as a reader's PackedBitmap, freed with GlobalFree.
+struct BlockDeleter {
+  void operator()(void *block) const { GlobalFree(block); }
+};
+using Block = std::unique_ptr<void, BlockDeleter>;
 
 struct RgbImage {
   int width = 0;

@@ -71,15 +71,17 @@ TEST_F(AboutTest, ShowsTheCallersTextsAndLinks) {
   EXPECT_EQ((std::vector<std::string>{"mailto:" + mail, web}), opened);
 }
 
-TEST_F(AboutTest, OkButtonCloses) {
-  EXPECT_TRUE(Run([](HWND box) { ClickControl(GetDlgItem(box, IDC_ABOUT_OK)); }));
-}
-
-TEST_F(AboutTest, CloseBoxCloses) {
-  EXPECT_TRUE(Run([](HWND box) { PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0); }));
-}
-
-TEST_F(AboutTest, EnterDoesNotCloseEscapeDoes) {
+TEST_F(AboutTest, OkTheCloseBoxAndEscapeCloseItEnterDoesNot) {
+  struct Case {
+    const char *how;
+    std::function<void(HWND)> close;
+  };
+  const Case cases[] = {
+      {"Ok", [](HWND box) { ClickControl(GetDlgItem(box, IDC_ABOUT_OK)); }},
+      {"close box", [](HWND box) { PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+  };
+  for (const Case &c : cases) EXPECT_TRUE(Run(c.close)) << c.how;
+  // Enter leaves it open; Escape then closes it.
   bool openAfterEnter = false;
   EXPECT_TRUE(Run([&](HWND box) {
     SetForegroundWindow(box);

@@ -13,11 +13,6 @@
 
 namespace {
 
-struct BlockDeleter {
-  void operator()(void *block) const { GlobalFree(block); }
-};
-using Block = std::unique_ptr<void, BlockDeleter>;
-
 struct BitmapDeleter {
   void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
 };

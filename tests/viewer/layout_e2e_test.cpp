@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "resource.h"
 #include "testfiles.h"
 #include "uidriver.h"
 #include "viewerdriver.h"
@@ -90,8 +91,8 @@ class LayoutTest : public ::testing::Test {
 };
 TempDir *LayoutTest::dir;
 
-const int kZoomIn = 107, kZoomOut = 108, kActualSize = 109, kBestFit = 110, kTiled = 111,
-          kCenter = 112;
+const int kZoomIn = IDM_ZOOMIN, kZoomOut = IDM_ZOOMOUT, kActualSize = IDM_ACTUALSIZE,
+          kBestFit = IDM_BESTFIT, kTiled = IDM_TILED, kCenter = IDM_CENTER;
 
 TEST_F(LayoutTest, MenuZoomStepsAndTheirLimit) {
   EXPECT_TRUE(EventuallyDrawnAt(80, 60, 640, 480));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "processwatch.h"
+#include "resource.h"
 #include "settings.h"
 #include "testfiles.h"
 #include "view.h"
@@ -44,8 +45,8 @@ TEST_F(LongRun, RealViewerKeepsItsMemoryFlat) {
   DWORD start = GetTickCount();
   for (int i = 1; i <= kSlideChanges; i++) {
     viewer.Send(WM_TIMER, 1);
-    if (i % 7 == 0) viewer.Send(WM_COMMAND, 107);  // Zoom In: renders into the zoom buffer
-    if (i % 11 == 0) viewer.Send(WM_COMMAND, 108);
+    if (i % 7 == 0) viewer.Send(WM_COMMAND, IDM_ZOOMIN);  // Zoom In: renders into the zoom buffer
+    if (i % 11 == 0) viewer.Send(WM_COMMAND, IDM_ZOOMOUT);
     RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW);
     if (i % kSampleEvery == 0) samples.push_back(Measure(viewer.Process(), i, false));
   }
@@ -73,8 +74,8 @@ TEST_F(LongRun, SlideChangesReleaseEveryGdiObject) {
   DWORD start = GetTickCount();
   for (int i = 1; i <= kSlideChanges; i++) {
     SendMessageA(ViewerWindow, WM_TIMER, 1, 0);
-    if (i % 7 == 0) SendMessageA(ViewerWindow, WM_COMMAND, 107, 0);
-    if (i % 11 == 0) SendMessageA(ViewerWindow, WM_COMMAND, 108, 0);
+    if (i % 7 == 0) SendMessageA(ViewerWindow, WM_COMMAND, IDM_ZOOMIN, 0);
+    if (i % 11 == 0) SendMessageA(ViewerWindow, WM_COMMAND, IDM_ZOOMOUT, 0);
     UpdateWindow(ViewerWindow);
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "resource.h"
 #include "testfiles.h"
 #include "uidriver.h"
 #include "viewerdriver.h"
@@ -59,8 +60,8 @@ class MenuTest : public ::testing::Test {
     Choose(kSettings);
     HWND dialog = viewer->WaitForSettings();
     if (!dialog) return "(no dialog)";
-    std::string texts =
-        WindowText(GetDlgItem(dialog, 2001)) + "/" + WindowText(GetDlgItem(dialog, 2002));
+    std::string texts = WindowText(GetDlgItem(dialog, IDC_ACCEPT)) + "/" +
+                        WindowText(GetDlgItem(dialog, IDC_DISMISS));
     viewer->ClickSettingsButton(ok);
     WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
     MoveMouse(799, 599);
@@ -217,7 +218,7 @@ TEST_F(MouseTest, DraggingAFittingPictureMovesNothingAndDoesNotZoom) {
 }
 
 TEST_F(MouseTest, DraggingAZoomedPictureMovesIt) {
-  viewer->Send(WM_COMMAND, 107);  // Zoom In: 1280 x 960 at (-240, -180)
+  viewer->Send(WM_COMMAND, IDM_ZOOMIN);  // Zoom In: 1280 x 960 at (-240, -180)
   MoveMouse(400, 300);
   MouseButton(true);
   MoveMouse(420, 310);
@@ -231,7 +232,7 @@ TEST_F(MouseTest, DraggingAZoomedPictureMovesIt) {
 }
 
 TEST_F(MouseTest, DoubleClickZoomsTwoSteps) {
-  viewer->Send(WM_COMMAND, 108);  // Zoom Out: 320 x 240 at (240, 180)
+  viewer->Send(WM_COMMAND, IDM_ZOOMOUT);  // Zoom Out: 320 x 240 at (240, 180)
   ASSERT_EQ(240, Corner().x);
   MoveMouse(400, 300);
   for (int i = 0; i < 2; i++) {  // no CS_DBLCLKS: two presses and releases

@@ -17,6 +17,7 @@
 #include "pcxwriter.h"
 #include "picturefile.h"
 #include "pixels.h"
+#include "resource.h"
 #include "testfiles.h"
 #include "uidriver.h"
 #include "view.h"
@@ -126,7 +127,7 @@ TEST_F(ViewerPartsTest, MixImagesListsTheNewOrderAndShowsItsFirst) {
   const char *names[] = {"e.bmp", "d.bmp", "c.bmp", "b.bmp", "a.bmp"};
   for (const char *name : names) AddListEntry(&Images, (std::string("C:\\x\\") + name).c_str(), 0);
   BuildFileListMenu();
-  OnCommand(nullptr, 115);  // "Mix images"
+  OnCommand(nullptr, IDM_MIX);  // "Mix images"
   std::vector<Item> files;
   int i = 0;
   for (ListEntry *e = Images.first; e; e = e->next, i++)
@@ -206,11 +207,6 @@ void SetDesktopValue(const char *name, const char *text) {
   RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1);
   RegCloseKey(key);
 }
-
-struct BlockDeleter {
-  void operator()(void *block) const { GlobalFree(block); }
-};
-using Block = std::unique_ptr<void, BlockDeleter>;
 
 class WallpaperTest : public ViewerPartsTest {
  protected:

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "commonres.h"
 #include "uidriver.h"
 
 const char kViewerClassName[] = "Lumora_TestWndClass";
@@ -11,8 +12,6 @@ const char kSettingsTitle[] = "Lumora Settings";
 namespace {
 
 const char kViewerKey[] = "SOFTWARE\\Ostrel\\Lumora";
-const int kAcceptButton = 2001;
-const int kDismissButton = 2002;
 
 void PutLong(std::string &s, size_t at, DWORD v) {
   for (int i = 0; i < 4; i++) s[at + i] = (char)(v >> (8 * i));
@@ -158,7 +157,7 @@ HWND ViewerProcess::WaitForSettings(DWORD ms) {
 void ViewerProcess::ClickSettingsButton(bool accept) {
   HWND dialog = WaitForSettings();
   if (!dialog) return;
-  HWND button = GetDlgItem(dialog, accept ? kAcceptButton : kDismissButton);
+  HWND button = GetDlgItem(dialog, accept ? IDC_ACCEPT : IDC_DISMISS);
   SetForegroundWindow(dialog);
   ClickControl(button);
 }
