@@ -18,6 +18,7 @@ void SetMixFiles(BOOL on) {
   MixFiles = on ? 1 : 0;
 }
 
+// "is not existing" is worded as users know the message: kept so.
 const SettingsVariant kSaverVariant = {
     LastFile,          &TimeOut,
     ReadSaverSettings, WriteSaverSettings,

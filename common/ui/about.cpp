@@ -20,7 +20,8 @@ INT_PTR OnInitDialog(HWND dialog) {
 
 // Escape, the close box (both IDCANCEL) and Ok close the box; Enter (IDOK) does not.
 INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
-  if (wParam == IDCANCEL || wParam == IDC_ABOUT_OK) {
+  const WORD id = LOWORD(wParam);
+  if (id == IDCANCEL || id == IDC_ABOUT_OK) {
     EndDialog(dialog, 0);
     return TRUE;
   }

@@ -20,6 +20,7 @@ const char kPictureFilter[] =
     "Bitmap files\0*.bmp\0GIF files\0*.gif\0PCX files\0*.pcx\0"
     "JPEG files\0*.jpg;*.jpeg\0All files\0*.*\0";
 const char kPictureTitle[] = "choose image(s) to add";
+// "alredy exist" is spelled as users know the question: kept so.
 const char kOverwriteText[] = "File %s alredy exist! Overwrite this file?";
 const char kOverwriteTitle[] = "Warning!";
 const char kErrorTitle[] = "Error";
