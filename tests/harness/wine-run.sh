@@ -30,11 +30,27 @@ fi
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 # The session's own home (see wine-session.sh), where the prefix's shell folders lead.
 export HOME=$STATE/home
-if [ $own -eq 0 ]; then
-  as_user /usr/lib/wine/wine64 "$@"
-else
-  rc=0
-  as_user /usr/lib/wine/wine64 "$@" || rc=$?
-  "$ROOT/tests/harness/wine-session.sh" stop
-  exit $rc
-fi
+
+# Wine processes that outlive the program (the desktop, which the session's first window
+# starts, and the Wine server) inherit its standard output and error. Handed CTest's pipes,
+# they keep them open, and CTest then waits for the end of the output until the test's
+# timeout although the program has long ended. Unless they are a terminal, the program writes
+# into files, copied out once it has ended.
+run_wine() {
+  if [ -t 1 ] && [ -t 2 ]; then
+    as_user /usr/lib/wine/wine64 "$@"
+    return
+  fi
+  local out err rc=0
+  out=$(mktemp) err=$(mktemp)
+  as_user /usr/lib/wine/wine64 "$@" >"$out" 2>"$err" || rc=$?
+  cat "$out"
+  cat "$err" >&2
+  rm -f "$out" "$err"
+  return $rc
+}
+
+rc=0
+run_wine "$@" || rc=$?
+if [ $own -eq 1 ]; then "$ROOT/tests/harness/wine-session.sh" stop; fi
+exit $rc

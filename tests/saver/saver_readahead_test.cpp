@@ -135,7 +135,7 @@ TEST_F(SaverReadAhead, AKeyWhileAJpegIsReadAheadEndsAtOnceWithoutTemporaryFile) 
   SetUserValue(kSaverKey, "LastFile", REG_SZ, dir.File("list.wcl") + '\0');
   ViewerProcess saver("/s", "Lumora.scr");
   ASSERT_NE(nullptr, saver.AttachWindow(kSaverClassName, kSaverWindowTitle));
-  for (int i = 0; i < 1000 && FileNames(temp.path()).empty(); i++) Sleep(2);
+  WaitFor([&] { return !FileNames(temp.path()).empty(); }, 60000);
   ASSERT_EQ(1u, FileNames(temp.path()).size()) << "the JPEG was not being read ahead";
   saver.Send(WM_KEYDOWN, 'A');
   EXPECT_EQ(0u, saver.WaitForExit());

@@ -159,6 +159,14 @@ TEST_F(MenuTest, SetAsWallpaperHandsABmpOverAndExitEnds) {
   EXPECT_EQ(0u, viewer->WaitForExit());
 }
 
+// The cursor on the screen, whichever program set it.
+HCURSOR ShownCursor() {
+  CURSORINFO info = {};
+  info.cbSize = sizeof info;
+  GetCursorInfo(&info);
+  return info.hCursor;
+}
+
 class MouseTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -188,23 +196,20 @@ class MouseTest : public ::testing::Test {
 
 TEST_F(MouseTest, HoldingFlipsTheClickToZoomOut) {
   MoveMouse(400, 300);
-  HCURSOR arrow = GetCursor();
+  const HCURSOR before = ShownCursor();
   MouseButton(true);
-  Sleep(1200);  // held still past the 800 ms toggle
-  CURSORINFO held = {};
-  held.cbSize = sizeof held;
-  GetCursorInfo(&held);
+  HCURSOR pressed = before;
+  EXPECT_TRUE(WaitFor([&] { return (pressed = ShownCursor()) != before; }));  // zoom in
+  // Held still until the 800 ms toggle shows the other magnifier, however late it comes.
+  EXPECT_TRUE(WaitFor([&] { return ShownCursor() != pressed; }));
+  const HCURSOR held = ShownCursor();
   MouseButton(false);
   EXPECT_EQ(240, Corner().x);  // zoomed out: 320 x 240 at (240, 180)
   EXPECT_EQ(180, Corner().y);
   ClickAt(400, 300);  // the next short click zooms out again: zoom -3, 213 x 160
   EXPECT_EQ(294, Corner().x);
   EXPECT_EQ(220, Corner().y);
-  (void)arrow;
-  CURSORINFO after = {};
-  after.cbSize = sizeof after;
-  GetCursorInfo(&after);
-  EXPECT_NE(held.hCursor, after.hCursor);  // the magnifier while held, the arrow after
+  EXPECT_NE(held, ShownCursor());  // the magnifier while held, the arrow after
 }
 
 TEST_F(MouseTest, DraggingAFittingPictureMovesNothingAndDoesNotZoom) {

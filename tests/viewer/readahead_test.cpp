@@ -202,7 +202,7 @@ TEST(ViewerReadAheadProcess, EscapeWhileAJpegIsReadAheadEndsAtOnceWithoutTempora
   ResetViewerSettings();
   ViewerProcess viewer(dir.File("list.wcl"));
   ASSERT_NE(nullptr, viewer.StartShow());
-  for (int i = 0; i < 1000 && FileNames(temp.path()).empty(); i++) Sleep(2);
+  WaitFor([&] { return !FileNames(temp.path()).empty(); }, 60000);
   ASSERT_EQ(1u, FileNames(temp.path()).size()) << "the JPEG was not being read ahead";
   viewer.Send(WM_KEYDOWN, VK_ESCAPE);
   EXPECT_EQ(0u, viewer.WaitForExit());
