@@ -230,6 +230,51 @@ TEST_F(MouseTest, DraggingAZoomedPictureMovesIt) {
   EXPECT_TRUE(Near(s.At(440, 320), kWhite)) << Hex(s.At(440, 320));
 }
 
+// Drags released outside the window: the window is moved to (100, 100) so that the pointer can
+// leave it past its left and top edges. The drag follows the pointer there (negative window
+// points) and ends at the release outside, so that the next click zooms again.
+TEST_F(MouseTest, DragsReleasedPastTheLeftAndTopEdgesPanAndEnd) {
+  const int kLeft = 100, kTop = 100;
+  struct Row {
+    const char *name;
+    POINT end;   // window point of the move and the release
+    POINT meet;  // where the quadrants then meet, in the window
+  } rows[] = {
+      {"past the left and top", {-60, -40}, {240, 180}},
+      {"past the left", {-60, 100}, {240, 320}},
+      {"past the top", {160, -40}, {460, 180}},
+  };
+  delete viewer;  // again with clicks that zoom out, since 1280 x 960 is as far in as it goes
+  ResetViewerSettings(1000, 8);
+  viewer = new ViewerProcess(dir.File("list.wcl"));
+  ASSERT_NE(nullptr, viewer->StartShow());
+  SetWindowPos(viewer->Window(), nullptr, kLeft, kTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.name);
+    viewer->Send(WM_COMMAND, 109);  // Actual size, Centre, Zoom In: 1280 x 960 at (-240, -180)
+    viewer->Send(WM_COMMAND, 112);
+    viewer->Send(WM_COMMAND, 107);
+    MoveMouse(kLeft + 100, kTop + 80);
+    MouseButton(true);
+    MoveMouse(kLeft + 60, kTop + 40);
+    MoveMouse(kLeft + row.end.x, kTop + row.end.y);
+    MouseButton(false);
+    viewer->Settle();
+    const int x = kLeft + row.meet.x, y = kTop + row.meet.y;
+    ScreenShot dragged;
+    EXPECT_TRUE(Near(dragged.At(x - 1, y - 1), kRed)) << Hex(dragged.At(x - 1, y - 1));
+    EXPECT_TRUE(Near(dragged.At(x, y), kWhite)) << Hex(dragged.At(x, y));
+
+    ClickAt(x, y);  // no drag left on: the click zooms out
+    viewer->Settle();
+    ScreenShot zoomed;
+    bool changed = false;
+    for (int sy = kTop; sy < 600; sy += 10)
+      for (int sx = kLeft; sx < 800; sx += 10) changed |= zoomed.At(sx, sy) != dragged.At(sx, sy);
+    EXPECT_TRUE(changed) << "the click after the drag did not zoom";
+  }
+}
+
 TEST_F(MouseTest, DoubleClickZoomsTwoSteps) {
   viewer->Send(WM_COMMAND, 108);  // Zoom Out: 320 x 240 at (240, 180)
   ASSERT_EQ(240, Corner().x);
