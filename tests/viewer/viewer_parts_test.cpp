@@ -20,6 +20,7 @@
 #include "testfiles.h"
 #include "uidriver.h"
 #include "view.h"
+#include "viewerdriver.h"
 #include "wallpaper.h"
 
 namespace {
@@ -280,7 +281,7 @@ TEST_F(WallpaperTest, JpegPcxAndGifAreConvertedIntoTheWallpaperFile) {
 
 TEST_F(WallpaperTest, BmpIsHandedOverUnderItsOwnPath) {
   std::string picture = dir.File("a.BMP");
-  WriteBytes(picture, "BM");
+  WriteSolidBmp(picture, 4, 3, kBlue);
   for (PlacementMode mode : {kModeCentred, (PlacementMode)7}) {
     SetFrom(picture, mode);
     EXPECT_EQ("0", DesktopValue("WallpaperStyle"));
@@ -288,6 +289,7 @@ TEST_F(WallpaperTest, BmpIsHandedOverUnderItsOwnPath) {
     EXPECT_EQ(picture, DesktopValue("Wallpaper"));
     EXPECT_FALSE(FileExists(wallpaper));
   }
+  WriteSolidBmp(dir.File("photo.tga"), 4, 3, kBlue);
   SetFrom(dir.File("photo.tga"), kModeStretched);  // any other name: as a BMP
   EXPECT_EQ(dir.File("photo.tga"), DesktopValue("Wallpaper"));
   EXPECT_EQ("2", DesktopValue("WallpaperStyle"));
@@ -301,11 +303,15 @@ TEST_F(WallpaperTest, FailedConversionLeavesTheOldWallpaperAndTheDesktopAlone) {
   std::string before = ReadBytes(wallpaper);
   ASSERT_FALSE(before.empty());
   SetDesktopValue("WallpaperStyle", "9");
-  for (const std::string &name : {bad, dir.File("missing.jpg"), dir.File("bad.gif")}) {
-    if (name == dir.File("bad.gif")) WriteBytes(name, "GIF89a");
+  SetDesktopValue("Wallpaper", wallpaper.c_str());
+  WriteBytes(dir.File("bad.gif"), "GIF89a");
+  WriteBytes(dir.File("bad.bmp"), "BM not a bitmap");
+  for (const std::string &name : {bad, dir.File("missing.jpg"), dir.File("bad.gif"),
+                                  dir.File("missing.bmp"), dir.File("bad.bmp")}) {
     SetFrom(name, kModeTiled);
     EXPECT_EQ(before, ReadBytes(wallpaper)) << name;
     EXPECT_EQ("9", DesktopValue("WallpaperStyle")) << name;
+    EXPECT_EQ(wallpaper, DesktopValue("Wallpaper")) << name;
     EXPECT_EQ(std::vector<std::string>{"KORDAX.BMP"}, FileNames(folder)) << name;
   }
 }
