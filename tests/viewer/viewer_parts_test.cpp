@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,11 +18,14 @@
 #include "pcxwriter.h"
 #include "picturefile.h"
 #include "pixels.h"
+#include "resource.h"
+#include "settings.h"
 #include "testfiles.h"
 #include "uidriver.h"
 #include "view.h"
 #include "viewerdriver.h"
 #include "wallpaper.h"
+#include "window.h"
 
 namespace {
 
@@ -185,6 +189,48 @@ TEST_F(ViewerPartsTest, MagnifierCursorsPointAtTheLensCentre) {
   if (info.hbmMask) DeleteObject(info.hbmMask);
   if (info.hbmColor) DeleteObject(info.hbmColor);
   EXPECT_NE(nullptr, LoadIconA(ProgramInstance, MAKEINTRESOURCEA(105)));
+}
+
+// ---- Without a zoom buffer ----
+
+// A display so large that a bitmap of twice its size cannot be made: zoom steps are refused
+// (the picture stays as it was drawn) and best fit draws straight from the picture.
+TEST_F(ViewerPartsTest, WithoutAZoomBufferZoomStepsAreRefusedAndBestFitDrawsDirectly) {
+  TempDir dir;
+  WriteBmp(dir.File("quad.bmp"), 64, 64, Quadrants);
+  WriteList(dir.File("list.wcl"), {"stretched=" + dir.File("quad.bmp")});
+  ReadDisplaySize();
+  const int width = ScreenWidth, height = ScreenHeight;
+  RegisterViewerClass();
+  ScreenWidth = ScreenHeight = 20000;  // a best fit of 20000 x 20000, red at the top left
+  HWND window = CreateWindowExA(0, kViewerClass, kViewerTitle, WS_POPUP, 0, 0, width, height,
+                                nullptr, nullptr, ProgramInstance, nullptr);
+  ASSERT_NE(nullptr, window);
+  ShowWindow(window, SW_SHOWNORMAL);
+  Images = ImageList{};
+  ASSERT_EQ(1, LoadImageList(dir.File("list.wcl").c_str(), &Images, AddListEntry));
+  GoToPicture(kGoFirst);
+  Pump();
+  std::vector<DWORD> bestFit = WindowPixels(window, width, height);
+  EXPECT_EQ(0, std::count_if(bestFit.begin(), bestFit.end(), [](DWORD p) { return p != 0xff0000; }))
+      << "best fit: all red";
+
+  struct Row {
+    const char *name;
+    int command;
+  } rows[] = {{"Zoom In", IDM_ZOOMIN}, {"Zoom Out", IDM_ZOOMOUT}};
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.name);
+    SendMessageA(window, WM_COMMAND, row.command, 0);
+    Pump();
+    EXPECT_EQ(1, View.Zoom) << "refused";
+    EXPECT_EQ(64, View.ZoomedWidth);
+  }
+  DestroyWindow(window);
+  Pump();
+  FreeImageList(&Images);
+  ScreenWidth = width;
+  ScreenHeight = height;
 }
 
 // ---- Set as wallpaper ----
