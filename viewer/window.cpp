@@ -216,6 +216,7 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
     case WM_MEASUREITEM:
       MeasureMenuEntry(window, reinterpret_cast<MEASUREITEMSTRUCT *>(lParam));
       return 0;
+    case WM_INITMENUPOPUP: PrepareFileListMenu(reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_DRAWITEM: DrawMenuEntry(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam)); return 0;
     case WM_KEYDOWN: OnKeyDown(window, wParam); return 0;
     case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;

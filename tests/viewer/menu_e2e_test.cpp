@@ -158,6 +158,31 @@ TEST_F(MenuTest, SetAsWallpaperHandsABmpOverAndExitEnds) {
   EXPECT_EQ(0u, viewer->WaitForExit());
 }
 
+// A list of 20,000 entries starts, and an entry near its end is reached through the File
+// list's ranges. Entry 19,990 (line 10 of the file: the list is read from its last line up)
+// is red, every other one blue: "15626 - 20000" (item 1), "19376 - 20000" (item 6),
+// "19976 - 20000" (item 24), then its 16th entry.
+TEST(BigListTest, TwentyThousandEntriesStartAndOneNearTheEndIsChosen) {
+  TempDir dir;
+  ResetViewerSettings();
+  const std::string blue = dir.File("blue.bmp"), red = dir.File("red.bmp");
+  WriteSolidBmp(blue, 200, 200, kBlue);
+  WriteSolidBmp(red, 200, 200, kRed);
+  std::vector<std::string> lines(20000, "centred=" + blue);
+  lines[9] = "centred=" + red;
+  WriteList(dir.File("big.wcl"), lines);
+  ViewerProcess viewer(dir.File("big.wcl"));
+  ASSERT_NE(nullptr, viewer.StartShow());
+  viewer.Settle();
+  EXPECT_TRUE(Near(ScreenPixel(400, 300), kBlue));
+  ASSERT_NE(nullptr, OpenPopupMenu(100, 50));
+  ChooseMenuPath({kFileList, 1, 6, 24, 15});
+  MoveMouse(799, 599);
+  viewer.Settle();
+  EXPECT_TRUE(Near(ScreenPixel(400, 300), kRed)) << Hex(ScreenPixel(400, 300));
+  CloseMenus();
+}
+
 class MouseTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -18,6 +18,7 @@
 #include "pcxwriter.h"
 #include "picturefile.h"
 #include "pixels.h"
+#include "processwatch.h"
 #include "resource.h"
 #include "settings.h"
 #include "testfiles.h"
@@ -147,12 +148,43 @@ TEST_F(ViewerPartsTest, MixImagesListsTheNewOrderAndShowsItsFirst) {
   FreeImageList(&Images);
 }
 
+// Long lists: the File list's menus share one picture, so that making it and opening it down
+// to the last entry takes no GDI object per entry, and no menu holds more than a page.
+TEST_F(ViewerPartsTest, FileListOfAnyLengthTakesOnePictureAndShortMenus) {
+  ASSERT_EQ(1, CreatePopupMenus());
+  for (int count : {3, 26, 20000}) {
+    SCOPED_TRACE(count);
+    Images = ImageList{};
+    for (int i = count - 1; i >= 0; i--)
+      AddListEntry(&Images, ("C:\\p\\" + std::to_string(i) + ".bmp").c_str(), kModeCentred);
+    const DWORD before = Measure(GetCurrentProcess(), 0, true).gdiHighWater;
+    BuildFileListMenu();
+    HMENU menu = FileListMenu;
+    for (int level = 0; level < 8 && GetSubMenu(menu, GetMenuItemCount(menu) - 1); level++) {
+      menu = GetSubMenu(menu, GetMenuItemCount(menu) - 1);
+      PrepareFileListMenu(menu);
+      EXPECT_GE(kFileListPage, GetMenuItemCount(menu));
+    }
+    EXPECT_GE(before + 2, Measure(GetCurrentProcess(), 0, true).gdiHighWater);
+    std::vector<Item> items = Items(menu);
+    ASSERT_FALSE(items.empty());
+    EXPECT_EQ(std::to_string(count - 1) + ".bmp", items.back().text) << "the last entry";
+    EXPECT_TRUE(items.back().picture);
+    ClearFileListMenu();
+    EXPECT_EQ(0, GetMenuItemCount(FileListMenu));
+    FreeImageList(&Images);
+  }
+  ReleaseMenuEntries(MainMenu);
+  ReleaseMenuEntries(SelectMenu);
+  DestroyMenu(MainMenu);
+}
+
 TEST_F(ViewerPartsTest, SeparatorsAreHalfAnItemHigh) {
   HWND window =
       CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(nullptr, window);
-  MenuEntry text = {const_cast<char *>("Zoom In"), 7, nullptr};
-  MenuEntry separator = {const_cast<char *>(""), 0, nullptr};
+  MenuEntry text = {const_cast<char *>("Zoom In"), 7, nullptr, 0, 0};
+  MenuEntry separator = {const_cast<char *>(""), 0, nullptr, 0, 0};
   MEASUREITEMSTRUCT item = {};
   item.itemData = reinterpret_cast<ULONG_PTR>(&text);
   MeasureMenuEntry(window, &item);
