@@ -58,8 +58,9 @@ void ReloadSettings(HWND window) {
   GoToPicture(kGoFirst);
 }
 
-void ShowFileListEntry(int index) {
-  if (index < Images.count) GoToPicture(index);
+void ShowFileListEntry(int command) {
+  const int index = FileListIndex(command);
+  if (index >= 0) GoToPicture(index);
 }
 
 }  // namespace
@@ -96,8 +97,6 @@ void OnCommand(HWND window, int command) {
     case IDM_MIX: MixImages(); break;
     case IDM_EXIT: DestroyWindow(window); break;
     case IDM_WALLPAPER: SetAsWallpaper(); break;
-    default:
-      if (command >= IDM_FILEENTRY) ShowFileListEntry(command - IDM_FILEENTRY);
-      break;
+    default: ShowFileListEntry(command); break;
   }
 }

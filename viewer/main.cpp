@@ -50,7 +50,7 @@ int RunMessageLoop() {
 
 void ShutDown() {
   ReleaseMenuEntries(MainMenu);
-  ReleaseMenuEntries(FileListMenu);
+  ClearFileListMenu();
   ReleaseMenuEntries(SelectMenu);
   DestroyMenu(MainMenu);  // takes its two submenus with it
   FreeImageList(&Images);

@@ -1,5 +1,6 @@
 #include "menus.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "instance.h"
@@ -13,6 +14,10 @@ HMENU SelectMenu;
 
 namespace {
 
+HBITMAP FileEntryPicture;  // shared by every item of the File list; made on first use
+MenuEntry FileListRange;   // the whole list, the range of "File list" itself
+LONG FileListFirst;        // the list index of IDM_FILEENTRY in the page opened last
+
 MenuEntry *EntryOfItem(HMENU menu, UINT position) {
   MENUITEMINFOA info = {};
   info.cbSize = sizeof info;
@@ -25,13 +30,18 @@ MenuEntry *EntryOfItem(HMENU menu, UINT position) {
 void FreeEntry(MenuEntry *entry) {
   if (!entry) return;
   if (entry->Text) LocalFree(entry->Text);
-  if (entry->Bitmap) DeleteObject(entry->Bitmap);
+  if (entry->Bitmap && entry->Bitmap != FileEntryPicture) DeleteObject(entry->Bitmap);
   LocalFree(entry);
 }
 
-}  // namespace
+HBITMAP LoadMenuPicture(UINT id) {
+  return (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
+                             LR_LOADMAP3DCOLORS | LR_DEFAULTSIZE | LR_LOADTRANSPARENT);
+}
 
-int AppendMenuEntry(HMENU menu, const char *text, UINT command, HMENU submenu, UINT bitmapId) {
+// Appends an owner-drawn item that owns its entry and, when picture is null, loads its own.
+int InsertEntry(HMENU menu, const char *text, UINT command, HMENU submenu, UINT bitmapId,
+                HBITMAP picture, LONG first, LONG count) {
   size_t length = strlen(text);
   MenuEntry *entry = static_cast<MenuEntry *>(LocalAlloc(LPTR, sizeof(MenuEntry)));
   if (!entry) return 0;
@@ -42,11 +52,9 @@ int AppendMenuEntry(HMENU menu, const char *text, UINT command, HMENU submenu, U
   }
   memcpy(entry->Text, text, length);
   entry->Length = (int)length;
-  if (length) {
-    entry->Bitmap = (HBITMAP)LoadImageA(
-        ProgramInstance, MAKEINTRESOURCEA(bitmapId ? bitmapId : command), IMAGE_BITMAP, 0, 0,
-        LR_LOADMAP3DCOLORS | LR_DEFAULTSIZE | LR_LOADTRANSPARENT);
-  }
+  entry->First = first;
+  entry->Count = count;
+  if (length) entry->Bitmap = picture ? picture : LoadMenuPicture(bitmapId ? bitmapId : command);
   MENUITEMINFOA info = {};
   info.cbSize = sizeof info;
   info.fMask = MIIM_ID | MIIM_TYPE | MIIM_DATA | (submenu ? MIIM_SUBMENU : 0);
@@ -59,6 +67,73 @@ int AppendMenuEntry(HMENU menu, const char *text, UINT command, HMENU submenu, U
     return 0;
   }
   return 1;
+}
+
+// The number of list entries each item of a File list menu over `count` entries stands for:
+// 1, or the smallest power of kFileListPage that needs at most kFileListPage items.
+LONG ItemSpan(LONG count) {
+  long long span = 1;
+  while ((count + span - 1) / span > kFileListPage) span *= kFileListPage;
+  return (LONG)span;
+}
+
+// The range of list entries a File list menu stands for, or null for other menus.
+const MenuEntry *RangeOfMenu(HMENU menu) {
+  MENUINFO info = {};
+  info.cbSize = sizeof info;
+  info.fMask = MIM_MENUDATA;
+  if (!menu || !GetMenuInfo(menu, &info)) return nullptr;
+  return reinterpret_cast<const MenuEntry *>(info.dwMenuData);
+}
+
+void SetRangeOfMenu(HMENU menu, const MenuEntry *range) {
+  MENUINFO info = {};
+  info.cbSize = sizeof info;
+  info.fMask = MIM_MENUDATA;
+  info.dwMenuData = reinterpret_cast<ULONG_PTR>(range);
+  SetMenuInfo(menu, &info);
+}
+
+// Appends the items of a File list menu over the range: its entries, or submenus of ranges
+// (left empty until opened).
+void FillFileList(HMENU menu, const MenuEntry *range) {
+  if (!FileEntryPicture) FileEntryPicture = LoadMenuPicture(IDB_FILEENTRY);
+  const LONG span = ItemSpan(range->Count), end = range->First + range->Count;
+  if (span == 1) {
+    ListEntry *e = FindListEntry(&Images, range->First);
+    for (LONG i = 0; i < range->Count && e; i++, e = e->next)
+      InsertEntry(menu, DisplayName(e->path), IDM_FILEENTRY + (UINT)i, nullptr, 0, FileEntryPicture,
+                  0, 0);
+    return;
+  }
+  for (LONG first = range->First; first < end; first += span) {
+    const LONG count = end - first < span ? end - first : span;
+    char text[32];
+    snprintf(text, sizeof text, "%ld - %ld", (long)first + 1, (long)first + count);
+    HMENU submenu = CreatePopupMenu();
+    if (!submenu) return;
+    if (!InsertEntry(menu, text, IDM_FILELIST, submenu, 0, FileEntryPicture, first, count)) {
+      DestroyMenu(submenu);
+      return;
+    }
+    const UINT position = (UINT)GetMenuItemCount(menu) - 1;
+    SetRangeOfMenu(submenu, EntryOfItem(menu, position));
+  }
+}
+
+// Releases the entries of the menu's items and of every submenu below them, and removes them.
+void RemoveFileListItems(HMENU menu) {
+  for (int i = GetMenuItemCount(menu) - 1; i >= 0; i--) {
+    if (HMENU submenu = GetSubMenu(menu, i)) RemoveFileListItems(submenu);
+    FreeEntry(EntryOfItem(menu, (UINT)i));
+    DeleteMenu(menu, (UINT)i, MF_BYPOSITION);  // destroys the (now empty) submenu
+  }
+}
+
+}  // namespace
+
+int AppendMenuEntry(HMENU menu, const char *text, UINT command, HMENU submenu, UINT bitmapId) {
+  return InsertEntry(menu, text, command, submenu, bitmapId, nullptr, 0, 0);
 }
 
 int CreatePopupMenus() {
@@ -97,14 +172,31 @@ const char *DisplayName(const char *path) {
 }
 
 void BuildFileListMenu() {
-  int i = 0;
-  for (ListEntry *e = Images.first; e; e = e->next, i++)
-    AppendMenuEntry(FileListMenu, DisplayName(e->path), IDM_FILEENTRY + i, nullptr, IDB_FILEENTRY);
+  FileListRange.First = 0;
+  FileListRange.Count = Images.count;
+  FileListFirst = 0;
+  SetRangeOfMenu(FileListMenu, &FileListRange);
+  FillFileList(FileListMenu, &FileListRange);
+}
+
+void PrepareFileListMenu(HMENU menu) {
+  const MenuEntry *range = RangeOfMenu(menu);
+  if (!range) return;
+  if (GetMenuItemCount(menu) == 0) FillFileList(menu, range);
+  if (ItemSpan(range->Count) == 1) FileListFirst = range->First;
+}
+
+int FileListIndex(int command) {
+  const int offset = command - IDM_FILEENTRY;
+  if (offset < 0 || offset >= kFileListPage) return -1;
+  const long long index = (long long)FileListFirst + offset;
+  return index < Images.count ? (int)index : -1;
 }
 
 void ClearFileListMenu() {
-  ReleaseMenuEntries(FileListMenu);
-  while (GetMenuItemCount(FileListMenu) > 0) DeleteMenu(FileListMenu, 0, MF_BYPOSITION);
+  RemoveFileListItems(FileListMenu);
+  if (FileEntryPicture) DeleteObject(FileEntryPicture);
+  FileEntryPicture = nullptr;
 }
 
 void ReleaseMenuEntries(HMENU menu) {

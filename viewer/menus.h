@@ -1,5 +1,12 @@
 // The viewer's three popup menus (the main menu, "File list" and "Select"), all of owner-drawn
 // items that each carry a MenuEntry: the item's text and its 16 x 16 picture.
+//
+// "File list" holds one item per list entry when the list has at most kFileListPage entries.
+// A longer list is split into ranges: each item is a submenu of the entries it stands for
+// ("1 - 625"), again split until a submenu holds at most kFileListPage entries, and a submenu
+// is filled when it is first opened. So the start costs the same for any list, every entry
+// stays reachable, and the entries of the page open last have the commands IDM_FILEENTRY to
+// IDM_FILEENTRY + kFileListPage - 1. All file items share one picture.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +15,8 @@ struct MenuEntry {
   char *Text;      // own copy, NUL-terminated
   int Length;      // characters of Text
   HBITMAP Bitmap;  // null for separators and pictures that failed to load
+  LONG First;      // for a range of the File list: its first list index and its length
+  LONG Count;
 };
 
 extern HMENU MainMenu;
@@ -30,10 +39,21 @@ int CreatePopupMenus();
 // The name shown for a path: what follows its last backslash, or the whole path.
 const char *DisplayName(const char *path);
 
-// Appends one item per entry of the image list, in list order, to "File list".
+// Entries of the File list per menu, and so the most items one of its menus holds.
+const LONG kFileListPage = 25;
+
+// Fills "File list" for the image list: its entries, in list order, or the ranges of them.
 void BuildFileListMenu();
 
-// Removes every item of "File list", releasing their entries.
+// WM_INITMENUPOPUP: fills a range submenu of the File list on its first opening, and makes a
+// page of entries the one whose commands count.
+void PrepareFileListMenu(HMENU menu);
+
+// The list index that a File list command chooses, or -1 when it chooses none.
+int FileListIndex(int command);
+
+// Removes every item of "File list" with its submenus, releasing their entries and the shared
+// picture.
 void ClearFileListMenu();
 
 // Releases the MenuEntry records, texts and pictures of the menu's items (not of submenus).

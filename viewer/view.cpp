@@ -121,6 +121,14 @@ int ApplyZoom() {
     View.CurrentEntry->mode = kModeCentred;
     InvalidateRect(Window, nullptr, TRUE);
   }
+  // Without a zoom buffer (twice the screen could not be made) only the factors drawn straight
+  // from the picture are shown: every other step is refused as one beyond the limit is.
+  if (!ZoomBuffer && (View.Zoom < -1 || View.Zoom > 1)) {
+    View.Zoom = View.BufferZoom;
+    View.CentreX = View.PosX + View.ZoomedWidth / 2;
+    View.CentreY = View.PosY + View.ZoomedHeight / 2;
+    return 0;
+  }
   PlaceRect uncovered[kMaxUncovered];
   int count = 0;
   if (!LayOutZoom(&View, ScreenWidth, ScreenHeight, uncovered, &count)) return 0;
@@ -164,7 +172,7 @@ void PaintPicture(HDC dc) {
     case kModeStretched:
       if (!DrawPlacedCopy(dc, Shown, kModeStretched))
         DrawBestFitPicture(dc, ImageDC, View.PictureWidth, View.PictureHeight, ScreenWidth,
-                           ScreenHeight, ZoomDC);
+                           ScreenHeight, ZoomBuffer ? ZoomDC : nullptr);
       View.BufferZoom = 1;
       break;
     default: break;

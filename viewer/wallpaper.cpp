@@ -34,12 +34,22 @@ int ConvertToBmp(const char *picture, PictureFormat format, const char *to) {
   return written;
 }
 
-// The file the desktop gets: the picture itself for a BMP, else the wallpaper file, written
-// through a temporary file beside it so that a failed conversion leaves the old wallpaper
-// whole. Returns 0 when there is nothing to hand over.
+// Whether the BMP reader reads the file as a picture.
+bool ReadsAsPicture(const char *picture) {
+  PackedBitmap bitmap = ReadPictureFile(picture);
+  if (!bitmap) return false;
+  GlobalFree(bitmap);
+  return true;
+}
+
+// The file the desktop gets: the picture itself for a BMP that reads as one, else the
+// wallpaper file, written as a temporary file beside it that then replaces it in one rename,
+// so that a failed conversion leaves the old wallpaper whole. Returns 0 when there is nothing
+// to hand over.
 int PrepareWallpaperFile(const char *picture, char *wallpaper) {
   PictureFormat format = PictureFormatOfName(picture);
   if (format == kPictureBmp) {
+    if (!ReadsAsPicture(picture)) return 0;
     strcpy(wallpaper, picture);
     return 1;
   }
@@ -48,9 +58,11 @@ int PrepareWallpaperFile(const char *picture, char *wallpaper) {
   strcpy(folder, wallpaper);
   *strrchr(folder, '\\') = 0;
   if (!GetTempFileNameA(folder, kWallpaperTempPrefix, 0, temp)) return 0;
-  int ok = ConvertToBmp(picture, format, temp) && CopyFileA(temp, wallpaper, FALSE);
+  if (ConvertToBmp(picture, format, temp) &&
+      MoveFileExA(temp, wallpaper, MOVEFILE_REPLACE_EXISTING))
+    return 1;
   DeleteFileA(temp);
-  return ok;
+  return 0;
 }
 
 }  // namespace

@@ -23,7 +23,8 @@ void WallpaperStyleValues(PlacementMode mode, const char **style, const char **t
 int WallpaperFilePath(char *path);
 
 // Converts the current entry's picture when needed and makes it the wallpaper. A picture that
-// cannot be converted leaves the wallpaper file and the desktop as they were.
+// cannot be read or converted (a BMP that is missing or no BMP among them) leaves the
+// wallpaper file and the desktop as they were.
 void SetAsWallpaper();
 
 // Writes the two desktop values for the mode and sets the file at path as the wallpaper.

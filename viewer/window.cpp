@@ -1,5 +1,7 @@
 #include "window.h"
 
+#include <windowsx.h>
+
 #include "commands.h"
 #include "instance.h"
 #include "menus.h"
@@ -50,20 +52,22 @@ void OnPaint(HWND window) {
   EndPaint(window, &ps);
 }
 
-void OnEraseBackground(HWND window) {
+// Paints with the context the message brings (the update region's, clipped).
+LRESULT OnEraseBackground(HWND window, HDC dc) {
   RECT client;
   GetClientRect(window, &client);
-  FillRect(GetDC(window), &client, (HBRUSH)GetStockObject(BLACK_BRUSH));
+  FillRect(dc, &client, (HBRUSH)GetStockObject(BLACK_BRUSH));
+  return 1;
 }
 
 void OnTimer(HWND window, UINT_PTR id) {
-  if (id != HoldTimer) {
+  if (id == SlideTimer) {
     GoToPicture(kGoNext);
-    return;
+  } else if (id == HoldTimer) {
+    ProgramState ^= ZoomOutOnClick;
+    SetCursor(MagnifierCursor());
+    KillTimer(window, HoldTimer);
   }
-  ProgramState ^= ZoomOutOnClick;
-  SetCursor(MagnifierCursor());
-  KillTimer(window, HoldTimer);
 }
 
 void ZoomFromKeypad(HWND window, LONG zoom) {
@@ -123,7 +127,10 @@ void OnMouseMove(HWND window, WPARAM keys, POINT at) {
   LastMouse = at;
 }
 
+// The window keeps the mouse from the press to the release, so that a drag released outside
+// it (on another monitor) still ends here.
 void OnLeftButtonDown(HWND window, POINT at) {
+  SetCapture(window);
   SetCursor(MagnifierCursor());
   SetTimer(window, HoldTimer, kHoldMillis, nullptr);
   ProgramState |= HoldPending;
@@ -140,6 +147,16 @@ void OnLeftButtonUp(HWND window, POINT at) {
   ProgramState &= ~(DragActive | HoldPending);
   SetCursor(ArrowCursor);
   LastMouse = at;
+  if (GetCapture() == window) ReleaseCapture();
+}
+
+// The capture went elsewhere (released above, or taken by another window): no drag or hold
+// outlives it.
+void OnCaptureChanged(HWND window) {
+  EndHold(window);
+  if (!(ProgramState & DragActive)) return;
+  ProgramState &= ~DragActive;
+  SetCursor(ArrowCursor);
 }
 
 void OnRightButtonDown(HWND window, POINT at) {
@@ -151,8 +168,9 @@ void OnRightButtonDown(HWND window, POINT at) {
   TrackPopupMenu(MainMenu, 0, screen.x, screen.y, 0, window, nullptr);
 }
 
+// Signed: with the mouse captured, a point left of or above the window is negative.
 POINT MousePoint(LPARAM lParam) {
-  POINT p = {(LONG)LOWORD(lParam), (LONG)HIWORD(lParam)};
+  POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   return p;
 }
 
@@ -194,10 +212,11 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
     case WM_CREATE: return OnCreate(window);
     case WM_DESTROY: OnDestroy(window); return 0;
     case WM_PAINT: OnPaint(window); return 0;
-    case WM_ERASEBKGND: OnEraseBackground(window); return 0;
+    case WM_ERASEBKGND: return OnEraseBackground(window, reinterpret_cast<HDC>(wParam));
     case WM_MEASUREITEM:
       MeasureMenuEntry(window, reinterpret_cast<MEASUREITEMSTRUCT *>(lParam));
       return 0;
+    case WM_INITMENUPOPUP: PrepareFileListMenu(reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_DRAWITEM: DrawMenuEntry(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam)); return 0;
     case WM_KEYDOWN: OnKeyDown(window, wParam); return 0;
     case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;
@@ -206,6 +225,7 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
     case WM_LBUTTONDOWN: OnLeftButtonDown(window, MousePoint(lParam)); return 0;
     case WM_LBUTTONUP: OnLeftButtonUp(window, MousePoint(lParam)); return 0;
     case WM_RBUTTONDOWN: OnRightButtonDown(window, MousePoint(lParam)); return 0;
+    case WM_CAPTURECHANGED: OnCaptureChanged(window); return 0;
     default: return DefWindowProcA(window, msg, wParam, lParam);
   }
 }

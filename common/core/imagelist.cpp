@@ -34,6 +34,16 @@ PlacementMode ModeFromKey(const char *line, PlacementMode previous) {
   }
 }
 
+// Exchanges the pictures (path and placement) of two entries; the links stay.
+void ExchangeContents(ListEntry *a, ListEntry *b) {
+  char *path = a->path;
+  a->path = b->path;
+  b->path = path;
+  PlacementMode mode = a->mode;
+  a->mode = b->mode;
+  b->mode = mode;
+}
+
 }  // namespace
 
 int LoadImageList(const char *fileName, ImageList *list, AddEntryProc add) {
@@ -120,18 +130,29 @@ void SwapListEntries(ImageList *list, int i, int j) {
   ListEntry *a = FindListEntry(list, i);
   ListEntry *b = FindListEntry(list, j);
   if (i == j || !a || !b) return;
-  char *path = a->path;
-  a->path = b->path;
-  b->path = path;
-  PlacementMode mode = a->mode;
-  a->mode = b->mode;
-  b->mode = mode;
+  ExchangeContents(a, b);
 }
 
+// Each step exchanges entry i with one drawn from after it, through an array of the entries
+// made once, so that a shuffle is linear; the draws and exchanges are those of
+// SwapListEntries(list, i, RandomRange(i + 1, count - 1)) for i from 0 to count - 3, and so is
+// the order. Without memory for the array, that walk itself does it.
 void ShuffleImageList(ImageList *list) {
   if (!list || list->count <= 2) return;
-  for (int i = 0; i < list->count - 2; i++)
-    SwapListEntries(list, i, RandomRange(i + 1, list->count - 1));
+  const int count = list->count;
+  ListEntry **entries = static_cast<ListEntry **>(malloc(sizeof(ListEntry *) * (size_t)count));
+  if (!entries) {
+    for (int i = 0; i < count - 2; i++) SwapListEntries(list, i, RandomRange(i + 1, count - 1));
+    return;
+  }
+  int found = 0;
+  for (ListEntry *entry = list->first; entry && found < count; entry = entry->next)
+    entries[found++] = entry;
+  for (int i = 0; i < count - 2; i++) {
+    const int j = RandomRange(i + 1, count - 1);
+    if (i < found && j < found) ExchangeContents(entries[i], entries[j]);
+  }
+  free(entries);
 }
 
 void WriteListLine(HFILE file, const char *path) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fileexists.h"
 #include "imagelist.h"
 
 namespace {
@@ -16,11 +17,6 @@ const size_t kLineOverhead = 10;  // "centred=" and CR LF around each path
 size_t BoundedLength(const char *text, size_t available) {
   const void *nul = memchr(text, 0, available);
   return nul ? (size_t)(static_cast<const char *>(nul) - text) : available;
-}
-
-bool FileExists(const char *path) {
-  OFSTRUCT info;
-  return OpenFile(path, &info, OF_EXIST) != HFILE_ERROR;
 }
 
 struct ListWriter {
@@ -121,14 +117,16 @@ int EnsureListExtension(char *path, size_t size) {
 
 NewListResult MoveListIntoPlace(const char *tempPath, const char *target,
                                 ConfirmOverwrite confirmOverwrite, void *context) {
-  NewListResult result = kNewListWritten;
   if (FileExists(target)) {
-    if (!confirmOverwrite(target, context))
-      result = kNewListDeclined;
-    else if (!DeleteFileA(target))
-      result = kNewListReplaceFailed;
+    if (!confirmOverwrite(target, context)) {
+      DeleteFileA(tempPath);
+      return kNewListDeclined;
+    }
+    // One rename replaces the old list: when it fails, both lists are still there.
+    return MoveFileExA(tempPath, target, MOVEFILE_REPLACE_EXISTING) ? kNewListWritten
+                                                                    : kNewListReplaceFailed;
   }
-  if (result == kNewListWritten && !MoveFileA(tempPath, target)) result = kNewListMoveFailed;
-  if (result != kNewListWritten) DeleteFileA(tempPath);
-  return result;
+  if (MoveFileA(tempPath, target)) return kNewListWritten;
+  DeleteFileA(tempPath);
+  return kNewListMoveFailed;
 }

@@ -19,7 +19,7 @@ enum NewListResult {
   kNewListCreateFailed,   // the temporary list could not be created
   kNewListWriteFailed,    // writing the temporary list failed (disk full, ...)
   kNewListNameTooLong,    // no room in the path buffer for the ".wcl" ending
-  kNewListReplaceFailed,  // the existing file could not be deleted
+  kNewListReplaceFailed,  // the existing file could not be replaced; the new list is kept
   kNewListMoveFailed,     // the temporary list could not be moved to the chosen name
 };
 
@@ -53,9 +53,9 @@ NewListResult WriteSelectionList(const char *tempPath, const char *buffer, size_
 // was, when the ending does not fit in size bytes.
 int EnsureListExtension(char *path, size_t size);
 
-// Moves the temporary list to target. An existing target is replaced only when
-// confirmOverwrite(target, context) returns non-zero. The temporary file is gone afterwards
-// whatever the result.
+// Moves the temporary list to target. An existing target is replaced, in one rename, only when
+// confirmOverwrite(target, context) returns non-zero; when that replace fails, both files stay
+// as they were (kNewListReplaceFailed). On every other result the temporary file is gone.
 typedef int (*ConfirmOverwrite)(const char *target, void *context);
 NewListResult MoveListIntoPlace(const char *tempPath, const char *target,
                                 ConfirmOverwrite confirmOverwrite, void *context);

@@ -155,6 +155,22 @@ BOOL MoveFileA(LPCSTR from, LPCSTR to) {
   return TRUE;
 }
 
+BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
+  if (!(flags & MOVEFILE_REPLACE_EXISTING)) return MoveFileA(from, to);
+  std::string src = NativePath(from), dst = NativePath(to);
+  struct stat st;
+  if (lstat(src.c_str(), &st) != 0) return FALSE;
+  if (stat(dst.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || IsReadOnly(st))) return FALSE;
+  return rename(src.c_str(), dst.c_str()) == 0;
+}
+
+DWORD GetFileAttributesA(LPCSTR path) {
+  struct stat st;
+  if (!path || stat(NativePath(path).c_str(), &st) != 0) return INVALID_FILE_ATTRIBUTES;
+  if (S_ISDIR(st.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+  return IsReadOnly(st) ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
+}
+
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
   if (bytes > (SIZE_T)-1 - sizeof(BlockHeader)) return nullptr;
   void *raw = (flags & GMEM_ZEROINIT) ? calloc(1, sizeof(BlockHeader) + bytes)

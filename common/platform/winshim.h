@@ -38,6 +38,12 @@ typedef LONG *LPLONG;
 #define OF_EXIST 0x4000
 #define OFS_MAXPATHNAME 128
 
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
 #define FILE_END 2
@@ -135,6 +141,12 @@ HFILE OpenFile(LPCSTR path, LPOFSTRUCT info, UINT style);
 BOOL DeleteFileA(LPCSTR path);
 BOOL CopyFileA(LPCSTR from, LPCSTR to, BOOL failIfExists);
 BOOL MoveFileA(LPCSTR from, LPCSTR to);
+// Only MOVEFILE_REPLACE_EXISTING (or no flag): replaces a file in one rename, never a folder or
+// a read-only file, as Windows refuses both.
+BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
+// FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_READONLY or FILE_ATTRIBUTE_NORMAL; no path:
+// INVALID_FILE_ATTRIBUTES.
+DWORD GetFileAttributesA(LPCSTR path);
 
 // Fixed global-heap blocks only (GMEM_FIXED, with or without GMEM_ZEROINIT).
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);

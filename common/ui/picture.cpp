@@ -1,17 +1,7 @@
 #include "picture.h"
 
+#include "fileexists.h"
 #include "picturefile.h"
-
-namespace {
-
-// Whether a plain file (not a folder) exists at the path. Unlike OpenFile, whose record holds
-// only 128 characters of path, this works for every path up to MAX_PATH.
-bool FileExists(const char *path) {
-  const DWORD attributes = GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-}  // namespace
 
 HBITMAP LoadPicture(const char *path, const std::atomic<bool> *cancel) {
   if (!path || !FileExists(path)) return nullptr;

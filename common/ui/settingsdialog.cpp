@@ -7,6 +7,7 @@
 
 #include "about.h"
 #include "commonres.h"
+#include "fileexists.h"
 #include "instance.h"
 #include "newlist.h"
 
@@ -28,11 +29,6 @@ const size_t kMessageSize = 1024;
 
 const SettingsVariant *Variant(HWND dialog) {
   return reinterpret_cast<const SettingsVariant *>(GetWindowLongPtrA(dialog, DWLP_USER));
-}
-
-bool FileExists(const char *path) {
-  OFSTRUCT info;
-  return OpenFile(path, &info, OF_EXIST) != HFILE_ERROR;
 }
 
 // A message box with one "%s" filled in.
@@ -83,15 +79,23 @@ void ReportNewListFailure(HWND dialog, NewListResult result, const char *argumen
     case kNewListNameTooLong:
       format = "The name \"%s\" is too long for a list file.\nNo list was made.";
       break;
-    case kNewListReplaceFailed:
-      format = "The file \"%s\" could not be replaced.\nNo list was made.";
-      break;
     case kNewListMoveFailed:
       format = "The new list could not be saved as \"%s\".\nNo list was made.";
       break;
     default: return;
   }
   Report(dialog, format, argument, kErrorTitle, MB_OK | MB_ICONERROR);
+}
+
+// The old list could not be replaced: it is unchanged, and the new one is kept under its
+// temporary name.
+void ReportKeptList(HWND dialog, const char *target, const char *temp) {
+  char message[kMessageSize];
+  snprintf(message, sizeof message,
+           "The file \"%s\" could not be replaced and is unchanged.\n"
+           "The new list is kept as \"%s\".",
+           target, temp);
+  MessageBoxA(dialog, message, kErrorTitle, MB_OK | MB_ICONERROR);
 }
 
 INT_PTR OnInitDialog(HWND dialog, const SettingsVariant *variant) {
@@ -174,6 +178,8 @@ void OnNewList(HWND dialog) {
   result = MoveListIntoPlace(temp, target, ConfirmOverwrite, dialog);
   if (result == kNewListWritten)
     SetDlgItemTextA(dialog, IDC_LISTPATH, target);
+  else if (result == kNewListReplaceFailed)
+    ReportKeptList(dialog, target, temp);
   else
     ReportNewListFailure(dialog, result, target);
 }

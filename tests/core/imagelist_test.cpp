@@ -238,4 +238,24 @@ TEST_F(ImageListTest, ShuffleKeepsEveryEntryAndMovesTheFirst) {
   }
 }
 
+// The shuffle through an array gives, for the same draws, the order of the walk from the head
+// that each exchange used to make (SwapListEntries), at every length.
+TEST_F(ImageListTest, ShuffleGivesTheOrderOfTheWalkFromTheHead) {
+  for (int count : {3, 4, 5, 17, 1000}) {
+    SCOPED_TRACE(count);
+    ImageList walked{};
+    FreeImageList(&list);
+    for (int i = 0; i < count; i++) {
+      AddListEntry(&list, std::to_string(i).c_str(), i % 3);
+      AddListEntry(&walked, std::to_string(i).c_str(), i % 3);
+    }
+    SetRandomClock(EpochClock);  // the same seed for both
+    for (int i = 0; i < count - 2; i++) SwapListEntries(&walked, i, RandomRange(i + 1, count - 1));
+    SetRandomClock(EpochClock);
+    ShuffleImageList(&list);
+    EXPECT_EQ(Walk(walked), Walk(list));
+    FreeImageList(&walked);
+  }
+}
+
 }  // namespace

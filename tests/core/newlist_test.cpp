@@ -2,9 +2,11 @@
 // the ".wcl" ending, the temporary file and the move into place, with the failure paths.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "fileexists.h"
 #include "imagelist.h"
 #include "newlist.h"
 #include "testfiles.h"
@@ -159,6 +161,64 @@ TEST_F(NewListFiles, MoveFailureIsReportedAndCleansUp) {
   EXPECT_EQ(kNewListMoveFailed, Move());
   EXPECT_FALSE(FileExists(temp));
   EXPECT_FALSE(FileExists(target));
+}
+
+// Lists under deep folders: OpenFile's record holds only 128 characters of path, and existence
+// must not depend on it, neither for Start/Ok nor for the question before an overwrite.
+TEST_F(NewListFiles, LongTargetPathsAreFoundAndReplaced) {
+  for (size_t length : {127u, 128u, 250u}) {
+    SCOPED_TRACE(length);
+    const std::string name = "list.wcl";
+    const size_t padding = length - dir.path().size() - 2 - name.size();
+    ASSERT_LT(padding, 256u) << "the scratch folder's path is too long for this test";
+    const std::string folder = dir.File(std::string(padding, 'd'));
+    std::filesystem::create_directory(folder);
+    target = folder + kSep + name;
+    ASSERT_EQ(length, target.size());
+    WriteBytes(target, "centred=C:\\old.bmp\r\n");
+    EXPECT_TRUE(::FileExists(target.c_str()));
+    EXPECT_FALSE(::FileExists(folder.c_str())) << "a folder is no list";
+
+    ASSERT_EQ(kNewListWritten, Write("C:\\new.bmp\0"s, 3));
+    asked.clear();
+    EXPECT_EQ(kNewListWritten, Move());
+    EXPECT_EQ(std::vector<std::string>{target}, asked) << "the overwrite is asked for";
+    EXPECT_EQ("centred=C:\\new.bmp\r\n", ReadBytes(target));
+  }
+}
+
+// A replace that fails loses neither list: the old one is unchanged and the new one is kept
+// under its temporary name.
+TEST_F(NewListFiles, FailedReplaceKeepsBothLists) {
+  enum Hold { kReadOnly, kOpenWithoutDeleteSharing };
+#ifdef _WIN32
+  const Hold holds[] = {kOpenWithoutDeleteSharing};  // Wine replaces a read-only file
+#else
+  const Hold holds[] = {kReadOnly};  // the stand-in, as Windows, refuses to
+#endif
+  for (Hold hold : holds) {
+    SCOPED_TRACE(hold);
+    WriteBytes(target, "centred=C:\\keep.bmp\r\n");
+    ASSERT_EQ(kNewListWritten, Write("C:\\new.bmp\0"s, 3));
+    namespace fs = std::filesystem;
+#ifdef _WIN32
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (hold == kOpenWithoutDeleteSharing)
+      held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+#endif
+    if (hold == kReadOnly)
+      fs::permissions(target, fs::perms::owner_write, fs::perm_options::remove);
+
+    EXPECT_EQ(kNewListReplaceFailed, Move());
+    EXPECT_EQ("centred=C:\\keep.bmp\r\n", ReadBytes(target));
+    EXPECT_EQ("centred=C:\\new.bmp\r\n", ReadBytes(temp));
+
+#ifdef _WIN32
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+#endif
+    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
+  }
 }
 
 TEST(NewListTemporary, UniqueEmptyFileBesideTheTarget) {

@@ -1,5 +1,7 @@
 #include "viewerdriver.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstring>
 
@@ -322,6 +324,36 @@ void ChooseMenuItem(int mainIndex, int subIndex) {
   MoveMouse(r.left >= main.left ? r.left + 8 : r.right - 8, p.y);
   POINT q = ItemCentre(sub, subIndex, false);
   ClickAt(q.x, q.y);
+}
+
+void ChooseMenuPath(const std::vector<int> &path) {
+  if (!MainMenuWindow || !IsWindowVisible(MainMenuWindow) || path.empty()) return;
+  std::vector<HWND> open = {MainMenuWindow};
+  for (size_t level = 0; level < path.size(); level++) {
+    HWND menu = open.back();
+    POINT p = ItemCentre(menu, path[level], level == 0);
+    MoveMouse(p.x, p.y);
+    if (level + 1 == path.size()) {
+      ClickAt(p.x, p.y);
+      return;
+    }
+    MouseButton(true);  // opens the submenu at once
+    MouseButton(false);
+    HWND sub = nullptr;
+    WaitFor(
+        [&] {
+          for (HWND w : MenuWindows())
+            if (std::find(open.begin(), open.end(), w) == open.end()) sub = w;
+          return sub != nullptr;
+        },
+        3000);
+    if (!sub) return;
+    RECT r, parent;
+    GetWindowRect(sub, &r);
+    GetWindowRect(menu, &parent);
+    MoveMouse(r.left >= parent.left ? r.left + 8 : r.right - 8, p.y);  // along the row into it
+    open.push_back(sub);
+  }
 }
 
 void CloseMenus() {

@@ -83,6 +83,10 @@ HWND OpenPopupMenu(int x, int y);
 // separator.
 void ChooseMenuItem(int mainIndex, int subIndex = -1);
 
+// Chooses an item down a path of nested submenus: the main menu's item, then in each submenu
+// that opens the item at the next position; the last is clicked.
+void ChooseMenuPath(const std::vector<int> &path);
+
 // Closes any open popup menu with Escape.
 void CloseMenus();
 

@@ -159,6 +159,31 @@ TEST_F(MenuTest, SetAsWallpaperHandsABmpOverAndExitEnds) {
   EXPECT_EQ(0u, viewer->WaitForExit());
 }
 
+// A list of 20,000 entries starts, and an entry near its end is reached through the File
+// list's ranges. Entry 19,990 (line 10 of the file: the list is read from its last line up)
+// is red, every other one blue: "15626 - 20000" (item 1), "19376 - 20000" (item 6),
+// "19976 - 20000" (item 24), then its 16th entry.
+TEST(BigListTest, TwentyThousandEntriesStartAndOneNearTheEndIsChosen) {
+  TempDir dir;
+  ResetViewerSettings();
+  const std::string blue = dir.File("blue.bmp"), red = dir.File("red.bmp");
+  WriteSolidBmp(blue, 200, 200, kBlue);
+  WriteSolidBmp(red, 200, 200, kRed);
+  std::vector<std::string> lines(20000, "centred=" + blue);
+  lines[9] = "centred=" + red;
+  WriteList(dir.File("big.wcl"), lines);
+  ViewerProcess viewer(dir.File("big.wcl"));
+  ASSERT_NE(nullptr, viewer.StartShow());
+  viewer.Settle();
+  EXPECT_TRUE(Near(ScreenPixel(400, 300), kBlue));
+  ASSERT_NE(nullptr, OpenPopupMenu(100, 50));
+  ChooseMenuPath({kFileList, 1, 6, 24, 15});
+  MoveMouse(799, 599);
+  viewer.Settle();
+  EXPECT_TRUE(Near(ScreenPixel(400, 300), kRed)) << Hex(ScreenPixel(400, 300));
+  CloseMenus();
+}
+
 // The cursor on the screen, whichever program set it.
 HCURSOR ShownCursor() {
   CURSORINFO info = {};
@@ -234,6 +259,51 @@ TEST_F(MouseTest, DraggingAZoomedPictureMovesIt) {
   ScreenShot s;
   EXPECT_TRUE(Near(s.At(439, 319), kRed)) << Hex(s.At(439, 319));
   EXPECT_TRUE(Near(s.At(440, 320), kWhite)) << Hex(s.At(440, 320));
+}
+
+// Drags released outside the window: the window is moved to (100, 100) so that the pointer can
+// leave it past its left and top edges. The drag follows the pointer there (negative window
+// points) and ends at the release outside, so that the next click zooms again.
+TEST_F(MouseTest, DragsReleasedPastTheLeftAndTopEdgesPanAndEnd) {
+  const int kLeft = 100, kTop = 100;
+  struct Row {
+    const char *name;
+    POINT end;   // window point of the move and the release
+    POINT meet;  // where the quadrants then meet, in the window
+  } rows[] = {
+      {"past the left and top", {-60, -40}, {240, 180}},
+      {"past the left", {-60, 100}, {240, 320}},
+      {"past the top", {160, -40}, {460, 180}},
+  };
+  delete viewer;  // again with clicks that zoom out, since 1280 x 960 is as far in as it goes
+  ResetViewerSettings(1000, 8);
+  viewer = new ViewerProcess(dir.File("list.wcl"));
+  ASSERT_NE(nullptr, viewer->StartShow());
+  SetWindowPos(viewer->Window(), nullptr, kLeft, kTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.name);
+    viewer->Send(WM_COMMAND, IDM_ACTUALSIZE);  // then Centre, Zoom In: 1280 x 960 at (-240, -180)
+    viewer->Send(WM_COMMAND, IDM_CENTER);
+    viewer->Send(WM_COMMAND, IDM_ZOOMIN);
+    MoveMouse(kLeft + 100, kTop + 80);
+    MouseButton(true);
+    MoveMouse(kLeft + 60, kTop + 40);
+    MoveMouse(kLeft + row.end.x, kTop + row.end.y);
+    MouseButton(false);
+    viewer->Settle();
+    const int x = kLeft + row.meet.x, y = kTop + row.meet.y;
+    ScreenShot dragged;
+    EXPECT_TRUE(Near(dragged.At(x - 1, y - 1), kRed)) << Hex(dragged.At(x - 1, y - 1));
+    EXPECT_TRUE(Near(dragged.At(x, y), kWhite)) << Hex(dragged.At(x, y));
+
+    ClickAt(x, y);  // no drag left on: the click zooms out
+    viewer->Settle();
+    ScreenShot zoomed;
+    bool changed = false;
+    for (int sy = kTop; sy < 600; sy += 10)
+      for (int sx = kLeft; sx < 800; sx += 10) changed |= zoomed.At(sx, sy) != dragged.At(sx, sy);
+    EXPECT_TRUE(changed) << "the click after the drag did not zoom";
+  }
 }
 
 TEST_F(MouseTest, DoubleClickZoomsTwoSteps) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,11 +18,15 @@
 #include "pcxwriter.h"
 #include "picturefile.h"
 #include "pixels.h"
+#include "processwatch.h"
 #include "resource.h"
+#include "settings.h"
 #include "testfiles.h"
 #include "uidriver.h"
 #include "view.h"
+#include "viewerdriver.h"
 #include "wallpaper.h"
+#include "window.h"
 
 namespace {
 
@@ -143,12 +148,43 @@ TEST_F(ViewerPartsTest, MixImagesListsTheNewOrderAndShowsItsFirst) {
   FreeImageList(&Images);
 }
 
+// Long lists: the File list's menus share one picture, so that making it and opening it down
+// to the last entry takes no GDI object per entry, and no menu holds more than a page.
+TEST_F(ViewerPartsTest, FileListOfAnyLengthTakesOnePictureAndShortMenus) {
+  ASSERT_EQ(1, CreatePopupMenus());
+  for (int count : {3, 26, 20000}) {
+    SCOPED_TRACE(count);
+    Images = ImageList{};
+    for (int i = count - 1; i >= 0; i--)
+      AddListEntry(&Images, ("C:\\p\\" + std::to_string(i) + ".bmp").c_str(), kModeCentred);
+    const DWORD before = Measure(GetCurrentProcess(), 0, true).gdiHighWater;
+    BuildFileListMenu();
+    HMENU menu = FileListMenu;
+    for (int level = 0; level < 8 && GetSubMenu(menu, GetMenuItemCount(menu) - 1); level++) {
+      menu = GetSubMenu(menu, GetMenuItemCount(menu) - 1);
+      PrepareFileListMenu(menu);
+      EXPECT_GE(kFileListPage, GetMenuItemCount(menu));
+    }
+    EXPECT_GE(before + 2, Measure(GetCurrentProcess(), 0, true).gdiHighWater);
+    std::vector<Item> items = Items(menu);
+    ASSERT_FALSE(items.empty());
+    EXPECT_EQ(std::to_string(count - 1) + ".bmp", items.back().text) << "the last entry";
+    EXPECT_TRUE(items.back().picture);
+    ClearFileListMenu();
+    EXPECT_EQ(0, GetMenuItemCount(FileListMenu));
+    FreeImageList(&Images);
+  }
+  ReleaseMenuEntries(MainMenu);
+  ReleaseMenuEntries(SelectMenu);
+  DestroyMenu(MainMenu);
+}
+
 TEST_F(ViewerPartsTest, SeparatorsAreHalfAnItemHigh) {
   HWND window =
       CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(nullptr, window);
-  MenuEntry text = {const_cast<char *>("Zoom In"), 7, nullptr};
-  MenuEntry separator = {const_cast<char *>(""), 0, nullptr};
+  MenuEntry text = {const_cast<char *>("Zoom In"), 7, nullptr, 0, 0};
+  MenuEntry separator = {const_cast<char *>(""), 0, nullptr, 0, 0};
   MEASUREITEMSTRUCT item = {};
   item.itemData = reinterpret_cast<ULONG_PTR>(&text);
   MeasureMenuEntry(window, &item);
@@ -185,6 +221,48 @@ TEST_F(ViewerPartsTest, MagnifierCursorsPointAtTheLensCentre) {
   if (info.hbmMask) DeleteObject(info.hbmMask);
   if (info.hbmColor) DeleteObject(info.hbmColor);
   EXPECT_NE(nullptr, LoadIconA(ProgramInstance, MAKEINTRESOURCEA(105)));
+}
+
+// ---- Without a zoom buffer ----
+
+// A display so large that a bitmap of twice its size cannot be made: zoom steps are refused
+// (the picture stays as it was drawn) and best fit draws straight from the picture.
+TEST_F(ViewerPartsTest, WithoutAZoomBufferZoomStepsAreRefusedAndBestFitDrawsDirectly) {
+  TempDir dir;
+  WriteBmp(dir.File("quad.bmp"), 64, 64, Quadrants);
+  WriteList(dir.File("list.wcl"), {"stretched=" + dir.File("quad.bmp")});
+  ReadDisplaySize();
+  const int width = ScreenWidth, height = ScreenHeight;
+  RegisterViewerClass();
+  ScreenWidth = ScreenHeight = 20000;  // a best fit of 20000 x 20000, red at the top left
+  HWND window = CreateWindowExA(0, kViewerClass, kViewerTitle, WS_POPUP, 0, 0, width, height,
+                                nullptr, nullptr, ProgramInstance, nullptr);
+  ASSERT_NE(nullptr, window);
+  ShowWindow(window, SW_SHOWNORMAL);
+  Images = ImageList{};
+  ASSERT_EQ(1, LoadImageList(dir.File("list.wcl").c_str(), &Images, AddListEntry));
+  GoToPicture(kGoFirst);
+  Pump();
+  std::vector<DWORD> bestFit = WindowPixels(window, width, height);
+  EXPECT_EQ(0, std::count_if(bestFit.begin(), bestFit.end(), [](DWORD p) { return p != 0xff0000; }))
+      << "best fit: all red";
+
+  struct Row {
+    const char *name;
+    int command;
+  } rows[] = {{"Zoom In", IDM_ZOOMIN}, {"Zoom Out", IDM_ZOOMOUT}};
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.name);
+    SendMessageA(window, WM_COMMAND, row.command, 0);
+    Pump();
+    EXPECT_EQ(1, View.Zoom) << "refused";
+    EXPECT_EQ(64, View.ZoomedWidth);
+  }
+  DestroyWindow(window);
+  Pump();
+  FreeImageList(&Images);
+  ScreenWidth = width;
+  ScreenHeight = height;
 }
 
 // ---- Set as wallpaper ----
@@ -276,7 +354,7 @@ TEST_F(WallpaperTest, JpegPcxAndGifAreConvertedIntoTheWallpaperFile) {
 
 TEST_F(WallpaperTest, BmpIsHandedOverUnderItsOwnPath) {
   std::string picture = dir.File("a.BMP");
-  WriteBytes(picture, "BM");
+  WriteSolidBmp(picture, 4, 3, kBlue);
   for (PlacementMode mode : {kModeCentred, (PlacementMode)7}) {
     SetFrom(picture, mode);
     EXPECT_EQ("0", DesktopValue("WallpaperStyle"));
@@ -284,6 +362,7 @@ TEST_F(WallpaperTest, BmpIsHandedOverUnderItsOwnPath) {
     EXPECT_EQ(picture, DesktopValue("Wallpaper"));
     EXPECT_FALSE(FileExists(wallpaper));
   }
+  WriteSolidBmp(dir.File("photo.tga"), 4, 3, kBlue);
   SetFrom(dir.File("photo.tga"), kModeStretched);  // any other name: as a BMP
   EXPECT_EQ(dir.File("photo.tga"), DesktopValue("Wallpaper"));
   EXPECT_EQ("2", DesktopValue("WallpaperStyle"));
@@ -297,11 +376,15 @@ TEST_F(WallpaperTest, FailedConversionLeavesTheOldWallpaperAndTheDesktopAlone) {
   std::string before = ReadBytes(wallpaper);
   ASSERT_FALSE(before.empty());
   SetDesktopValue("WallpaperStyle", "9");
-  for (const std::string &name : {bad, dir.File("missing.jpg"), dir.File("bad.gif")}) {
-    if (name == dir.File("bad.gif")) WriteBytes(name, "GIF89a");
+  SetDesktopValue("Wallpaper", wallpaper.c_str());
+  WriteBytes(dir.File("bad.gif"), "GIF89a");
+  WriteBytes(dir.File("bad.bmp"), "BM not a bitmap");
+  for (const std::string &name : {bad, dir.File("missing.jpg"), dir.File("bad.gif"),
+                                  dir.File("missing.bmp"), dir.File("bad.bmp")}) {
     SetFrom(name, kModeTiled);
     EXPECT_EQ(before, ReadBytes(wallpaper)) << name;
     EXPECT_EQ("9", DesktopValue("WallpaperStyle")) << name;
+    EXPECT_EQ(wallpaper, DesktopValue("Wallpaper")) << name;
     EXPECT_EQ(std::vector<std::string>{"KORDAX.BMP"}, FileNames(folder)) << name;
   }
 }

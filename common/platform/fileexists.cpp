@@ -1,0 +1,7 @@
+#include "fileexists.h"
+
+bool FileExists(const char *path) {
+  if (!path) return false;
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
