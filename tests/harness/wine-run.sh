@@ -31,26 +31,21 @@ export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree
 # The session's own home (see wine-session.sh), where the prefix's shell folders lead.
 export HOME=$STATE/home
 
-# Wine processes that outlive the program (the desktop, which the session's first window
-# starts, and the Wine server) inherit its standard output and error. Handed CTest's pipes,
-# they keep them open, and CTest then waits for the end of the output until the test's
-# timeout although the program has long ended. Unless they are a terminal, the program writes
-# into files, copied out once it has ended.
+# Daemons a program starts (the desktop, the Wine server) inherit its output: CTest's pipe
+# would stay open after the test. Off a terminal, the output goes through files.
 run_wine() {
-  if [ -t 1 ] && [ -t 2 ]; then
-    as_user /usr/lib/wine/wine64 "$@"
-    return
-  fi
+  if [ -t 1 ] && [ -t 2 ]; then as_user /usr/lib/wine/wine64 "$@"; return; fi
   local out err rc=0
   out=$(mktemp) err=$(mktemp)
   as_user /usr/lib/wine/wine64 "$@" >"$out" 2>"$err" || rc=$?
-  cat "$out"
-  cat "$err" >&2
-  rm -f "$out" "$err"
+  cat "$out" && cat "$err" >&2 && rm -f "$out" "$err"
   return $rc
 }
-
-rc=0
-run_wine "$@" || rc=$?
-if [ $own -eq 1 ]; then "$ROOT/tests/harness/wine-session.sh" stop; fi
-exit $rc
+if [ $own -eq 0 ]; then
+  run_wine "$@"
+else
+  rc=0
+  run_wine "$@" || rc=$?
+  "$ROOT/tests/harness/wine-session.sh" stop
+  exit $rc
+fi
