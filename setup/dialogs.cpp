@@ -1,22 +1,43 @@
 #include "dialogs.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
-#include <cstdio>
+#include <cstring>
 #include <initializer_list>
 
 #include "about.h"
-#include "install.h"
+#include "chooser.h"
 #include "instance.h"
 #include "payload.h"
 #include "resource.h"
+#include "textformat.h"
 
 const char kInstallErrorText[] = "Error during install process!";
 const char kInstallErrorTitle[] = "Warning:";
 
+char InstallFolder[MAX_PATH];
+int InstallSucceeded;
+HWND MainDialog;
+int LaunchAfterSetup;
+
 namespace {
 
+const char kDefaultFolder[] = "\\Vantiro";
+const int kProgressStep = 16;
+
 HANDLE WorkerThread;
+
+// Each completed step moves the main dialog's bar.
+class ProgressBar : public InstallObserver {
+ public:
+  void StepDone() override { SendDlgItemMessageA(MainDialog, IDC_PROGRESS, PBM_STEPIT, 0, 0); }
+};
+
+DWORD EndWorker(int result) {
+  SendMessageA(MainDialog, WM_WORKER_DONE, result, 0);
+  return 0;
+}
 
 // Install, or Enter: starts the one worker. A repeated command while it runs is ignored.
 void OnInstall(HWND dialog) {
@@ -69,20 +90,40 @@ INT_PTR OnCongratulationsInit(HWND dialog) {
 
 // Finish, and also Escape and the close box: the options as they stand.
 INT_PTR OnCongratulationsCommand(HWND dialog, WPARAM wParam) {
-  if (wParam != IDC_FINISH && wParam != IDCANCEL) return FALSE;
-  CreateSetupShortcuts(dialog);
+  if (LOWORD(wParam) != IDC_FINISH && LOWORD(wParam) != IDCANCEL) return FALSE;
+  FinishOptions options = ReadFinishOptions(dialog);
+  CreateSetupShortcuts(InstallFolder, options);
+  if (options.launch) LaunchAfterSetup = 1;
   EndDialog(dialog, 0);
   return TRUE;
 }
 
 void LaunchInstalledProgram() {
   char program[MAX_PATH];
-  int n = snprintf(program, sizeof program, "%s\\Vantiro.exe", InstallFolder);
-  if (n <= 0 || size_t(n) >= sizeof program) return;
+  if (!FormatInto(program, sizeof program, "%s\\Vantiro.exe", InstallFolder)) return;
   ShellExecuteA(nullptr, "open", program, "", "", SW_SHOWNORMAL);
 }
 
 }  // namespace
+
+DWORD WINAPI InstallWorker(LPVOID) {
+  strcpy(InstallFolder, kDefaultFolder);
+  InstallSucceeded = 0;
+  if (!ChooseFolder(MainDialog, "Choose install path", InstallFolder)) return EndWorker(0);
+  SendDlgItemMessageA(MainDialog, IDC_PROGRESS, PBM_SETSTEP, kProgressStep, 0);
+  ProgressBar bar;
+  if (InstallPrograms(InstallFolder, bar)) InstallSucceeded = 1;
+  return EndWorker(1);
+}
+
+FinishOptions ReadFinishOptions(HWND dialog) {
+  FinishOptions options;
+  options.launch = IsDlgButtonChecked(dialog, IDC_LAUNCH) == BST_CHECKED;
+  options.startMenu = IsDlgButtonChecked(dialog, IDC_STARTMENU) == BST_CHECKED;
+  options.desktopIcon = IsDlgButtonChecked(dialog, IDC_DESKTOPICON) == BST_CHECKED;
+  options.autoStart = IsDlgButtonChecked(dialog, IDC_AUTOSTART) == BST_CHECKED;
+  return options;
+}
 
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {

@@ -1,9 +1,9 @@
 #include "payload.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "dll.hpp"
+#include "textformat.h"
 
 uint32_t LibraryPieceLength = 0;
 uint32_t ArchivePieceLength = 0;
@@ -34,12 +34,6 @@ SetChangeVolProc setChangeVolProc;
 // The package is one volume: the library never has to ask for another.
 int PASCAL ChangeVolumeCallback(char *, int) {
   return 1;
-}
-
-// Joins folder, "\" and name into out; 0 when it does not fit.
-int JoinPath(char *out, size_t size, const char *folder, const char *name) {
-  int n = snprintf(out, size, "%s\\%s", folder, name);
-  return n > 0 && size_t(n) < size;
 }
 
 void RemoveOrMarkFile(const char *path) {
@@ -92,13 +86,12 @@ int CreatePayloadFolder() {
   if (temp[n - 1] == '\\') temp[n - 1] = 0;
   // A name that exists already, whoever made it, is never reused: the folder must be ours.
   for (unsigned attempt = 0; attempt < 100; attempt++) {
-    char name[64];
-    snprintf(name, sizeof name, "vantiro-setup-%lu-%lu-%u", GetCurrentProcessId(), GetTickCount(),
-             attempt);
-    if (!JoinPath(PayloadFolder, sizeof PayloadFolder, temp, name)) break;
+    if (!FormatInto(PayloadFolder, sizeof PayloadFolder, "%s\\vantiro-setup-%lu-%lu-%u", temp,
+                    GetCurrentProcessId(), GetTickCount(), attempt))
+      break;
     if (CreateDirectoryA(PayloadFolder, nullptr)) {
-      if (JoinPath(ArchiveFile, sizeof ArchiveFile, PayloadFolder, kArchiveName) &&
-          JoinPath(LibraryFile, sizeof LibraryFile, PayloadFolder, kLibraryName))
+      if (FormatInto(ArchiveFile, sizeof ArchiveFile, "%s\\%s", PayloadFolder, kArchiveName) &&
+          FormatInto(LibraryFile, sizeof LibraryFile, "%s\\%s", PayloadFolder, kLibraryName))
         return 1;
       RemovePayloadFolder();
       return 0;
