@@ -27,15 +27,19 @@ const char kDefaultFolder[] = "\\Vantiro";
 const int kProgressStep = 16;
 
 HANDLE WorkerThread;
+// Set by Exit while the worker runs; the worker stops at its next step or data block.
+volatile LONG StopWorker;
 
-// Each completed step moves the main dialog's bar.
+// Each completed step moves the main dialog's bar; Exit asks the worker to stop.
 class ProgressBar : public InstallObserver {
  public:
   void StepDone() override { SendDlgItemMessageA(MainDialog, IDC_PROGRESS, PBM_STEPIT, 0, 0); }
+  bool StopRequested() override { return InterlockedCompareExchange(&StopWorker, 0, 0) != 0; }
 };
 
+// Posted, not sent: the main thread then waits for this thread to end.
 DWORD EndWorker(int result) {
-  SendMessageA(MainDialog, WM_WORKER_DONE, result, 0);
+  PostMessageA(MainDialog, WM_WORKER_DONE, result, 0);
   return 0;
 }
 
@@ -44,20 +48,20 @@ void OnInstall(HWND dialog) {
   if (WorkerThread) return;
   EnableWindow(GetDlgItem(dialog, IDC_INSTALL), FALSE);
   EnableWindow(GetDlgItem(dialog, IDC_SETUP_ABOUT), FALSE);
+  InterlockedExchange(&StopWorker, 0);
   WorkerThread = CreateThread(nullptr, 0, InstallWorker, nullptr, 0, nullptr);
 }
 
-// Exit, Escape or the close box: the worker stops where it stands. Its temporary pieces go;
-// a library it may still hold loaded is left mapped and its file marked for removal.
+// Exit, Escape or the close box. While the worker runs, it is asked to stop: it ends at its
+// next step (or data block of the extraction), removes its private folder and reports back,
+// and the dialog then ends quietly. What it had already installed stays.
 void OnExit(HWND dialog) {
-  if (WorkerThread) {
-    TerminateThread(WorkerThread, 0);
-    WaitForSingleObject(WorkerThread, INFINITE);
-    CloseHandle(WorkerThread);
-    WorkerThread = nullptr;
-    RemovePayloadFolder();
+  if (!WorkerThread) {
+    EndDialog(dialog, 0);
+    return;
   }
-  EndDialog(dialog, 0);
+  InterlockedExchange(&StopWorker, 1);
+  EnableWindow(GetDlgItem(dialog, IDC_EXIT), FALSE);
 }
 
 INT_PTR OnSetupCommand(HWND dialog, WPARAM wParam) {
@@ -75,10 +79,12 @@ INT_PTR OnSetupCommand(HWND dialog, WPARAM wParam) {
 
 INT_PTR OnWorkerDone(HWND dialog, WPARAM result) {
   if (WorkerThread) {
+    WaitForSingleObject(WorkerThread, INFINITE);  // it has posted its last message
     CloseHandle(WorkerThread);
     WorkerThread = nullptr;
   }
-  EndDialog(dialog, INT_PTR(result));
+  RemovePayloadFolder();
+  EndDialog(dialog, InterlockedCompareExchange(&StopWorker, 0, 0) ? 0 : INT_PTR(result));
   return TRUE;
 }
 

@@ -15,7 +15,7 @@ extern int InstallSucceeded;
 extern HWND MainDialog;
 extern int LaunchAfterSetup;
 
-// Sent by the worker to MainDialog when it ends: wParam is the dialog's result (0 when the
+// Posted by the worker to MainDialog when it ends: wParam is the dialog's result (0 when the
 // folder choice was cancelled, 1 otherwise).
 const UINT WM_WORKER_DONE = WM_APP + 1;
 

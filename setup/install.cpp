@@ -42,11 +42,13 @@ bool UnpackPayload(const char *folder, InstallObserver &observer) {
             CopyPayloadPiece(ArchivePieceLength, ArchivePieceLength, ArchiveFile);
   if (ok) {
     observer.StepDone();
-    ok = CopyPayloadPiece(LibraryPieceLength + ArchivePieceLength, LibraryPieceLength, LibraryFile);
+    ok = !observer.StopRequested() &&
+         CopyPayloadPiece(LibraryPieceLength + ArchivePieceLength, LibraryPieceLength, LibraryFile);
   }
   if (ok) {
     observer.StepDone();
-    ok = LoadUnrarLibrary(LibraryFile) && ExtractArchive(ArchiveFile, folder);
+    ok = !observer.StopRequested() && LoadUnrarLibrary(LibraryFile) &&
+         ExtractArchive(ArchiveFile, folder, &observer);
   }
   UnloadUnrarLibrary();
   RemovePayloadFolder();
@@ -117,14 +119,16 @@ bool InstallPrograms(const char *folder, InstallObserver &observer) {
   CreateDirectoryA(folder, nullptr);
   observer.StepDone();
 
-  if (!UnpackPayload(folder, observer)) return false;
+  if (observer.StopRequested() || !UnpackPayload(folder, observer) || observer.StopRequested())
+    return false;
 
   // An older screen saver in the system directory stays; the new one then stays installed.
   MoveFileA(texts.saverSource, texts.saverTarget);
   observer.StepDone();
+  if (observer.StopRequested()) return false;
   WriteRegistry(folder, texts);
   observer.StepDone();
-  return true;
+  return !observer.StopRequested();
 }
 
 HRESULT CreateShortcut(const char *targetPath, const char *linkPath, const char *description) {

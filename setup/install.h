@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "payload.h"
+
 // The final options, as the Congratulations dialog offers them (all checked at first).
 struct FinishOptions {
   bool launch = true;       // start Vantiro.exe when setup ends
@@ -14,8 +16,9 @@ struct FinishOptions {
   bool autoStart = true;    // Startup\Kordax.lnk
 };
 
-// Told after each completed step of InstallPrograms.
-class InstallObserver {
+// Told after each completed step of InstallPrograms, and asked between the steps and during
+// the extraction whether to stop.
+class InstallObserver : public StopQuestion {
  public:
   virtual void StepDone() = 0;
 
@@ -25,8 +28,8 @@ class InstallObserver {
 
 // Installs into folder: creates it, unpacks the payload, moves the screen saver and writes the
 // registry entries and the ".wcl" association, telling observer after each of those six steps.
-// False when a text does not fit, the folder is empty, or unpacking fails (nothing after that
-// failing step is done).
+// False when a text does not fit, the folder is empty, unpacking fails or the observer asks to
+// stop (nothing after that step is done; the private folder of the payload is removed).
 bool InstallPrograms(const char *folder, InstallObserver &observer);
 
 // The texts the installation writes, composed from its folder; false when one does not fit.

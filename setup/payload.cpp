@@ -23,6 +23,7 @@ typedef int(PASCAL *CloseArchiveProc)(HANDLE);
 typedef int(PASCAL *ReadHeaderProc)(HANDLE, RARHeaderData *);
 typedef int(PASCAL *ProcessFileProc)(HANDLE, int, char *, char *);
 typedef void(PASCAL *SetChangeVolProc)(HANDLE, CHANGEVOLPROC);
+typedef void(PASCAL *SetCallbackProc)(HANDLE, UNRARCALLBACK, LPARAM);
 
 HMODULE unrarModule;
 OpenArchiveProc openArchive;
@@ -30,10 +31,24 @@ CloseArchiveProc closeArchive;
 ReadHeaderProc readHeader;
 ProcessFileProc processFile;
 SetChangeVolProc setChangeVolProc;
+SetCallbackProc setCallback;
 
 // The package is one volume: the library never has to ask for another.
 int PASCAL ChangeVolumeCallback(char *, int) {
   return 1;
+}
+
+// The library's questions during an extraction. -1 gives the extraction up: when the user
+// asked to stop, or when the library asks for another volume or a password, which the
+// package never needs.
+int CALLBACK ExtractionCallback(UINT msg, LPARAM userData, LPARAM, LPARAM mode) {
+  StopQuestion *stop = reinterpret_cast<StopQuestion *>(userData);
+  switch (msg) {
+    case UCM_PROCESSDATA: return stop && stop->StopRequested() ? -1 : 1;
+    case UCM_CHANGEVOLUME:
+    case UCM_CHANGEVOLUMEW: return mode == RAR_VOL_NOTIFY ? 1 : -1;
+    default: return -1;
+  }
 }
 
 void RemoveOrMarkFile(const char *path) {
@@ -134,7 +149,9 @@ int LoadUnrarLibrary(const char *libraryPath) {
   readHeader = (ReadHeaderProc)(void *)GetProcAddress(unrarModule, "RARReadHeader");
   processFile = (ProcessFileProc)(void *)GetProcAddress(unrarModule, "RARProcessFile");
   setChangeVolProc = (SetChangeVolProc)(void *)GetProcAddress(unrarModule, "RARSetChangeVolProc");
-  if (openArchive && closeArchive && readHeader && processFile && setChangeVolProc) return 1;
+  setCallback = (SetCallbackProc)(void *)GetProcAddress(unrarModule, "RARSetCallback");
+  if (openArchive && closeArchive && readHeader && processFile && setChangeVolProc && setCallback)
+    return 1;
   UnloadUnrarLibrary();
   return 0;
 }
@@ -147,13 +164,14 @@ void UnloadUnrarLibrary() {
   readHeader = nullptr;
   processFile = nullptr;
   setChangeVolProc = nullptr;
+  setCallback = nullptr;
 }
 
 bool UnrarLibraryLoaded() {
   return unrarModule != nullptr;
 }
 
-int ExtractArchive(const char *archiveName, const char *destinationFolder) {
+int ExtractArchive(const char *archiveName, const char *destinationFolder, StopQuestion *stop) {
   if (!unrarModule) return 0;
   char arcName[MAX_PATH], destPath[MAX_PATH];
   if (strlen(archiveName) >= sizeof arcName || strlen(destinationFolder) >= sizeof destPath)
@@ -174,10 +192,12 @@ int ExtractArchive(const char *archiveName, const char *destinationFolder) {
     return 0;
   }
   setChangeVolProc(archive, ChangeVolumeCallback);
+  setCallback(archive, ExtractionCallback, reinterpret_cast<LPARAM>(stop));
 
   RARHeaderData header{};
   int result;
   while ((result = readHeader(archive, &header)) == ERAR_SUCCESS) {
+    if (stop && stop->StopRequested()) break;
     if (processFile(archive, RAR_EXTRACT, destPath, nullptr) != ERAR_SUCCESS) {
       closeArchive(archive);
       return 0;

@@ -35,13 +35,24 @@ void RemovePayloadFolder();
 // a new file outputName. 1 on success, 0 on failure (short file, read or write failure).
 int CopyPayloadPiece(uint32_t distanceFromEnd, uint32_t length, const char *outputName);
 
-// Loads the library from its full path and resolves the five entry points. 1 on success.
+// Loads the library from its full path and resolves the six entry points. 1 on success.
 int LoadUnrarLibrary(const char *libraryPath);
 // Releases a loaded library; nothing when none is loaded.
 void UnloadUnrarLibrary();
 // True while a library is loaded.
 bool UnrarLibraryLoaded();
 
+// Asked during long work whether to give it up (the user pressed Exit).
+class StopQuestion {
+ public:
+  virtual bool StopRequested() = 0;
+
+ protected:
+  ~StopQuestion() = default;
+};
+
 // Extracts every member of the archive into destinationFolder. 1 only when every member was
-// extracted and the archive ended normally.
-int ExtractArchive(const char *archiveName, const char *destinationFolder);
+// extracted and the archive ended normally; 0 as soon as stop, when given, asks to stop (it is
+// asked for every block of data the library writes).
+int ExtractArchive(const char *archiveName, const char *destinationFolder,
+                   StopQuestion *stop = nullptr);

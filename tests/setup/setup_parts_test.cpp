@@ -133,6 +133,22 @@ TEST_F(SetupExtract, EveryMemberOrFailure) {
 
   EXPECT_EQ(0, Extract(Bytes("no archive at all")));
   EXPECT_EQ(0, ExtractArchive(dir.File("missing.rar").c_str(), out.path().c_str()));
+
+  // Asked to stop after some blocks of data: the extraction gives up before the last member.
+  struct StopAfter : StopQuestion {
+    int left;
+    bool StopRequested() override { return left-- <= 0; }
+  };
+  for (int blocks : {0, 1, 3}) {
+    TempDir stopped;
+    StopAfter stop;
+    stop.left = blocks;
+    WriteBytes(dir.File("stop.rar"), BuildStoredRar(members));
+    EXPECT_EQ(0, ExtractArchive(dir.File("stop.rar").c_str(), stopped.path().c_str(), &stop))
+        << blocks;
+    EXPECT_FALSE(FileExists(stopped.File("Vantiro.exe"))) << blocks;
+  }
+  EXPECT_EQ(1, Extract(BuildStoredRar(members)));  // the library is still usable
 }
 
 TEST(SetupLibrary, ByFullPathOnlyAndWithEveryEntryPoint) {
@@ -310,11 +326,24 @@ LRESULT CALLBACK RecordingProgress(HWND bar, UINT msg, WPARAM wParam, LPARAM lPa
   return result;
 }
 
+// The worker's thread (it runs the chooser) as it was last seen.
+DWORD WorkerThreadId;
+
+// True when the thread has ended (or is gone altogether).
+bool ThreadEnded(DWORD id) {
+  HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, id);
+  if (!thread) return true;
+  bool ended = WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+  CloseHandle(thread);
+  return ended;
+}
+
 INT_PTR RunWorker(const std::string &package, const std::string &target) {
   strcpy(SetupFilePath, package.c_str());
   LibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
   ArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
   Positions.clear();
+  WorkerThreadId = 0;
   return RunModal(
       [] {
         return DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_SETUP), nullptr,
@@ -328,6 +357,7 @@ INT_PTR RunWorker(const std::string &package, const std::string &target) {
         ClickControl(GetDlgItem(main, kInstallButton));
         HWND chooser = WaitForWindow("Choose install path");
         ASSERT_NE(nullptr, chooser);
+        WorkerThreadId = GetWindowThreadProcessId(chooser, nullptr);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main, kInstallButton)));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main, kAboutButton)));
         SendMessageA(main, WM_COMMAND, IDOK, 0);  // Enter again: no second worker
@@ -367,9 +397,10 @@ TEST_F(SetupDialogs, WorkerStepsTheBarAndStopsAtTheFirstFailure) {
   }
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
 
-  // Exit while the worker runs, with the archive piece written and with both pieces written:
-  // a quiet end, and the private folder goes with the worker.
-  for (int position : {32, 48}) {
+  // Exit after each step of the worker: it stops there, before the next step, and ends; a
+  // quiet end, and the private folder goes with the worker. Only the last step writes the
+  // registry.
+  for (int position : {16, 32, 48, 64, 80, 96}) {
     ExitAtPosition = position;
     EXPECT_EQ(0, RunWorker(BinFile("vantiro-setup.exe"), dir.File("Stopped")));
     ExitAtPosition = 0;
@@ -377,9 +408,10 @@ TEST_F(SetupDialogs, WorkerStepsTheBarAndStopsAtTheFirstFailure) {
     EXPECT_EQ(position, Positions.back());
     EXPECT_EQ(0, InstallSucceeded);
     EXPECT_TRUE(SetupTempFolders().empty()) << position;
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
+    EXPECT_EQ(position == 96, KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel")) << position;
+    EXPECT_TRUE(WorkerThreadId && ThreadEnded(WorkerThreadId)) << position;
+    ForgetInstallation();
   }
-  ForgetInstallation();
 }
 
 }  // namespace
