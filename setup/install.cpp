@@ -36,20 +36,24 @@ void WriteRegistry(const char *folder, const InstallTexts &texts) {
 }
 
 // The two payload pieces into the private folder, then every member into folder. Tells the
-// observer after each piece and after the extraction. The private folder goes in any case.
+// observer after each piece and after the extraction. Each piece stays open, nobody else
+// allowed to write it, until it has been used; the private folder goes in any case.
 bool UnpackPayload(const char *folder, InstallObserver &observer) {
+  HANDLE archive = nullptr, library = nullptr;
   bool ok = CreatePayloadFolder() &&
-            CopyPayloadPiece(ArchivePieceLength, ArchivePieceLength, ArchiveFile);
+            CopyPayloadPiece(ArchivePieceLength, ArchivePieceLength, ArchiveFile, &archive);
   if (ok) {
     observer.StepDone();
-    ok = !observer.StopRequested() &&
-         CopyPayloadPiece(LibraryPieceLength + ArchivePieceLength, LibraryPieceLength, LibraryFile);
+    ok = !observer.StopRequested() && CopyPayloadPiece(LibraryPieceLength + ArchivePieceLength,
+                                                       LibraryPieceLength, LibraryFile, &library);
   }
   if (ok) {
     observer.StepDone();
     ok = !observer.StopRequested() && LoadUnrarLibrary(LibraryFile) &&
          ExtractArchive(ArchiveFile, folder, &observer);
   }
+  if (library) CloseHandle(library);
+  if (archive) CloseHandle(archive);
   UnloadUnrarLibrary();
   RemovePayloadFolder();
   if (ok) observer.StepDone();

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "dll.hpp"
+#include "security.h"
 #include "textformat.h"
 
 uint32_t LibraryPieceLength = 0;
@@ -74,13 +75,33 @@ int ReadPiece(uint32_t distanceFromEnd, uint32_t length, void *block) {
   return ok;
 }
 
-int WritePiece(const char *outputName, const void *block, uint32_t length) {
-  HFILE out = _lcreat(outputName, 0);
-  if (out == HFILE_ERROR) return 0;
-  int ok = _lwrite(out, static_cast<LPCCH>(block), length) == length;
-  if (_lclose(out) == HFILE_ERROR) ok = 0;
+// Writes the piece into a new file that nobody else may open while it is written.
+bool WritePiece(const char *outputName, const void *block, uint32_t length) {
+  HANDLE out = CreateFileA(outputName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(out, block, length, &written, nullptr) && written == length;
+  if (!CloseHandle(out)) ok = false;
   if (!ok) DeleteFileA(outputName);
   return ok;
+}
+
+// Opens the written piece again for reading, with nobody else allowed to write it from now
+// on, and reads it back: what is then used is the piece as the package carries it, even if
+// someone swapped the file between the write and this open.
+HANDLE HoldPiece(const char *outputName, const void *block, uint32_t length) {
+  HANDLE held = CreateFileA(outputName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (held == INVALID_HANDLE_VALUE) return nullptr;
+  void *check = GlobalAlloc(GPTR, length + 1);
+  DWORD read = 0;
+  bool same = check && ReadFile(held, check, length + 1, &read, nullptr) && read == length &&
+              memcmp(check, block, length) == 0;
+  if (check) GlobalFree(check);
+  if (same) return held;
+  CloseHandle(held);
+  return nullptr;
 }
 
 }  // namespace
@@ -104,7 +125,7 @@ int CreatePayloadFolder() {
     if (!FormatInto(PayloadFolder, sizeof PayloadFolder, "%s\\vantiro-setup-%lu-%lu-%u", temp,
                     GetCurrentProcessId(), GetTickCount(), attempt))
       break;
-    if (CreateDirectoryA(PayloadFolder, nullptr)) {
+    if (CreatePrivateFolder(PayloadFolder)) {
       if (FormatInto(ArchiveFile, sizeof ArchiveFile, "%s\\%s", PayloadFolder, kArchiveName) &&
           FormatInto(LibraryFile, sizeof LibraryFile, "%s\\%s", PayloadFolder, kLibraryName))
         return 1;
@@ -126,11 +147,17 @@ void RemovePayloadFolder() {
   PayloadFolder[0] = ArchiveFile[0] = LibraryFile[0] = 0;
 }
 
-int CopyPayloadPiece(uint32_t distanceFromEnd, uint32_t length, const char *outputName) {
+int CopyPayloadPiece(uint32_t distanceFromEnd, uint32_t length, const char *outputName,
+                     HANDLE *held) {
+  if (held) *held = nullptr;
   if (length == 0 || length > distanceFromEnd) return 0;
   void *block = GlobalAlloc(GPTR, length);
   if (!block) return 0;
   int ok = ReadPiece(distanceFromEnd, length, block) && WritePiece(outputName, block, length);
+  if (ok && held) {
+    *held = HoldPiece(outputName, block, length);
+    ok = *held != nullptr;
+  }
   GlobalFree(block);
   return ok;
 }

@@ -25,15 +25,20 @@ int TakeSetupFilePath();
 extern char PayloadFolder[MAX_PATH];
 extern char ArchiveFile[MAX_PATH];
 extern char LibraryFile[MAX_PATH];
-// Creates a fresh folder of its own under the user's temporary folder. 0 on failure.
+// Creates a fresh folder of its own under the user's temporary folder, open to nobody but
+// Administrators and SYSTEM when the process is elevated (the current user otherwise). 0 on
+// failure.
 int CreatePayloadFolder();
 // Removes the two pieces and the folder (whatever of them exists). A file that cannot be
 // removed now is marked for removal at the next start of the system.
 void RemovePayloadFolder();
 
 // Copies length bytes, starting distanceFromEnd bytes before the end of the setup file, into
-// a new file outputName. 1 on success, 0 on failure (short file, read or write failure).
-int CopyPayloadPiece(uint32_t distanceFromEnd, uint32_t length, const char *outputName);
+// a new file outputName. 1 on success, 0 on failure (short file, read or write failure). With
+// held, the file is then kept open for reading in *held, nobody else allowed to write it, and
+// checked to hold the piece; the caller closes *held once the piece has been used.
+int CopyPayloadPiece(uint32_t distanceFromEnd, uint32_t length, const char *outputName,
+                     HANDLE *held = nullptr);
 
 // Loads the library from its full path and resolves the six entry points. 1 on success.
 int LoadUnrarLibrary(const char *libraryPath);

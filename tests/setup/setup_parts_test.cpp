@@ -50,6 +50,18 @@ TEST(SetupPayload, PiecesAreFoundFromTheEndAndShortOrUnwritableCopiesFail) {
   EXPECT_EQ(0, CopyPayloadPiece(10, 11, dir.File("x").c_str()));       // past the end
   EXPECT_EQ(0, CopyPayloadPiece(a, a, dir.File("missing\\x").c_str()));
   EXPECT_FALSE(FileExists(dir.File("x")));
+
+  // A held piece: nobody may write it until the holder closes it; reading stays possible
+  // (the library and the extraction open it so).
+  HANDLE held = nullptr;
+  EXPECT_EQ(1, CopyPayloadPiece(a, a, dir.File("held.rar").c_str(), &held));
+  ASSERT_NE(nullptr, held);
+  EXPECT_FALSE(CanOpen(dir.File("held.rar"), GENERIC_WRITE));
+  EXPECT_FALSE(DeleteFileA(dir.File("held.rar").c_str()));
+  EXPECT_TRUE(CanOpen(dir.File("held.rar"), GENERIC_READ));
+  CloseHandle(held);
+  EXPECT_TRUE(CanOpen(dir.File("held.rar"), GENERIC_WRITE));
+
   strcpy(SetupFilePath, dir.File("no such package.exe").c_str());
   EXPECT_EQ(0, CopyPayloadPiece(a, a, dir.File("x").c_str()));
 }
@@ -67,6 +79,12 @@ TEST(SetupPayload, PackageEndsWithTheLibraryAndTheArchive) {
 TEST(SetupPayload, PrivateFolderIsNewEachTimeAndRemovedWithItsPieces) {
   ASSERT_EQ(1, CreatePayloadFolder());
   std::string first = PayloadFolder;
+  // Closed to everyone but Administrators, SYSTEM and the user running setup (where the file
+  // system keeps no access lists, as under Wine, that is the owner and SYSTEM).
+  std::vector<std::string> trustees = AllowedTrustees(AccessList(first));
+  EXPECT_FALSE(trustees.empty());
+  for (const std::string &trustee : trustees)
+    EXPECT_TRUE(trustee == "BA" || trustee == "SY" || trustee == CurrentUserSid()) << trustee;
   EXPECT_EQ(first + "\\kordax.rar", ArchiveFile);
   EXPECT_EQ(first + "\\unrar.dll", LibraryFile);
   WriteBytes(ArchiveFile, std::string("archive"));

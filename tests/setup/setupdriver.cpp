@@ -1,6 +1,8 @@
 #include "setupdriver.h"
 
+#include <aclapi.h>
 #include <objbase.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include "uidriver.h"
@@ -83,6 +85,57 @@ bool KeyExists(HKEY root, const char *subkey) {
   HKEY key;
   if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   RegCloseKey(key);
+  return true;
+}
+
+std::string AccessList(const std::string &path) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+    return "";
+  char *text = nullptr;
+  std::string sddl;
+  if (ConvertSecurityDescriptorToStringSecurityDescriptorA(
+          descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    sddl = text;
+    LocalFree(text);
+  }
+  LocalFree(descriptor);
+  return sddl;
+}
+
+std::vector<std::string> AllowedTrustees(const std::string &sddl) {
+  std::vector<std::string> trustees;
+  for (size_t open = sddl.find('('); open != std::string::npos; open = sddl.find('(', open + 1)) {
+    size_t close = sddl.find(')', open);
+    if (close == std::string::npos) break;
+    std::string entry = sddl.substr(open + 1, close - open - 1);
+    if (entry.rfind("A;", 0) == 0) trustees.push_back(entry.substr(entry.rfind(';') + 1));
+  }
+  return trustees;
+}
+
+std::string CurrentUserSid() {
+  HANDLE token;
+  std::string sid;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return sid;
+  BYTE buffer[256];
+  DWORD length = 0;
+  char *text = nullptr;
+  if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &length) &&
+      ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER *>(buffer)->User.Sid, &text)) {
+    sid = text;
+    LocalFree(text);
+  }
+  CloseHandle(token);
+  return sid;
+}
+
+bool CanOpen(const std::string &path, DWORD access) {
+  HANDLE file = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
   return true;
 }
 

@@ -25,6 +25,16 @@ std::string LinkTarget(const std::string &link);
 // Default value (or named value) of a key below a root; false when missing.
 bool ReadString(HKEY root, const char *subkey, const char *name, std::string *value);
 bool KeyExists(HKEY root, const char *subkey);
+// The access list of a file or folder in SDDL ("D:P(A;OICI;FA;;;BA)..."), read back from the
+// file system; "" when it has none or cannot be read.
+std::string AccessList(const std::string &path);
+// The trustee of each allowing entry of such a list ("BA", "SY", "BU", "WD", "S-1-5-...").
+std::vector<std::string> AllowedTrustees(const std::string &sddl);
+// The current user's SID as text.
+std::string CurrentUserSid();
+// True when the file can be opened with this access by a new handle now.
+bool CanOpen(const std::string &path, DWORD access);
+
 // The installer's private temporary folders ("vantiro-setup-*") in the temporary folder.
 std::vector<std::string> SetupTempFolders();
 
