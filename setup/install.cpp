@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "payload.h"
+#include "security.h"
 #include "textformat.h"
 
 namespace {
@@ -120,14 +121,17 @@ bool InstallPrograms(const char *folder, InstallObserver &observer) {
   // at all, fails the installation with nothing done.
   InstallTexts texts;
   if (!folder[0] || !ComposeInstallTexts(folder, &texts)) return false;
-  CreateDirectoryA(folder, nullptr);
+  // A folder made here gets its own access list (an existing one keeps what it has).
+  CreateInstallFolder(folder);
   observer.StepDone();
 
   if (observer.StopRequested() || !UnpackPayload(folder, observer) || observer.StopRequested())
     return false;
 
-  // An older screen saver in the system directory stays; the new one then stays installed.
-  MoveFileA(texts.saverSource, texts.saverTarget);
+  // Copied, not moved: a new file takes the system directory's permissions, where a move would
+  // keep the install folder's. An older screen saver there stays; the new one then stays in
+  // the install folder.
+  if (CopyFileA(texts.saverSource, texts.saverTarget, TRUE)) DeleteFileA(texts.saverSource);
   observer.StepDone();
   if (observer.StopRequested()) return false;
   WriteRegistry(folder, texts);

@@ -1,4 +1,4 @@
-// The installation proper, given its folder: unpacks the payload into it, moves the screen
+// The installation proper, given its folder: unpacks the payload into it, copies the screen
 // saver into the system directory and registers the programs; and the shortcuts chosen
 // afterwards. Nothing here reads or shows a window: the caller passes what the user chose and
 // hears about each step through an InstallObserver.
@@ -26,7 +26,9 @@ class InstallObserver : public StopQuestion {
   ~InstallObserver() = default;
 };
 
-// Installs into folder: creates it, unpacks the payload, moves the screen saver and writes the
+// Installs into folder: creates it (Administrators and SYSTEM full control, Users read and
+// execute), unpacks the payload, puts the screen saver into the system directory by a copy
+// (none there yet: the one in folder is then removed) and writes the
 // registry entries and the ".wcl" association, telling observer after each of those six steps.
 // False when a text does not fit, the folder is empty, unpacking fails or the observer asks to
 // stop (nothing after that step is done; the private folder of the payload is removed).

@@ -180,6 +180,67 @@ TEST(SetupLibrary, ByFullPathOnlyAndWithEveryEntryPoint) {
   EXPECT_EQ(0, ExtractArchive("whatever.rar", dir.path().c_str()));
 }
 
+// The file system's identity of a file (its index), or 0.
+uint64_t FileIndex(const std::string &path) {
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  BY_HANDLE_FILE_INFORMATION info{};
+  GetFileInformationByHandle(file, &info);
+  CloseHandle(file);
+  return uint64_t(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+}
+
+// The installation steps on the real package: the folder they create is closed to all but
+// Administrators, SYSTEM and read-only Users, while one that exists keeps its access list;
+// the screen saver reaches the system directory as a new file.
+TEST(SetupInstall, FolderAccessAndTheSaverCopiedIntoTheSystemDirectory) {
+  strcpy(SetupFilePath, BinFile("vantiro-setup.exe").c_str());
+  LibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
+  ArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
+  // Records the extracted saver's identity after the extraction (the fourth step).
+  struct SaverWatch : InstallObserver {
+    std::string saver;
+    int steps = 0;
+    uint64_t extracted = 0;
+    void StepDone() override {
+      if (++steps == 4) extracted = FileIndex(saver);
+    }
+    bool StopRequested() override { return false; }
+  };
+  TempDir dir;
+  std::string existing = dir.File("Existing");
+  ASSERT_TRUE(CreateDirectoryA(existing.c_str(), nullptr));
+  const struct {
+    std::string folder;
+    bool made;
+  } cases[] = {{dir.File("New"), true}, {existing, false}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.folder);
+    ForgetInstallation();
+    std::string before = AccessList(c.folder);
+    SaverWatch watch;
+    watch.saver = c.folder + "\\Lumora.scr";
+    ASSERT_TRUE(InstallPrograms(c.folder.c_str(), watch));
+    EXPECT_EQ(6, watch.steps);
+    std::vector<std::string> trustees = AllowedTrustees(AccessList(c.folder));
+    EXPECT_FALSE(trustees.empty());
+    if (c.made) {
+      for (const std::string &trustee : trustees)
+        EXPECT_TRUE(trustee == "BA" || trustee == "SY" || trustee == "BU" ||
+                    trustee == CurrentUserSid())
+            << trustee;
+    } else {
+      EXPECT_EQ(before, AccessList(c.folder));
+    }
+    EXPECT_NE(0u, watch.extracted);
+    EXPECT_FALSE(FileExists(watch.saver));
+    EXPECT_TRUE(FileExists(SystemSaverPath()));
+    EXPECT_NE(watch.extracted, FileIndex(SystemSaverPath()));  // a new file, not the moved one
+  }
+  ForgetInstallation();
+}
+
 // The chooser and the main dialog in process, from the test program's own copy of the
 // installer's resources.
 class SetupDialogs : public ::testing::Test {
