@@ -23,7 +23,6 @@ int LaunchAfterSetup;
 
 namespace {
 
-const char kDefaultFolder[] = "\\Vantiro";
 const int kProgressStep = 16;
 
 HANDLE WorkerThread;
@@ -113,12 +112,15 @@ void LaunchInstalledProgram() {
 }  // namespace
 
 DWORD WINAPI InstallWorker(LPVOID) {
-  strcpy(InstallFolder, kDefaultFolder);
+  strcpy(InstallFolder, kDefaultInstallFolder);
   InstallSucceeded = 0;
   if (!ChooseFolder(MainDialog, "Choose install path", InstallFolder)) return EndWorker(0);
   SendDlgItemMessageA(MainDialog, IDC_PROGRESS, PBM_SETSTEP, kProgressStep, 0);
   ProgressBar bar;
-  if (InstallPrograms(InstallFolder, bar)) InstallSucceeded = 1;
+  // A folder below the current drive's root ("\Vantiro" as offered) is installed, registered
+  // and linked to by its full path.
+  if (MakeFullFolderPath(InstallFolder) && InstallPrograms(InstallFolder, bar))
+    InstallSucceeded = 1;
   return EndWorker(1);
 }
 

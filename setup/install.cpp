@@ -9,10 +9,19 @@
 #include "security.h"
 #include "textformat.h"
 
+const char kDefaultInstallFolder[] = "\\Vantiro";
+
 namespace {
 
 const char kVendorKey[] = "SOFTWARE\\Ostrel";
 const char kListClass[] = "*wclfile";
+
+// Nothing to show and nobody to stop the work.
+class NoObserver : public InstallObserver {
+ public:
+  void StepDone() override {}
+  bool StopRequested() override { return false; }
+};
 
 void SetDefaultValue(HKEY root, const char *subkey, const char *text) {
   HKEY key;
@@ -156,4 +165,26 @@ void CreateSetupShortcuts(const char *folder, const FinishOptions &options) {
                     "Vantiro");
   if (options.autoStart)
     ShellFolderLink(folder, CSIDL_STARTUP, nullptr, "Kordax.lnk", "Vantiro.exe", "Vantiro");
+}
+
+bool MakeFullFolderPath(char *folder) {
+  if (!folder[0]) return true;
+  char full[MAX_PATH];
+  DWORD n = GetFullPathNameA(folder, sizeof full, full, nullptr);
+  if (n == 0 || n >= sizeof full) return false;
+  strcpy(folder, full);
+  return true;
+}
+
+bool InstallSilently(const char *folder) {
+  char target[MAX_PATH];
+  if (!FormatInto(target, sizeof target, "%s", folder[0] ? folder : kDefaultInstallFolder) ||
+      !MakeFullFolderPath(target))
+    return false;
+  NoObserver quiet;
+  if (!InstallPrograms(target, quiet)) return false;
+  FinishOptions options;
+  options.launch = false;
+  CreateSetupShortcuts(target, options);
+  return true;
 }

@@ -34,6 +34,18 @@ class InstallObserver : public StopQuestion {
 // stop (nothing after that step is done; the private folder of the payload is removed).
 bool InstallPrograms(const char *folder, InstallObserver &observer);
 
+// The whole installation without a window, as "/S" asks: into folder (the default folder when
+// empty), made a full path first, with the default shortcuts; nothing is started. False on
+// the failures that the dialogs report as "Error during install process!".
+bool InstallSilently(const char *folder);
+
+// Turns folder (MAX_PATH bytes) into a full path, in place ("\Vantiro" gets the current
+// drive); an empty folder stays empty. False when the full path does not fit.
+bool MakeFullFolderPath(char *folder);
+
+// The folder offered first: "\Vantiro", below whichever folder the user then selects.
+extern const char kDefaultInstallFolder[];
+
 // The texts the installation writes, composed from its folder; false when one does not fit.
 struct InstallTexts {
   char saverSource[MAX_PATH];  // folder\Lumora.scr

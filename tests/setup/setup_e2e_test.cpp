@@ -265,4 +265,56 @@ TEST_F(SetupE2ETest, ForeignLibraryReadOnlyFolderAndUnquotedCommandLine) {
   EXPECT_EQ(nullptr, OtherProcessWindow("Lumora Settings", target + "\\Lumora.exe", 1500).window());
 }
 
+// "/S": no window at all, the default shortcuts, nothing started, and the exit code tells
+// success from the failures the dialogs would report; "/D=" names the folder, blanks and all.
+TEST_F(SetupE2ETest, SilentInstallIntoTheDefaultOrTheNamedFolder) {
+  std::string good = BinFile("vantiro-setup.exe");
+  std::string truncated = dir.File("truncated-setup.exe");
+  std::string bytes = ReadBytes(good);
+  WriteBytes(truncated, bytes.substr(0, bytes.size() - 100));
+  std::string drive = dir.path().substr(0, 2);  // the default folder is on the current drive
+  const struct {
+    std::string package, arguments, folder;  // folder "": the installation must fail
+  } cases[] = {
+      {good, " /S /D=" + dir.File("Silent Target") + " ", dir.File("Silent Target")},
+      {good, " /S", drive + "\\Vantiro"},
+      {truncated, " /S /D=" + dir.File("Never"), ""},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.arguments);
+    ForgetInstallation();
+    SetupProcess setup(dir.path(), c.package, "\"" + c.package + "\"" + c.arguments);
+    ASSERT_TRUE(setup.Started());
+    EXPECT_EQ(nullptr, setup.WaitForDialog(nullptr, 1000));
+    DWORD code = setup.WaitForExit();
+    std::string value;
+    if (c.folder.empty()) {
+      EXPECT_NE(0u, code);
+      EXPECT_NE(STILL_ACTIVE, code);
+      EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
+      EXPECT_FALSE(FileExists(SystemSaverPath()));
+      EXPECT_TRUE(SetupTempFolders().empty());
+      continue;
+    }
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(ReadBytes(Carried("Lumora.exe")), ReadBytes(c.folder + "\\Lumora.exe"));
+    EXPECT_EQ(ReadBytes(Carried("Lumora.scr")), ReadBytes(SystemSaverPath()));
+    EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel", "InstallDir", &value));
+    EXPECT_TRUE(SamePath(c.folder, value)) << value;
+    EXPECT_TRUE(ReadString(HKEY_CLASSES_ROOT, "*wclfile\\Shell\\open\\command", nullptr, &value));
+    EXPECT_EQ("\"" + c.folder + "\\Vantiro.exe\" \"%1\"", value);
+    std::string programs = ShellFolder(CSIDL_PROGRAMS) + "\\Vantiro\\";
+    EXPECT_TRUE(SamePath(c.folder + "\\Lumora.exe", LinkTarget(programs + "Lumora.lnk")));
+    EXPECT_TRUE(SamePath(c.folder + "\\Vantiro.exe",
+                         LinkTarget(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Kordax.lnk")));
+    EXPECT_TRUE(SamePath(c.folder + "\\Vantiro.exe",
+                         LinkTarget(ShellFolder(CSIDL_STARTUP) + "\\Kordax.lnk")));
+    EXPECT_EQ(nullptr,
+              OtherProcessWindow("Lumora Settings", c.folder + "\\Lumora.exe", 1000).window());
+    EXPECT_TRUE(SetupTempFolders().empty());
+    std::error_code ec;
+    if (c.folder.find(dir.path()) != 0) fs::remove_all(c.folder, ec);
+  }
+}
+
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "chooser.h"
+#include "commandline.h"
 #include "dialogs.h"
 #include "flatbutton.h"
 #include "install.h"
@@ -100,6 +101,33 @@ TEST(SetupPayload, PrivateFolderIsNewEachTimeAndRemovedWithItsPieces) {
   EXPECT_NE(first, std::string(PayloadFolder));
   RemovePayloadFolder();
   EXPECT_TRUE(SetupTempFolders().empty());
+}
+
+TEST(SetupCommandLine, SilentAndFolderAsTheLastArgument) {
+  std::string tooLong = "\"C:\\a b\\setup.exe\" /S /D=C:\\" + std::string(MAX_PATH, 'x');
+  const struct {
+    std::string line;
+    bool ok, silent;
+    std::string folder;
+  } cases[] = {
+      {"setup.exe", true, false, ""},
+      {"\"C:\\a b\\setup.exe\" /S", true, true, ""},
+      {"\"C:\\a b\\setup.exe\"/S", true, true, ""},
+      {"C:\\a b\\setup.exe /S", true, true, ""},  // unquoted path with a blank
+      {"setup.exe /S /D=C:\\Program Files\\Vantiro Two  ", true, true,
+       "C:\\Program Files\\Vantiro Two"},
+      {"setup.exe /D=C:\\x /S", true, false, "C:\\x /S"},  // /D= takes the rest
+      {"setup.exe /SS /silent /S/ S", true, false, ""},
+      {"setup.exe  /s\t/d=D:\\v", true, true, "D:\\v"},
+      {"\"C:\\no end quote /S", true, false, ""},
+      {tooLong, false, true, ""},
+  };
+  for (const auto &c : cases) {
+    SetupCommand command;
+    EXPECT_EQ(c.ok, ParseSetupCommand(c.line.c_str(), &command)) << c.line;
+    EXPECT_EQ(c.silent, command.silent) << c.line;
+    EXPECT_EQ(c.folder, std::string(command.folder)) << c.line;
+  }
 }
 
 class SetupExtract : public ::testing::Test {
