@@ -8,6 +8,7 @@
 #include "payload.h"
 #include "security.h"
 #include "textformat.h"
+#include "uninstall.h"
 
 const char kDefaultInstallFolder[] = "\\Vantiro";
 
@@ -140,10 +141,12 @@ bool InstallPrograms(const char *folder, InstallObserver &observer) {
   // Copied, not moved: a new file takes the system directory's permissions, where a move would
   // keep the install folder's. An older screen saver there stays; the new one then stays in
   // the install folder.
-  if (CopyFileA(texts.saverSource, texts.saverTarget, TRUE)) DeleteFileA(texts.saverSource);
+  bool saverCopied = CopyFileA(texts.saverSource, texts.saverTarget, TRUE);
+  if (saverCopied) DeleteFileA(texts.saverSource);
   observer.StepDone();
   if (observer.StopRequested()) return false;
   WriteRegistry(folder, texts);
+  if (!RegisterUninstall(folder, texts.saverTarget, saverCopied)) return false;
   observer.StepDone();
   return !observer.StopRequested();
 }

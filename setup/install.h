@@ -28,8 +28,9 @@ class InstallObserver : public StopQuestion {
 
 // Installs into folder: creates it (Administrators and SYSTEM full control, Users read and
 // execute), unpacks the payload, puts the screen saver into the system directory by a copy
-// (none there yet: the one in folder is then removed) and writes the
-// registry entries and the ".wcl" association, telling observer after each of those six steps.
+// (none there yet: the one in folder is then removed) and writes the registry entries, the
+// ".wcl" association, the uninstaller and its Uninstall key, telling observer after each of
+// those six steps.
 // False when a text does not fit, the folder is empty, unpacking fails or the observer asks to
 // stop (nothing after that step is done; the private folder of the payload is removed).
 bool InstallPrograms(const char *folder, InstallObserver &observer);

@@ -1,6 +1,7 @@
 // vantiro-setup: installs Lumora.exe, the screen saver Lumora.scr and Vantiro.exe from the
 // payload carried at the end of its own file, registers the ".wcl" list type and makes the
-// shortcuts the user chooses; with /S the same without a window (exit code 0 on success).
+// shortcuts the user chooses; with /S the same without a window (exit code 0 on success). With
+// /uninstall it is the uninstaller that the installation leaves in its folder.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -13,6 +14,7 @@
 #include "instance.h"
 #include "packagesizes.h"
 #include "payload.h"
+#include "uninstall.h"
 
 namespace {
 
@@ -40,7 +42,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   SetupCommand command;
   bool parsed = ParseSetupCommand(GetCommandLineA(), &command);  // false: /D= does not fit
   int exitCode = 0;
-  if (command.silent) {
+  if (command.uninstall) {
+    exitCode = RunUninstaller(command);
+  } else if (command.silent) {
     exitCode = parsed && InstallSilently(command.folder) ? 0 : 1;
   } else {
     RegisterFlatButtonClass();

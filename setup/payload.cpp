@@ -115,27 +115,45 @@ int TakeSetupFilePath() {
   return 1;
 }
 
-int CreatePayloadFolder() {
+bool CreateOwnTempFolder(const char *prefix, char *folder, size_t size) {
   char temp[MAX_PATH];
   DWORD n = GetTempPathA(sizeof temp, temp);
-  if (n == 0 || n >= sizeof temp) return 0;
+  if (n == 0 || n >= sizeof temp) return false;
   if (temp[n - 1] == '\\') temp[n - 1] = 0;
   // A name that exists already, whoever made it, is never reused: the folder must be ours.
   for (unsigned attempt = 0; attempt < 100; attempt++) {
-    if (!FormatInto(PayloadFolder, sizeof PayloadFolder, "%s\\vantiro-setup-%lu-%lu-%u", temp,
-                    GetCurrentProcessId(), GetTickCount(), attempt))
+    if (!FormatInto(folder, size, "%s\\%s-%lu-%lu-%u", temp, prefix, GetCurrentProcessId(),
+                    GetTickCount(), attempt))
       break;
-    if (CreatePrivateFolder(PayloadFolder)) {
-      if (FormatInto(ArchiveFile, sizeof ArchiveFile, "%s\\%s", PayloadFolder, kArchiveName) &&
-          FormatInto(LibraryFile, sizeof LibraryFile, "%s\\%s", PayloadFolder, kLibraryName))
-        return 1;
-      RemovePayloadFolder();
-      return 0;
-    }
+    if (CreatePrivateFolder(folder)) return true;
     if (GetLastError() != ERROR_ALREADY_EXISTS) break;
   }
-  PayloadFolder[0] = 0;
+  if (size) folder[0] = 0;
+  return false;
+}
+
+int CreatePayloadFolder() {
+  if (!CreateOwnTempFolder("vantiro-setup", PayloadFolder, sizeof PayloadFolder)) return 0;
+  if (FormatInto(ArchiveFile, sizeof ArchiveFile, "%s\\%s", PayloadFolder, kArchiveName) &&
+      FormatInto(LibraryFile, sizeof LibraryFile, "%s\\%s", PayloadFolder, kLibraryName))
+    return 1;
+  RemovePayloadFolder();
   return 0;
+}
+
+bool CopySetupImage(const char *outputName) {
+  HFILE file = _lopen(SetupFilePath, OF_READ | OF_SHARE_DENY_WRITE);
+  if (file == HFILE_ERROR) return false;
+  LONG size = FileLength(file);
+  _lclose(file);
+  uint64_t pieces = uint64_t(LibraryPieceLength) + ArchivePieceLength;
+  if (size < 0 || uint64_t(size) <= pieces) return false;
+  uint32_t image = uint32_t(uint64_t(size) - pieces);
+  void *block = GlobalAlloc(GPTR, image);
+  if (!block) return false;
+  bool ok = ReadPiece(uint32_t(size), image, block) && WritePiece(outputName, block, image);
+  GlobalFree(block);
+  return ok;
 }
 
 void RemovePayloadFolder() {

@@ -29,6 +29,14 @@ extern char LibraryFile[MAX_PATH];
 // Administrators and SYSTEM when the process is elevated (the current user otherwise). 0 on
 // failure.
 int CreatePayloadFolder();
+// Creates a fresh private folder (as above) named prefix-... under the user's temporary
+// folder into folder (size bytes). False on failure.
+bool CreateOwnTempFolder(const char *prefix, char *folder, size_t size);
+
+// Writes the setup program's own image, the package without its two pieces, into a new file
+// outputName: the uninstaller. False on failure.
+bool CopySetupImage(const char *outputName);
+
 // Removes the two pieces and the folder (whatever of them exists). A file that cannot be
 // removed now is marked for removal at the next start of the system.
 void RemovePayloadFolder();

@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "setupdriver.h"
 #include "testfiles.h"
@@ -315,6 +316,96 @@ TEST_F(SetupE2ETest, SilentInstallIntoTheDefaultOrTheNamedFolder) {
     std::error_code ec;
     if (c.folder.find(dir.path()) != 0) fs::remove_all(c.folder, ec);
   }
+}
+
+std::string UninstallerList() {
+  DWORD code = 0;
+  return RunToEnd("uninstaller.exe --list", &code);
+}
+
+// Uninstalling through Wine's list of installed programs (asking first) and by the quiet
+// command: exactly what the installation made goes, what is not its own stays, a failure to
+// remove is reported while the rest still goes, and a new installation works afterwards.
+TEST_F(SetupE2ETest, UninstallRemovesWhatTheInstallationMadeAndReinstallWorks) {
+  const std::string target = dir.File("Uninstall Target");
+  const std::string settings = "SOFTWARE\\Ostrel\\Lumora";
+  enum How { kListYes, kListNo, kQuiet };
+  const struct {
+    How how;
+    bool foreignSaver, foreignAssociation, userFile;
+  } cases[] = {
+      {kListYes, false, false, false},
+      {kListNo, false, false, false},
+      {kQuiet, true, true, true},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(int(c.how));
+    ForgetInstallation();
+    if (c.foreignSaver) WriteBytes(SystemSaverPath(), std::string("someone else's saver"));
+    {
+      SetupProcess setup(dir.path(), "",
+                         "\"" + BinFile("vantiro-setup.exe") + "\" /S /D=" + target);
+      ASSERT_EQ(0u, setup.WaitForExit());
+    }
+    EXPECT_NE(std::string::npos, UninstallerList().find("Vantiro|||Vantiro"));
+    std::string quiet;
+    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKeyPath, "QuietUninstallString", &quiet));
+    EXPECT_EQ("\"" + target + "\\Uninstall.exe\" /uninstall /S", quiet);
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, settings.c_str(), &key));
+    RegCloseKey(key);
+    std::string list = dir.File("my list.wcl");
+    WriteBytes(list, std::string("centred=C:\\nothing.bmp\r\n"));
+    if (c.foreignAssociation)
+      RegSetValueA(HKEY_CLASSES_ROOT, "*wclfile\\Shell\\open\\command", REG_SZ,
+                   "\"C:\\Other\\Viewer.exe\" \"%1\"", 0);
+    if (c.userFile) WriteBytes(target + "\\notes.txt", std::string("mine"));
+
+    DWORD code = 0;
+    if (c.how == kQuiet) {
+      RunToEnd(quiet, &code);
+      EXPECT_EQ(0u, code);
+    } else {
+      std::thread remove([&] { RunToEnd("uninstaller.exe --remove Vantiro", &code, 60000); });
+      HWND ask = WaitForWindow("Vantiro Uninstall", 10000);
+      EXPECT_NE(nullptr, ask);
+      if (ask) ClickControl(GetDlgItem(ask, c.how == kListYes ? IDYES : IDNO));
+      remove.join();
+    }
+    if (c.how == kListNo) {
+      Sleep(1000);  // nothing may happen: give a wrongly started removal the time to show
+      EXPECT_TRUE(FileExists(target + "\\Uninstall.exe"));
+      EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
+      EXPECT_TRUE(FileExists(SystemSaverPath()));
+      continue;
+    }
+    // The copy in the temporary folder does the work after the uninstaller has ended.
+    EXPECT_TRUE(WaitFor([&] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath); }, 20000));
+    for (const char *name : {"Lumora.exe", "Lumora.scr", "Vantiro.exe", "Uninstall.exe"})
+      EXPECT_FALSE(FileExists(target + "\\" + name)) << name;
+    EXPECT_EQ(c.userFile, fs::exists(target));
+    EXPECT_EQ(c.foreignSaver, FileExists(SystemSaverPath()));
+    EXPECT_EQ(c.foreignAssociation, KeyExists(HKEY_CLASSES_ROOT, "*wclfile"));
+    EXPECT_EQ(c.foreignAssociation, KeyExists(HKEY_CLASSES_ROOT, ".wcl"));
+    std::string value;
+    EXPECT_FALSE(ReadString(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel", "InstallDir", &value));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, settings.c_str()));
+    EXPECT_TRUE(FileExists(list));
+    EXPECT_FALSE(FileExists(ShellFolder(CSIDL_PROGRAMS) + "\\Vantiro\\Lumora.lnk"));
+    EXPECT_FALSE(fs::exists(ShellFolder(CSIDL_PROGRAMS) + "\\Vantiro"));
+    EXPECT_FALSE(FileExists(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Kordax.lnk"));
+    EXPECT_FALSE(FileExists(ShellFolder(CSIDL_STARTUP) + "\\Kordax.lnk"));
+    EXPECT_EQ(std::string::npos, UninstallerList().find("Vantiro|||Vantiro"));
+    if (c.userFile) fs::remove(target + "\\notes.txt");
+  }
+
+  // Installing again after an uninstallation.
+  ForgetInstallation();
+  SetupProcess setup(dir.path(), "", "\"" + BinFile("vantiro-setup.exe") + "\" /S /D=" + target);
+  EXPECT_EQ(0u, setup.WaitForExit());
+  EXPECT_EQ(ReadBytes(Carried("Vantiro.exe")), ReadBytes(target + "\\Vantiro.exe"));
+  EXPECT_TRUE(FileExists(target + "\\Uninstall.exe"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "setupdriver.h"
 #include "testfiles.h"
 #include "uidriver.h"
+#include "uninstall.h"
 
 namespace {
 
@@ -109,6 +110,8 @@ TEST(SetupCommandLine, SilentAndFolderAsTheLastArgument) {
     std::string line;
     bool ok, silent;
     std::string folder;
+    bool uninstall = false;
+    uintptr_t waitFor = 0;
   } cases[] = {
       {"setup.exe", true, false, ""},
       {"\"C:\\a b\\setup.exe\" /S", true, true, ""},
@@ -117,6 +120,9 @@ TEST(SetupCommandLine, SilentAndFolderAsTheLastArgument) {
       {"setup.exe /S /D=C:\\Program Files\\Vantiro Two  ", true, true,
        "C:\\Program Files\\Vantiro Two"},
       {"setup.exe /D=C:\\x /S", true, false, "C:\\x /S"},  // /D= takes the rest
+      {"setup.exe /S \"/D=C:\\a b\"", true, true, "C:\\a b"},
+      {"setup.exe /uninstall /waitfor=123 /D=C:\\v", true, false, "C:\\v", true, 123},
+      {"setup.exe /UNINSTALL /S", true, true, "", true},
       {"setup.exe /SS /silent /S/ S", true, false, ""},
       {"setup.exe  /s\t/d=D:\\v", true, true, "D:\\v"},
       {"\"C:\\no end quote /S", true, false, ""},
@@ -127,6 +133,8 @@ TEST(SetupCommandLine, SilentAndFolderAsTheLastArgument) {
     EXPECT_EQ(c.ok, ParseSetupCommand(c.line.c_str(), &command)) << c.line;
     EXPECT_EQ(c.silent, command.silent) << c.line;
     EXPECT_EQ(c.folder, std::string(command.folder)) << c.line;
+    EXPECT_EQ(c.uninstall, command.uninstall) << c.line;
+    EXPECT_EQ(c.waitFor, uintptr_t(command.waitFor)) << c.line;
   }
 }
 
@@ -266,6 +274,35 @@ TEST(SetupInstall, FolderAccessAndTheSaverCopiedIntoTheSystemDirectory) {
     EXPECT_TRUE(FileExists(SystemSaverPath()));
     EXPECT_NE(watch.extracted, FileIndex(SystemSaverPath()));  // a new file, not the moved one
   }
+  ForgetInstallation();
+}
+
+// A part that cannot be removed (here: a program held open) is reported, and the rest of the
+// installation still goes.
+TEST(SetupInstall, UninstallReportsWhatItCannotRemoveAndRemovesTheRest) {
+  strcpy(SetupFilePath, BinFile("vantiro-setup.exe").c_str());
+  LibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
+  ArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
+  ForgetInstallation();
+  TempDir dir;
+  std::string folder = dir.File("Held");
+  struct Quiet : InstallObserver {
+    void StepDone() override {}
+    bool StopRequested() override { return false; }
+  } quiet;
+  ASSERT_TRUE(InstallPrograms(folder.c_str(), quiet));
+  HANDLE held = CreateFileA((folder + "\\Lumora.exe").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  char failed[1024];
+  EXPECT_FALSE(RemoveInstallation(folder.c_str(), failed, sizeof failed));
+  CloseHandle(held);
+  EXPECT_EQ(folder + "\\Lumora.exe\n", std::string(failed));
+  EXPECT_FALSE(FileExists(folder + "\\Vantiro.exe"));
+  EXPECT_FALSE(FileExists(folder + "\\Uninstall.exe"));
+  EXPECT_FALSE(FileExists(SystemSaverPath()));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "*wclfile"));
   ForgetInstallation();
 }
 

@@ -37,6 +37,7 @@ void ForgetInstallation() {
   RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel");
   RegDeleteTreeA(HKEY_CLASSES_ROOT, ".wcl");
   RegDeleteTreeA(HKEY_CLASSES_ROOT, "*wclfile");
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKeyPath);
   SetFileAttributesA(SystemSaverPath().c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(SystemSaverPath().c_str());
   std::string programs = ShellFolder(CSIDL_PROGRAMS) + "\\Vantiro";
@@ -150,6 +151,36 @@ std::vector<std::string> SetupTempFolders() {
   while (FindNextFileA(search, &data));
   FindClose(search);
   return found;
+}
+
+std::string RunToEnd(const std::string &commandLine, DWORD *exitCode, DWORD ms) {
+  *exitCode = STILL_ACTIVE;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd, writeEnd;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return "";
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = writeEnd;
+  PROCESS_INFORMATION process{};
+  std::string line = commandLine, output;
+  bool started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                &startup, &process);
+  CloseHandle(writeEnd);
+  if (started) {
+    char block[4096];
+    DWORD read = 0;
+    // The pipe ends when the program (and whatever inherited its output) has closed it.
+    while (ReadFile(readEnd, block, sizeof block, &read, nullptr) && read)
+      output.append(block, read);
+    if (WaitForSingleObject(process.hProcess, ms) == WAIT_OBJECT_0)
+      GetExitCodeProcess(process.hProcess, exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(readEnd);
+  return output;
 }
 
 std::string ControlText(HWND control) {

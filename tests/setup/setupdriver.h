@@ -13,6 +13,9 @@ std::string BinFile(const char *name);
 // A Unix path of the build host as Wine sees it (drive Z:).
 std::string HostPath(const std::string &unixPath);
 
+// The installation's entry in the list of installed programs, below HKEY_LOCAL_MACHINE.
+const char kUninstallKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantiro";
+
 // Removes everything an installation writes outside its folder: the registry entries, the
 // screen saver in the system directory and the shortcuts.
 void ForgetInstallation();
@@ -37,6 +40,10 @@ bool CanOpen(const std::string &path, DWORD access);
 
 // The installer's private temporary folders ("vantiro-setup-*") in the temporary folder.
 std::vector<std::string> SetupTempFolders();
+
+// Runs a command line to its end (at most ms) and returns what it wrote to its standard
+// output; *exitCode gets its exit code (STILL_ACTIVE when it did not end in time).
+std::string RunToEnd(const std::string &commandLine, DWORD *exitCode, DWORD ms = 30000);
 
 // A control's text asked with WM_GETTEXT, which also reaches controls of other processes
 // (GetWindowText does not ask them).
