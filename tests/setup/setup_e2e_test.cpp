@@ -361,6 +361,7 @@ TEST_F(SetupE2ETest, UninstallRemovesWhatTheInstallationMadeAndReinstallWorks) {
                    "\"C:\\Other\\Viewer.exe\" \"%1\"", 0);
     if (c.userFile) WriteBytes(target + "\\notes.txt", std::string("mine"));
 
+    size_t copies = SetupTempFolders("vantiro-uninstall-*").size();
     DWORD code = 0;
     if (c.how == kQuiet) {
       RunToEnd(quiet, &code);
@@ -372,8 +373,8 @@ TEST_F(SetupE2ETest, UninstallRemovesWhatTheInstallationMadeAndReinstallWorks) {
       if (ask) ClickControl(GetDlgItem(ask, c.how == kListYes ? IDYES : IDNO));
       remove.join();
     }
-    if (c.how == kListNo) {
-      Sleep(1000);  // nothing may happen: give a wrongly started removal the time to show
+    if (c.how == kListNo) {  // the uninstaller has ended without starting its copy
+      EXPECT_EQ(copies, SetupTempFolders("vantiro-uninstall-*").size());
       EXPECT_TRUE(FileExists(target + "\\Uninstall.exe"));
       EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
       EXPECT_TRUE(FileExists(SystemSaverPath()));
@@ -381,6 +382,7 @@ TEST_F(SetupE2ETest, UninstallRemovesWhatTheInstallationMadeAndReinstallWorks) {
     }
     // The copy in the temporary folder does the work after the uninstaller has ended.
     EXPECT_TRUE(WaitFor([&] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath); }, 20000));
+    EXPECT_EQ(copies + 1, SetupTempFolders("vantiro-uninstall-*").size());
     for (const char *name : {"Lumora.exe", "Lumora.scr", "Vantiro.exe", "Uninstall.exe"})
       EXPECT_FALSE(FileExists(target + "\\" + name)) << name;
     EXPECT_EQ(c.userFile, fs::exists(target));

@@ -140,12 +140,12 @@ bool CanOpen(const std::string &path, DWORD access) {
   return true;
 }
 
-std::vector<std::string> SetupTempFolders() {
+std::vector<std::string> SetupTempFolders(const char *pattern) {
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   std::vector<std::string> found;
   WIN32_FIND_DATAA data;
-  HANDLE search = FindFirstFileA((std::string(temp) + "vantiro-setup-*").c_str(), &data);
+  HANDLE search = FindFirstFileA((std::string(temp) + pattern).c_str(), &data);
   if (search == INVALID_HANDLE_VALUE) return found;
   do found.push_back(data.cFileName);
   while (FindNextFileA(search, &data));

@@ -38,8 +38,9 @@ std::string CurrentUserSid();
 // True when the file can be opened with this access by a new handle now.
 bool CanOpen(const std::string &path, DWORD access);
 
-// The installer's private temporary folders ("vantiro-setup-*") in the temporary folder.
-std::vector<std::string> SetupTempFolders();
+// The installer's private temporary folders ("vantiro-setup-*", or those the pattern names) in
+// the temporary folder.
+std::vector<std::string> SetupTempFolders(const char *pattern = "vantiro-setup-*");
 
 // Runs a command line to its end (at most ms) and returns what it wrote to its standard
 // output; *exitCode gets its exit code (STILL_ACTIVE when it did not end in time).
