@@ -2,41 +2,39 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 
 #include "instance.h"
 #include "resource.h"
+#include "textformat.h"
 
 namespace {
 
 const int kDriveItemHeight = 18;
 const int kPictureSize = 16;
 const int kImageClosed = 0, kImageOpen = 1;
+const size_t kDriveEntrySize = 32;  // "C: (label)", the label at most 15 characters
 
 const char *ChooserTitle;
 char *ChooserPath;
 bool KeepLeaf;
 char DriveRoot[3];
-char SelectedPath[MAX_PATH];
-char DriveEntryText[32];
 HBITMAP drivePicture, driveMask;
 HTREEITEM chosenItem;  // the item whose path the edit text took last
 HIMAGELIST folderImages;
 
 // The edit text after a folder is selected: selected followed by the current text from its
 // last backslash on (all of it when it has none); just selected when keepLeaf is false.
-// 0 when the result does not fit in size bytes.
-int ComposeChosenPath(const char *selected, const char *current, bool keepLeaf, char *out,
-                      size_t size) {
+// False when the result does not fit in size bytes.
+bool ComposeChosenPath(const char *selected, const char *current, bool keepLeaf, char *out,
+                       size_t size) {
   const char *leaf = "";
   if (keepLeaf) {
     leaf = strrchr(current, '\\');
     if (!leaf) leaf = current;
   }
-  int n = snprintf(out, size, "%s%s", selected, leaf);
-  return n >= 0 && size_t(n) < size;
+  return FormatInto(out, size, "%s%s", selected, leaf);
 }
 
 HWND Tree(HWND dialog) {
@@ -44,29 +42,27 @@ HWND Tree(HWND dialog) {
 }
 
 // The folder path of item: its parent's path, "\", its text; DriveRoot for no item.
-// 0 when it does not fit.
-int GetItemPath(HWND tree, HTREEITEM item, char *out, size_t size) {
-  if (!item) return snprintf(out, size, "%s", DriveRoot) < int(size);
+// False when it does not fit.
+bool GetItemPath(HWND tree, HTREEITEM item, char *out, size_t size) {
+  if (!item) return FormatInto(out, size, "%s", DriveRoot);
   char text[256];
   TVITEMA tv{};
   tv.mask = TVIF_TEXT;
   tv.hItem = item;
   tv.pszText = text;
   tv.cchTextMax = sizeof text;
-  if (!SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv)) return 0;
+  if (!SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv)) return false;
   char parent[MAX_PATH];
   HTREEITEM up = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)item);
-  if (!GetItemPath(tree, up, parent, sizeof parent)) return 0;
-  int n = snprintf(out, size, "%s\\%s", parent, text);
-  return n > 0 && size_t(n) < size;
+  return GetItemPath(tree, up, parent, sizeof parent) &&
+         FormatInto(out, size, "%s\\%s", parent, text);
 }
 
 // Appends the visible folders below folderPath whose names have no extension as children of
 // parent, in the order the search returns them.
 void AddSubfolders(HWND tree, const char *folderPath, HTREEITEM parent) {
   char pattern[MAX_PATH];
-  int n = snprintf(pattern, sizeof pattern, "%s\\*.", folderPath);
-  if (n <= 0 || size_t(n) >= sizeof pattern) return;
+  if (!FormatInto(pattern, sizeof pattern, "%s\\*.", folderPath)) return;
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(pattern, &found);
   if (search == INVALID_HANDLE_VALUE) return;
@@ -102,7 +98,7 @@ void LoadChildren(HWND tree, HTREEITEM item) {
 }
 
 void ShowDrive(HWND tree, const char *root) {
-  snprintf(DriveRoot, sizeof DriveRoot, "%.2s", root);
+  FormatInto(DriveRoot, sizeof DriveRoot, "%.2s", root);
   AddSubfolders(tree, DriveRoot, TVI_ROOT);
   HTREEITEM item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
   for (; item;
@@ -123,19 +119,20 @@ void FillDriveList(HWND combo) {
     char letter[3] = {root[0], root[1], 0};
     CharUpperA(letter);
     CharLowerA(label);
-    snprintf(DriveEntryText, sizeof DriveEntryText, "%s (%s)", letter, label);
-    SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)DriveEntryText);
+    char entry[kDriveEntrySize];
+    if (FormatInto(entry, sizeof entry, "%s (%s)", letter, label))
+      SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)entry);
   }
 }
 
 void ShowSelectedDrive(HWND dialog) {
   HWND combo = GetDlgItem(dialog, IDC_DRIVELIST);
   LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-  if (index == CB_ERR ||
-      SendMessageA(combo, CB_GETLBTEXTLEN, index, 0) >= LRESULT(sizeof DriveEntryText))
+  char entry[kDriveEntrySize];
+  if (index == CB_ERR || SendMessageA(combo, CB_GETLBTEXTLEN, index, 0) >= LRESULT(sizeof entry))
     return;
-  SendMessageA(combo, CB_GETLBTEXT, index, (LPARAM)DriveEntryText);
-  ShowDrive(Tree(dialog), DriveEntryText);
+  SendMessageA(combo, CB_GETLBTEXT, index, (LPARAM)entry);
+  ShowDrive(Tree(dialog), entry);
 }
 
 INT_PTR OnInitDialog(HWND dialog) {
@@ -171,10 +168,11 @@ void OnDestroy() {
 void OnSelectionChanged(HWND dialog, HTREEITEM item) {
   if (!item) return;
   chosenItem = item;
-  if (!GetItemPath(Tree(dialog), item, SelectedPath, sizeof SelectedPath)) return;
+  char selected[MAX_PATH];
+  if (!GetItemPath(Tree(dialog), item, selected, sizeof selected)) return;
   char current[256], composed[MAX_PATH];
   GetDlgItemTextA(dialog, IDC_FOLDEREDIT, current, sizeof current);
-  if (ComposeChosenPath(SelectedPath, current, KeepLeaf, composed, sizeof composed))
+  if (ComposeChosenPath(selected, current, KeepLeaf, composed, sizeof composed))
     SetDlgItemTextA(dialog, IDC_FOLDEREDIT, composed);
 }
 
@@ -271,16 +269,15 @@ INT_PTR DrawDriveEntry(const DRAWITEMSTRUCT *draw) {
   COLORREF oldText =
       SetTextColor(draw->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
   COLORREF oldBack = SetBkColor(draw->hDC, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-  DriveEntryText[0] = 0;
-  if (SendMessageA(draw->hwndItem, CB_GETLBTEXTLEN, draw->itemID, 0) <
-      LRESULT(sizeof DriveEntryText))
-    SendMessageA(draw->hwndItem, CB_GETLBTEXT, draw->itemID, (LPARAM)DriveEntryText);
+  char entry[kDriveEntrySize] = "";
+  if (SendMessageA(draw->hwndItem, CB_GETLBTEXTLEN, draw->itemID, 0) < LRESULT(sizeof entry))
+    SendMessageA(draw->hwndItem, CB_GETLBTEXT, draw->itemID, (LPARAM)entry);
   int u = LOWORD(GetDialogBaseUnits()) / 4;
   TEXTMETRICA metrics;
   GetTextMetricsA(draw->hDC, &metrics);
   const RECT &r = draw->rcItem;
   ExtTextOutA(draw->hDC, 2 * u + 18, (r.top + r.bottom - metrics.tmHeight) / 2,
-              ETO_CLIPPED | ETO_OPAQUE, &r, DriveEntryText, (UINT)strlen(DriveEntryText), nullptr);
+              ETO_CLIPPED | ETO_OPAQUE, &r, entry, (UINT)strlen(entry), nullptr);
   SetTextColor(draw->hDC, oldText);
   SetBkColor(draw->hDC, oldBack);
   DrawDrivePicture(draw->hDC, u + 2, r.top + 1);
@@ -308,7 +305,6 @@ int ChooseFolder(HWND owner, const char *title, char *pathBuffer) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   KeepLeaf = pathBuffer[0] != 0;
-  SelectedPath[0] = 0;
   chosenItem = nullptr;
   INT_PTR result =
       DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_CHOOSEFOLDER), owner, ChooserProc, 0);

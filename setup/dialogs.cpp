@@ -1,42 +1,66 @@
 #include "dialogs.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
-#include <cstdio>
+#include <cstring>
 #include <initializer_list>
 
 #include "about.h"
-#include "install.h"
+#include "chooser.h"
 #include "instance.h"
 #include "payload.h"
 #include "resource.h"
+#include "textformat.h"
 
 const char kInstallErrorText[] = "Error during install process!";
 const char kInstallErrorTitle[] = "Warning:";
 
+char InstallFolder[MAX_PATH];
+int InstallSucceeded;
+HWND MainDialog;
+int LaunchAfterSetup;
+
 namespace {
 
+const int kProgressStep = 16;
+
 HANDLE WorkerThread;
+// Set by Exit while the worker runs; the worker stops at its next step or data block.
+volatile LONG StopWorker;
+
+// Each completed step moves the main dialog's bar; Exit asks the worker to stop.
+class ProgressBar : public InstallObserver {
+ public:
+  void StepDone() override { SendDlgItemMessageA(MainDialog, IDC_PROGRESS, PBM_STEPIT, 0, 0); }
+  bool StopRequested() override { return InterlockedCompareExchange(&StopWorker, 0, 0) != 0; }
+};
+
+// Posted, not sent: the main thread then waits for this thread to end.
+DWORD EndWorker(int result) {
+  PostMessageA(MainDialog, WM_WORKER_DONE, result, 0);
+  return 0;
+}
 
 // Install, or Enter: starts the one worker. A repeated command while it runs is ignored.
 void OnInstall(HWND dialog) {
   if (WorkerThread) return;
   EnableWindow(GetDlgItem(dialog, IDC_INSTALL), FALSE);
   EnableWindow(GetDlgItem(dialog, IDC_SETUP_ABOUT), FALSE);
+  InterlockedExchange(&StopWorker, 0);
   WorkerThread = CreateThread(nullptr, 0, InstallWorker, nullptr, 0, nullptr);
 }
 
-// Exit, Escape or the close box: the worker stops where it stands. Its temporary pieces go;
-// a library it may still hold loaded is left mapped and its file marked for removal.
+// Exit, Escape or the close box. While the worker runs, it is asked to stop: it ends at its
+// next step (or data block of the extraction), removes its private folder and reports back,
+// and the dialog then ends quietly. What it had already installed stays.
 void OnExit(HWND dialog) {
-  if (WorkerThread) {
-    TerminateThread(WorkerThread, 0);
-    WaitForSingleObject(WorkerThread, INFINITE);
-    CloseHandle(WorkerThread);
-    WorkerThread = nullptr;
-    RemovePayloadFolder();
+  if (!WorkerThread) {
+    EndDialog(dialog, 0);
+    return;
   }
-  EndDialog(dialog, 0);
+  InterlockedExchange(&StopWorker, 1);
+  EnableWindow(GetDlgItem(dialog, IDC_EXIT), FALSE);
 }
 
 INT_PTR OnSetupCommand(HWND dialog, WPARAM wParam) {
@@ -54,10 +78,12 @@ INT_PTR OnSetupCommand(HWND dialog, WPARAM wParam) {
 
 INT_PTR OnWorkerDone(HWND dialog, WPARAM result) {
   if (WorkerThread) {
+    WaitForSingleObject(WorkerThread, INFINITE);  // it has posted its last message
     CloseHandle(WorkerThread);
     WorkerThread = nullptr;
   }
-  EndDialog(dialog, INT_PTR(result));
+  RemovePayloadFolder();
+  EndDialog(dialog, InterlockedCompareExchange(&StopWorker, 0, 0) ? 0 : INT_PTR(result));
   return TRUE;
 }
 
@@ -69,20 +95,43 @@ INT_PTR OnCongratulationsInit(HWND dialog) {
 
 // Finish, and also Escape and the close box: the options as they stand.
 INT_PTR OnCongratulationsCommand(HWND dialog, WPARAM wParam) {
-  if (wParam != IDC_FINISH && wParam != IDCANCEL) return FALSE;
-  CreateSetupShortcuts(dialog);
+  if (LOWORD(wParam) != IDC_FINISH && LOWORD(wParam) != IDCANCEL) return FALSE;
+  FinishOptions options = ReadFinishOptions(dialog);
+  CreateSetupShortcuts(InstallFolder, options);
+  if (options.launch) LaunchAfterSetup = 1;
   EndDialog(dialog, 0);
   return TRUE;
 }
 
 void LaunchInstalledProgram() {
   char program[MAX_PATH];
-  int n = snprintf(program, sizeof program, "%s\\Vantiro.exe", InstallFolder);
-  if (n <= 0 || size_t(n) >= sizeof program) return;
+  if (!FormatInto(program, sizeof program, "%s\\Vantiro.exe", InstallFolder)) return;
   ShellExecuteA(nullptr, "open", program, "", "", SW_SHOWNORMAL);
 }
 
 }  // namespace
+
+DWORD WINAPI InstallWorker(LPVOID) {
+  strcpy(InstallFolder, kDefaultInstallFolder);
+  InstallSucceeded = 0;
+  if (!ChooseFolder(MainDialog, "Choose install path", InstallFolder)) return EndWorker(0);
+  SendDlgItemMessageA(MainDialog, IDC_PROGRESS, PBM_SETSTEP, kProgressStep, 0);
+  ProgressBar bar;
+  // A folder below the current drive's root ("\Vantiro" as offered) is installed, registered
+  // and linked to by its full path.
+  if (MakeFullFolderPath(InstallFolder) && InstallPrograms(InstallFolder, bar))
+    InstallSucceeded = 1;
+  return EndWorker(1);
+}
+
+FinishOptions ReadFinishOptions(HWND dialog) {
+  FinishOptions options;
+  options.launch = IsDlgButtonChecked(dialog, IDC_LAUNCH) == BST_CHECKED;
+  options.startMenu = IsDlgButtonChecked(dialog, IDC_STARTMENU) == BST_CHECKED;
+  options.desktopIcon = IsDlgButtonChecked(dialog, IDC_DESKTOPICON) == BST_CHECKED;
+  options.autoStart = IsDlgButtonChecked(dialog, IDC_AUTOSTART) == BST_CHECKED;
+  return options;
+}
 
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {

@@ -1,43 +1,28 @@
 #include "install.h"
 
-#include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <cstdio>
 #include <cstring>
 
-#include "chooser.h"
 #include "payload.h"
-#include "resource.h"
+#include "security.h"
+#include "textformat.h"
+#include "uninstall.h"
 
-char InstallFolder[MAX_PATH];
-int InstallSucceeded;
-HWND MainDialog;
-int LaunchAfterSetup;
+const char kDefaultInstallFolder[] = "\\Vantiro";
 
 namespace {
 
-const char kDefaultFolder[] = "\\Vantiro";
 const char kVendorKey[] = "SOFTWARE\\Ostrel";
 const char kListClass[] = "*wclfile";
-const int kProgressStep = 16;
 
-// snprintf into out; 0 when the result does not fit.
-template <typename... Args>
-int Compose(char *out, size_t size, const char *format, Args... args) {
-  int n = snprintf(out, size, format, args...);
-  return n >= 0 && size_t(n) < size;
-}
-
-void StepProgress() {
-  SendDlgItemMessageA(MainDialog, IDC_PROGRESS, PBM_STEPIT, 0, 0);
-}
-
-DWORD EndWorker(int result) {
-  SendMessageA(MainDialog, WM_WORKER_DONE, result, 0);
-  return 0;
-}
+// Nothing to show and nobody to stop the work.
+class NoObserver : public InstallObserver {
+ public:
+  void StepDone() override {}
+  bool StopRequested() override { return false; }
+};
 
 void SetDefaultValue(HKEY root, const char *subkey, const char *text) {
   HKEY key;
@@ -47,12 +32,12 @@ void SetDefaultValue(HKEY root, const char *subkey, const char *text) {
   RegCloseKey(key);
 }
 
-void WriteRegistry(const InstallTexts &texts) {
+void WriteRegistry(const char *folder, const InstallTexts &texts) {
   RegDeleteKeyA(HKEY_CURRENT_USER, kVendorKey);
   HKEY key;
   if (RegCreateKeyA(HKEY_CURRENT_USER, kVendorKey, &key) == ERROR_SUCCESS) {
-    RegSetValueExA(key, "InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE *>(InstallFolder),
-                   DWORD(strlen(InstallFolder) + 1));
+    RegSetValueExA(key, "InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE *>(folder),
+                   DWORD(strlen(folder) + 1));
     RegCloseKey(key);
   }
   SetDefaultValue(HKEY_CLASSES_ROOT, ".wcl", kListClass);
@@ -61,63 +46,30 @@ void WriteRegistry(const InstallTexts &texts) {
   SetDefaultValue(HKEY_CLASSES_ROOT, "*wclfile\\Shell\\open\\command", texts.command);
 }
 
-// The two payload pieces into the private folder, then every member into InstallFolder.
-// Steps the bar after each piece and after the extraction. The folder is removed in any case.
-int UnpackPayload() {
-  int ok = CreatePayloadFolder() &&
-           CopyPayloadPiece(ArchivePieceLength, ArchivePieceLength, ArchiveFile);
+// The two payload pieces into the private folder, then every member into folder. Tells the
+// observer after each piece and after the extraction. Each piece stays open, nobody else
+// allowed to write it, until it has been used; the private folder goes in any case.
+bool UnpackPayload(const char *folder, InstallObserver &observer) {
+  HANDLE archive = nullptr, library = nullptr;
+  bool ok = CreatePayloadFolder() &&
+            CopyPayloadPiece(ArchivePieceLength, ArchivePieceLength, ArchiveFile, &archive);
   if (ok) {
-    StepProgress();
-    ok = CopyPayloadPiece(LibraryPieceLength + ArchivePieceLength, LibraryPieceLength, LibraryFile);
+    observer.StepDone();
+    ok = !observer.StopRequested() && CopyPayloadPiece(LibraryPieceLength + ArchivePieceLength,
+                                                       LibraryPieceLength, LibraryFile, &library);
   }
   if (ok) {
-    StepProgress();
-    ok = LoadUnrarLibrary(LibraryFile) && ExtractArchive(ArchiveFile, InstallFolder);
+    observer.StepDone();
+    ok = !observer.StopRequested() && LoadUnrarLibrary(LibraryFile) &&
+         ExtractArchive(ArchiveFile, folder, &observer);
   }
+  if (library) CloseHandle(library);
+  if (archive) CloseHandle(archive);
   UnloadUnrarLibrary();
   RemovePayloadFolder();
-  if (ok) StepProgress();
+  if (ok) observer.StepDone();
   return ok;
 }
-
-}  // namespace
-
-int ComposeInstallTexts(const char *folder, InstallTexts *texts) {
-  char system[MAX_PATH];
-  UINT n = GetSystemDirectoryA(system, sizeof system);
-  if (n == 0 || n >= sizeof system) return 0;
-  return Compose(texts->saverSource, sizeof texts->saverSource, "%s\\Lumora.scr", folder) &&
-         Compose(texts->saverTarget, sizeof texts->saverTarget, "%s\\Lumora.scr", system) &&
-         Compose(texts->icon, sizeof texts->icon, "%s\\Vantiro.exe,0", folder) &&
-         Compose(texts->command, sizeof texts->command, "\"%s\\Vantiro.exe\" \"%%1\"", folder) &&
-         Compose(texts->program, sizeof texts->program, "%s\\Vantiro.exe", folder);
-}
-
-DWORD WINAPI InstallWorker(LPVOID) {
-  strcpy(InstallFolder, kDefaultFolder);
-  InstallSucceeded = 0;
-  if (!ChooseFolder(MainDialog, "Choose install path", InstallFolder)) return EndWorker(0);
-  SendDlgItemMessageA(MainDialog, IDC_PROGRESS, PBM_SETSTEP, kProgressStep, 0);
-
-  // Every text is composed before anything is written: one that does not fit, or no folder
-  // at all, fails the installation with nothing done.
-  static InstallTexts texts;
-  if (!InstallFolder[0] || !ComposeInstallTexts(InstallFolder, &texts)) return EndWorker(1);
-  CreateDirectoryA(InstallFolder, nullptr);
-  StepProgress();
-
-  if (!UnpackPayload()) return EndWorker(1);
-
-  // An older screen saver in the system directory stays; the new one then stays installed.
-  MoveFileA(texts.saverSource, texts.saverTarget);
-  StepProgress();
-  WriteRegistry(texts);
-  StepProgress();
-  InstallSucceeded = 1;
-  return EndWorker(1);
-}
-
-namespace {
 
 HRESULT SaveShortcut(const char *targetPath, const char *linkPath, const char *description) {
   IShellLinkA *link = nullptr;
@@ -142,7 +94,62 @@ HRESULT SaveShortcut(const char *targetPath, const char *linkPath, const char *d
   return result;
 }
 
+// One shortcut in the shell folder csidl, below subfolder when one is given, to a program of
+// installFolder. A path that does not fit is not made.
+void ShellFolderLink(const char *installFolder, int csidl, const char *subfolder,
+                     const char *linkName, const char *program, const char *description) {
+  char folder[MAX_PATH], linkFolder[1024], link[1024], target[1024];
+  if (SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder) !=
+      S_OK)
+    return;
+  if (subfolder) {
+    if (!FormatInto(linkFolder, sizeof linkFolder, "%s\\%s", folder, subfolder)) return;
+    CreateDirectoryA(linkFolder, nullptr);
+  } else if (!FormatInto(linkFolder, sizeof linkFolder, "%s", folder)) {
+    return;
+  }
+  if (FormatInto(link, sizeof link, "%s\\%s", linkFolder, linkName) && strlen(link) < MAX_PATH &&
+      FormatInto(target, sizeof target, "%s\\%s", installFolder, program))
+    CreateShortcut(target, link, description);
+}
+
 }  // namespace
+
+bool ComposeInstallTexts(const char *folder, InstallTexts *texts) {
+  char system[MAX_PATH];
+  UINT n = GetSystemDirectoryA(system, sizeof system);
+  if (n == 0 || n >= sizeof system) return false;
+  return FormatInto(texts->saverSource, sizeof texts->saverSource, "%s\\Lumora.scr", folder) &&
+         FormatInto(texts->saverTarget, sizeof texts->saverTarget, "%s\\Lumora.scr", system) &&
+         FormatInto(texts->icon, sizeof texts->icon, "%s\\Vantiro.exe,0", folder) &&
+         FormatInto(texts->command, sizeof texts->command, "\"%s\\Vantiro.exe\" \"%%1\"", folder) &&
+         FormatInto(texts->program, sizeof texts->program, "%s\\Vantiro.exe", folder);
+}
+
+bool InstallPrograms(const char *folder, InstallObserver &observer) {
+  // Every text is composed before anything is written: one that does not fit, or no folder
+  // at all, fails the installation with nothing done.
+  InstallTexts texts;
+  if (!folder[0] || !ComposeInstallTexts(folder, &texts)) return false;
+  // A folder made here gets its own access list (an existing one keeps what it has).
+  CreateInstallFolder(folder);
+  observer.StepDone();
+
+  if (observer.StopRequested() || !UnpackPayload(folder, observer) || observer.StopRequested())
+    return false;
+
+  // Copied, not moved: a new file takes the system directory's permissions, where a move would
+  // keep the install folder's. An older screen saver there stays; the new one then stays in
+  // the install folder.
+  bool saverCopied = CopyFileA(texts.saverSource, texts.saverTarget, TRUE);
+  if (saverCopied) DeleteFileA(texts.saverSource);
+  observer.StepDone();
+  if (observer.StopRequested()) return false;
+  WriteRegistry(folder, texts);
+  if (!RegisterUninstall(folder, texts.saverTarget, saverCopied)) return false;
+  observer.StepDone();
+  return !observer.StopRequested();
+}
 
 HRESULT CreateShortcut(const char *targetPath, const char *linkPath, const char *description) {
   HRESULT com = CoInitialize(nullptr);  // the main thread has done it already
@@ -151,37 +158,36 @@ HRESULT CreateShortcut(const char *targetPath, const char *linkPath, const char 
   return result;
 }
 
-namespace {
-
-// One shortcut in the shell folder csidl, below subfolder when one is given, to a program of
-// InstallFolder. A path that does not fit is not made.
-void ShellFolderLink(int csidl, const char *subfolder, const char *linkName, const char *program,
-                     const char *description) {
-  char folder[MAX_PATH], linkFolder[1024], link[1024], target[1024];
-  if (SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder) !=
-      S_OK)
-    return;
-  if (subfolder) {
-    if (!Compose(linkFolder, sizeof linkFolder, "%s\\%s", folder, subfolder)) return;
-    CreateDirectoryA(linkFolder, nullptr);
-  } else if (!Compose(linkFolder, sizeof linkFolder, "%s", folder)) {
-    return;
+void CreateSetupShortcuts(const char *folder, const FinishOptions &options) {
+  if (options.startMenu) {
+    ShellFolderLink(folder, CSIDL_PROGRAMS, "Vantiro", "Kordax.lnk", "Vantiro.exe", "Vantiro");
+    ShellFolderLink(folder, CSIDL_PROGRAMS, "Vantiro", "Lumora.lnk", "Lumora.exe", "Lumora");
   }
-  if (Compose(link, sizeof link, "%s\\%s", linkFolder, linkName) && strlen(link) < MAX_PATH &&
-      Compose(target, sizeof target, "%s\\%s", InstallFolder, program))
-    CreateShortcut(target, link, description);
+  if (options.desktopIcon)
+    ShellFolderLink(folder, CSIDL_DESKTOPDIRECTORY, nullptr, "Kordax.lnk", "Vantiro.exe",
+                    "Vantiro");
+  if (options.autoStart)
+    ShellFolderLink(folder, CSIDL_STARTUP, nullptr, "Kordax.lnk", "Vantiro.exe", "Vantiro");
 }
 
-}  // namespace
+bool MakeFullFolderPath(char *folder) {
+  if (!folder[0]) return true;
+  char full[MAX_PATH];
+  DWORD n = GetFullPathNameA(folder, sizeof full, full, nullptr);
+  if (n == 0 || n >= sizeof full) return false;
+  strcpy(folder, full);
+  return true;
+}
 
-void CreateSetupShortcuts(HWND dialog) {
-  if (IsDlgButtonChecked(dialog, IDC_LAUNCH) == BST_CHECKED) LaunchAfterSetup = 1;
-  if (IsDlgButtonChecked(dialog, IDC_STARTMENU) == BST_CHECKED) {
-    ShellFolderLink(CSIDL_PROGRAMS, "Vantiro", "Kordax.lnk", "Vantiro.exe", "Vantiro");
-    ShellFolderLink(CSIDL_PROGRAMS, "Vantiro", "Lumora.lnk", "Lumora.exe", "Lumora");
-  }
-  if (IsDlgButtonChecked(dialog, IDC_DESKTOPICON) == BST_CHECKED)
-    ShellFolderLink(CSIDL_DESKTOPDIRECTORY, nullptr, "Kordax.lnk", "Vantiro.exe", "Vantiro");
-  if (IsDlgButtonChecked(dialog, IDC_AUTOSTART) == BST_CHECKED)
-    ShellFolderLink(CSIDL_STARTUP, nullptr, "Kordax.lnk", "Vantiro.exe", "Vantiro");
+bool InstallSilently(const char *folder) {
+  char target[MAX_PATH];
+  if (!FormatInto(target, sizeof target, "%s", folder[0] ? folder : kDefaultInstallFolder) ||
+      !MakeFullFolderPath(target))
+    return false;
+  NoObserver quiet;
+  if (!InstallPrograms(target, quiet)) return false;
+  FinishOptions options;
+  options.launch = false;
+  CreateSetupShortcuts(target, options);
+  return true;
 }

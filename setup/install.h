@@ -1,37 +1,65 @@
-// The installation proper: the worker thread that asks for the folder, unpacks the payload,
-// moves the screen saver into the system directory and registers the programs, moving the
-// main dialog's progress bar after each step; and the shortcuts chosen afterwards.
+// The installation proper, given its folder: unpacks the payload into it, copies the screen
+// saver into the system directory and registers the programs; and the shortcuts chosen
+// afterwards. Nothing here reads or shows a window: the caller passes what the user chose and
+// hears about each step through an InstallObserver.
 #pragma once
 
 #include <windows.h>
 
-// Shared with the dialogs. The worker writes InstallFolder and InstallSucceeded before it
-// closes MainDialog; the main thread reads them after the dialog's modal loop has returned.
-extern char InstallFolder[MAX_PATH];
-extern int InstallSucceeded;
-extern HWND MainDialog;
-extern int LaunchAfterSetup;
+#include "payload.h"
 
-// Sent by the worker to MainDialog when it ends: wParam is the dialog's result (0 when the
-// folder choice was cancelled, 1 otherwise).
-const UINT WM_WORKER_DONE = WM_APP + 1;
-
-// The worker's thread procedure; the parameter is not used.
-DWORD WINAPI InstallWorker(LPVOID);
-
-// The texts the installation writes, composed from InstallFolder; 0 when one does not fit.
-struct InstallTexts {
-  char saverSource[MAX_PATH];  // InstallFolder\Lumora.scr
-  char saverTarget[MAX_PATH];  // <system directory>\Lumora.scr
-  char icon[MAX_PATH];         // InstallFolder\Vantiro.exe,0
-  char command[MAX_PATH];      // "InstallFolder\Vantiro.exe" "%1"
-  char program[MAX_PATH];      // InstallFolder\Vantiro.exe
+// The final options, as the Congratulations dialog offers them (all checked at first).
+struct FinishOptions {
+  bool launch = true;       // start Vantiro.exe when setup ends
+  bool startMenu = true;    // Programs\Vantiro\Kordax.lnk and Lumora.lnk
+  bool desktopIcon = true;  // Desktop\Kordax.lnk
+  bool autoStart = true;    // Startup\Kordax.lnk
 };
-int ComposeInstallTexts(const char *folder, InstallTexts *texts);
 
-// Reads the four options of the Congratulations dialog, creates the chosen shortcuts in the
-// current user's shell folders and sets LaunchAfterSetup.
-void CreateSetupShortcuts(HWND dialog);
+// Told after each completed step of InstallPrograms, and asked between the steps and during
+// the extraction whether to stop.
+class InstallObserver : public StopQuestion {
+ public:
+  virtual void StepDone() = 0;
+
+ protected:
+  ~InstallObserver() = default;
+};
+
+// Installs into folder: creates it (Administrators and SYSTEM full control, Users read and
+// execute), unpacks the payload, puts the screen saver into the system directory by a copy
+// (none there yet: the one in folder is then removed) and writes the registry entries, the
+// ".wcl" association, the uninstaller and its Uninstall key, telling observer after each of
+// those six steps.
+// False when a text does not fit, the folder is empty, unpacking fails or the observer asks to
+// stop (nothing after that step is done; the private folder of the payload is removed).
+bool InstallPrograms(const char *folder, InstallObserver &observer);
+
+// The whole installation without a window, as "/S" asks: into folder (the default folder when
+// empty), made a full path first, with the default shortcuts; nothing is started. False on
+// the failures that the dialogs report as "Error during install process!".
+bool InstallSilently(const char *folder);
+
+// Turns folder (MAX_PATH bytes) into a full path, in place ("\Vantiro" gets the current
+// drive); an empty folder stays empty. False when the full path does not fit.
+bool MakeFullFolderPath(char *folder);
+
+// The folder offered first: "\Vantiro", below whichever folder the user then selects.
+extern const char kDefaultInstallFolder[];
+
+// The texts the installation writes, composed from its folder; false when one does not fit.
+struct InstallTexts {
+  char saverSource[MAX_PATH];  // folder\Lumora.scr
+  char saverTarget[MAX_PATH];  // <system directory>\Lumora.scr
+  char icon[MAX_PATH];         // folder\Vantiro.exe,0
+  char command[MAX_PATH];      // "folder\Vantiro.exe" "%1"
+  char program[MAX_PATH];      // folder\Vantiro.exe
+};
+bool ComposeInstallTexts(const char *folder, InstallTexts *texts);
+
+// Creates the shortcuts the options ask for, to the programs in folder, in the current user's
+// shell folders (options.launch is the caller's).
+void CreateSetupShortcuts(const char *folder, const FinishOptions &options);
 
 // A shell link at linkPath to targetPath with this description. The result of the first
 // call that failed, or of the save.

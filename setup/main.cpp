@@ -1,16 +1,20 @@
 // vantiro-setup: installs Lumora.exe, the screen saver Lumora.scr and Vantiro.exe from the
 // payload carried at the end of its own file, registers the ".wcl" list type and makes the
-// shortcuts the user chooses.
+// shortcuts the user chooses; with /S the same without a window (exit code 0 on success). With
+// /uninstall it is the uninstaller that the installation leaves in its folder.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "commandline.h"
 #include "dialogs.h"
 #include "flatbutton.h"
+#include "install.h"
 #include "instance.h"
 #include "packagesizes.h"
 #include "payload.h"
+#include "uninstall.h"
 
 namespace {
 
@@ -35,8 +39,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  RegisterFlatButtonClass();
-  RunSetup();
+  SetupCommand command;
+  bool parsed = ParseSetupCommand(GetCommandLineA(), &command);  // false: /D= does not fit
+  int exitCode = 0;
+  if (command.uninstall) {
+    exitCode = RunUninstaller(command);
+  } else if (command.silent) {
+    exitCode = parsed && InstallSilently(command.folder) ? 0 : 1;
+  } else {
+    RegisterFlatButtonClass();
+    RunSetup();
+  }
   CoUninitialize();
-  return 0;
+  return exitCode;
 }

@@ -1,9 +1,10 @@
 #include "payload.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "dll.hpp"
+#include "security.h"
+#include "textformat.h"
 
 uint32_t LibraryPieceLength = 0;
 uint32_t ArchivePieceLength = 0;
@@ -23,6 +24,7 @@ typedef int(PASCAL *CloseArchiveProc)(HANDLE);
 typedef int(PASCAL *ReadHeaderProc)(HANDLE, RARHeaderData *);
 typedef int(PASCAL *ProcessFileProc)(HANDLE, int, char *, char *);
 typedef void(PASCAL *SetChangeVolProc)(HANDLE, CHANGEVOLPROC);
+typedef void(PASCAL *SetCallbackProc)(HANDLE, UNRARCALLBACK, LPARAM);
 
 HMODULE unrarModule;
 OpenArchiveProc openArchive;
@@ -30,16 +32,24 @@ CloseArchiveProc closeArchive;
 ReadHeaderProc readHeader;
 ProcessFileProc processFile;
 SetChangeVolProc setChangeVolProc;
+SetCallbackProc setCallback;
 
 // The package is one volume: the library never has to ask for another.
 int PASCAL ChangeVolumeCallback(char *, int) {
   return 1;
 }
 
-// Joins folder, "\" and name into out; 0 when it does not fit.
-int JoinPath(char *out, size_t size, const char *folder, const char *name) {
-  int n = snprintf(out, size, "%s\\%s", folder, name);
-  return n > 0 && size_t(n) < size;
+// The library's questions during an extraction. -1 gives the extraction up: when the user
+// asked to stop, or when the library asks for another volume or a password, which the
+// package never needs.
+int CALLBACK ExtractionCallback(UINT msg, LPARAM userData, LPARAM, LPARAM mode) {
+  StopQuestion *stop = reinterpret_cast<StopQuestion *>(userData);
+  switch (msg) {
+    case UCM_PROCESSDATA: return stop && stop->StopRequested() ? -1 : 1;
+    case UCM_CHANGEVOLUME:
+    case UCM_CHANGEVOLUMEW: return mode == RAR_VOL_NOTIFY ? 1 : -1;
+    default: return -1;
+  }
 }
 
 void RemoveOrMarkFile(const char *path) {
@@ -65,13 +75,33 @@ int ReadPiece(uint32_t distanceFromEnd, uint32_t length, void *block) {
   return ok;
 }
 
-int WritePiece(const char *outputName, const void *block, uint32_t length) {
-  HFILE out = _lcreat(outputName, 0);
-  if (out == HFILE_ERROR) return 0;
-  int ok = _lwrite(out, static_cast<LPCCH>(block), length) == length;
-  if (_lclose(out) == HFILE_ERROR) ok = 0;
+// Writes the piece into a new file that nobody else may open while it is written.
+bool WritePiece(const char *outputName, const void *block, uint32_t length) {
+  HANDLE out = CreateFileA(outputName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(out, block, length, &written, nullptr) && written == length;
+  if (!CloseHandle(out)) ok = false;
   if (!ok) DeleteFileA(outputName);
   return ok;
+}
+
+// Opens the written piece again for reading, with nobody else allowed to write it from now
+// on, and reads it back: what is then used is the piece as the package carries it, even if
+// someone swapped the file between the write and this open.
+HANDLE HoldPiece(const char *outputName, const void *block, uint32_t length) {
+  HANDLE held = CreateFileA(outputName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (held == INVALID_HANDLE_VALUE) return nullptr;
+  void *check = GlobalAlloc(GPTR, length + 1);
+  DWORD read = 0;
+  bool same = check && ReadFile(held, check, length + 1, &read, nullptr) && read == length &&
+              memcmp(check, block, length) == 0;
+  if (check) GlobalFree(check);
+  if (same) return held;
+  CloseHandle(held);
+  return nullptr;
 }
 
 }  // namespace
@@ -85,28 +115,45 @@ int TakeSetupFilePath() {
   return 1;
 }
 
-int CreatePayloadFolder() {
+bool CreateOwnTempFolder(const char *prefix, char *folder, size_t size) {
   char temp[MAX_PATH];
   DWORD n = GetTempPathA(sizeof temp, temp);
-  if (n == 0 || n >= sizeof temp) return 0;
+  if (n == 0 || n >= sizeof temp) return false;
   if (temp[n - 1] == '\\') temp[n - 1] = 0;
   // A name that exists already, whoever made it, is never reused: the folder must be ours.
   for (unsigned attempt = 0; attempt < 100; attempt++) {
-    char name[64];
-    snprintf(name, sizeof name, "vantiro-setup-%lu-%lu-%u", GetCurrentProcessId(), GetTickCount(),
-             attempt);
-    if (!JoinPath(PayloadFolder, sizeof PayloadFolder, temp, name)) break;
-    if (CreateDirectoryA(PayloadFolder, nullptr)) {
-      if (JoinPath(ArchiveFile, sizeof ArchiveFile, PayloadFolder, kArchiveName) &&
-          JoinPath(LibraryFile, sizeof LibraryFile, PayloadFolder, kLibraryName))
-        return 1;
-      RemovePayloadFolder();
-      return 0;
-    }
+    if (!FormatInto(folder, size, "%s\\%s-%lu-%lu-%u", temp, prefix, GetCurrentProcessId(),
+                    GetTickCount(), attempt))
+      break;
+    if (CreatePrivateFolder(folder)) return true;
     if (GetLastError() != ERROR_ALREADY_EXISTS) break;
   }
-  PayloadFolder[0] = 0;
+  if (size) folder[0] = 0;
+  return false;
+}
+
+int CreatePayloadFolder() {
+  if (!CreateOwnTempFolder("vantiro-setup", PayloadFolder, sizeof PayloadFolder)) return 0;
+  if (FormatInto(ArchiveFile, sizeof ArchiveFile, "%s\\%s", PayloadFolder, kArchiveName) &&
+      FormatInto(LibraryFile, sizeof LibraryFile, "%s\\%s", PayloadFolder, kLibraryName))
+    return 1;
+  RemovePayloadFolder();
   return 0;
+}
+
+bool CopySetupImage(const char *outputName) {
+  HFILE file = _lopen(SetupFilePath, OF_READ | OF_SHARE_DENY_WRITE);
+  if (file == HFILE_ERROR) return false;
+  LONG size = FileLength(file);
+  _lclose(file);
+  uint64_t pieces = uint64_t(LibraryPieceLength) + ArchivePieceLength;
+  if (size < 0 || uint64_t(size) <= pieces) return false;
+  uint32_t image = uint32_t(uint64_t(size) - pieces);
+  void *block = GlobalAlloc(GPTR, image);
+  if (!block) return false;
+  bool ok = ReadPiece(uint32_t(size), image, block) && WritePiece(outputName, block, image);
+  GlobalFree(block);
+  return ok;
 }
 
 void RemovePayloadFolder() {
@@ -118,11 +165,17 @@ void RemovePayloadFolder() {
   PayloadFolder[0] = ArchiveFile[0] = LibraryFile[0] = 0;
 }
 
-int CopyPayloadPiece(uint32_t distanceFromEnd, uint32_t length, const char *outputName) {
+int CopyPayloadPiece(uint32_t distanceFromEnd, uint32_t length, const char *outputName,
+                     HANDLE *held) {
+  if (held) *held = nullptr;
   if (length == 0 || length > distanceFromEnd) return 0;
   void *block = GlobalAlloc(GPTR, length);
   if (!block) return 0;
   int ok = ReadPiece(distanceFromEnd, length, block) && WritePiece(outputName, block, length);
+  if (ok && held) {
+    *held = HoldPiece(outputName, block, length);
+    ok = *held != nullptr;
+  }
   GlobalFree(block);
   return ok;
 }
@@ -141,7 +194,9 @@ int LoadUnrarLibrary(const char *libraryPath) {
   readHeader = (ReadHeaderProc)(void *)GetProcAddress(unrarModule, "RARReadHeader");
   processFile = (ProcessFileProc)(void *)GetProcAddress(unrarModule, "RARProcessFile");
   setChangeVolProc = (SetChangeVolProc)(void *)GetProcAddress(unrarModule, "RARSetChangeVolProc");
-  if (openArchive && closeArchive && readHeader && processFile && setChangeVolProc) return 1;
+  setCallback = (SetCallbackProc)(void *)GetProcAddress(unrarModule, "RARSetCallback");
+  if (openArchive && closeArchive && readHeader && processFile && setChangeVolProc && setCallback)
+    return 1;
   UnloadUnrarLibrary();
   return 0;
 }
@@ -154,13 +209,14 @@ void UnloadUnrarLibrary() {
   readHeader = nullptr;
   processFile = nullptr;
   setChangeVolProc = nullptr;
+  setCallback = nullptr;
 }
 
 bool UnrarLibraryLoaded() {
   return unrarModule != nullptr;
 }
 
-int ExtractArchive(const char *archiveName, const char *destinationFolder) {
+int ExtractArchive(const char *archiveName, const char *destinationFolder, StopQuestion *stop) {
   if (!unrarModule) return 0;
   char arcName[MAX_PATH], destPath[MAX_PATH];
   if (strlen(archiveName) >= sizeof arcName || strlen(destinationFolder) >= sizeof destPath)
@@ -181,10 +237,12 @@ int ExtractArchive(const char *archiveName, const char *destinationFolder) {
     return 0;
   }
   setChangeVolProc(archive, ChangeVolumeCallback);
+  setCallback(archive, ExtractionCallback, reinterpret_cast<LPARAM>(stop));
 
   RARHeaderData header{};
   int result;
   while ((result = readHeader(archive, &header)) == ERAR_SUCCESS) {
+    if (stop && stop->StopRequested()) break;
     if (processFile(archive, RAR_EXTRACT, destPath, nullptr) != ERAR_SUCCESS) {
       closeArchive(archive);
       return 0;

@@ -5,6 +5,7 @@
 
 #include "fileexists.h"
 #include "imagelist.h"
+#include "textformat.h"
 
 namespace {
 
@@ -62,10 +63,8 @@ int TemporaryListPath(const char *target, char *path, size_t size) {
 int JoinPicturePath(char *path, size_t size, const char *folder, const char *name) {
   if (size == 0) return 0;
   path[0] = 0;
-  size_t total = strlen(folder) + 1 + strlen(name);
-  if (total > kJoinedPathMax || total + 1 > size) return 0;
-  snprintf(path, size, "%s\\%s", folder, name);
-  return 1;
+  if (strlen(folder) + 1 + strlen(name) > kJoinedPathMax) return 0;
+  return FormatInto(path, size, "%s\\%s", folder, name);
 }
 
 NewListResult ForEachSelectedPicture(const char *buffer, size_t size, WORD fileOffset,

@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "setupdriver.h"
 #include "testfiles.h"
@@ -263,6 +264,150 @@ TEST_F(SetupE2ETest, ForeignLibraryReadOnlyFolderAndUnquotedCommandLine) {
   EXPECT_FALSE(FileExists(ShellFolder(CSIDL_STARTUP) + "\\Kordax.lnk"));
   EXPECT_FALSE(FileExists(ShellFolder(CSIDL_PROGRAMS) + "\\Vantiro\\Kordax.lnk"));
   EXPECT_EQ(nullptr, OtherProcessWindow("Lumora Settings", target + "\\Lumora.exe", 1500).window());
+}
+
+// "/S": no window at all, the default shortcuts, nothing started, and the exit code tells
+// success from the failures the dialogs would report; "/D=" names the folder, blanks and all.
+TEST_F(SetupE2ETest, SilentInstallIntoTheDefaultOrTheNamedFolder) {
+  std::string good = BinFile("vantiro-setup.exe");
+  std::string truncated = dir.File("truncated-setup.exe");
+  std::string bytes = ReadBytes(good);
+  WriteBytes(truncated, bytes.substr(0, bytes.size() - 100));
+  std::string drive = dir.path().substr(0, 2);  // the default folder is on the current drive
+  const struct {
+    std::string package, arguments, folder;  // folder "": the installation must fail
+  } cases[] = {
+      {good, " /S /D=" + dir.File("Silent Target") + " ", dir.File("Silent Target")},
+      {good, " /S", drive + "\\Vantiro"},
+      {truncated, " /S /D=" + dir.File("Never"), ""},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.arguments);
+    ForgetInstallation();
+    SetupProcess setup(dir.path(), c.package, "\"" + c.package + "\"" + c.arguments);
+    ASSERT_TRUE(setup.Started());
+    EXPECT_EQ(nullptr, setup.WaitForDialog(nullptr, 1000));
+    DWORD code = setup.WaitForExit();
+    std::string value;
+    if (c.folder.empty()) {
+      EXPECT_NE(0u, code);
+      EXPECT_NE(STILL_ACTIVE, code);
+      EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
+      EXPECT_FALSE(FileExists(SystemSaverPath()));
+      EXPECT_TRUE(SetupTempFolders().empty());
+      continue;
+    }
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(ReadBytes(Carried("Lumora.exe")), ReadBytes(c.folder + "\\Lumora.exe"));
+    EXPECT_EQ(ReadBytes(Carried("Lumora.scr")), ReadBytes(SystemSaverPath()));
+    EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel", "InstallDir", &value));
+    EXPECT_TRUE(SamePath(c.folder, value)) << value;
+    EXPECT_TRUE(ReadString(HKEY_CLASSES_ROOT, "*wclfile\\Shell\\open\\command", nullptr, &value));
+    EXPECT_EQ("\"" + c.folder + "\\Vantiro.exe\" \"%1\"", value);
+    std::string programs = ShellFolder(CSIDL_PROGRAMS) + "\\Vantiro\\";
+    EXPECT_TRUE(SamePath(c.folder + "\\Lumora.exe", LinkTarget(programs + "Lumora.lnk")));
+    EXPECT_TRUE(SamePath(c.folder + "\\Vantiro.exe",
+                         LinkTarget(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Kordax.lnk")));
+    EXPECT_TRUE(SamePath(c.folder + "\\Vantiro.exe",
+                         LinkTarget(ShellFolder(CSIDL_STARTUP) + "\\Kordax.lnk")));
+    EXPECT_EQ(nullptr,
+              OtherProcessWindow("Lumora Settings", c.folder + "\\Lumora.exe", 1000).window());
+    EXPECT_TRUE(SetupTempFolders().empty());
+    std::error_code ec;
+    if (c.folder.find(dir.path()) != 0) fs::remove_all(c.folder, ec);
+  }
+}
+
+std::string UninstallerList() {
+  DWORD code = 0;
+  return RunToEnd("uninstaller.exe --list", &code);
+}
+
+// Uninstalling through Wine's list of installed programs (asking first) and by the quiet
+// command: exactly what the installation made goes, what is not its own stays, a failure to
+// remove is reported while the rest still goes, and a new installation works afterwards.
+TEST_F(SetupE2ETest, UninstallRemovesWhatTheInstallationMadeAndReinstallWorks) {
+  const std::string target = dir.File("Uninstall Target");
+  const std::string settings = "SOFTWARE\\Ostrel\\Lumora";
+  enum How { kListYes, kListNo, kQuiet };
+  const struct {
+    How how;
+    bool foreignSaver, foreignAssociation, userFile;
+  } cases[] = {
+      {kListYes, false, false, false},
+      {kListNo, false, false, false},
+      {kQuiet, true, true, true},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(int(c.how));
+    ForgetInstallation();
+    if (c.foreignSaver) WriteBytes(SystemSaverPath(), std::string("someone else's saver"));
+    {
+      SetupProcess setup(dir.path(), "",
+                         "\"" + BinFile("vantiro-setup.exe") + "\" /S /D=" + target);
+      ASSERT_EQ(0u, setup.WaitForExit());
+    }
+    EXPECT_NE(std::string::npos, UninstallerList().find("Vantiro|||Vantiro"));
+    std::string quiet;
+    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKeyPath, "QuietUninstallString", &quiet));
+    EXPECT_EQ("\"" + target + "\\Uninstall.exe\" /uninstall /S", quiet);
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, settings.c_str(), &key));
+    RegCloseKey(key);
+    std::string list = dir.File("my list.wcl");
+    WriteBytes(list, std::string("centred=C:\\nothing.bmp\r\n"));
+    if (c.foreignAssociation)
+      RegSetValueA(HKEY_CLASSES_ROOT, "*wclfile\\Shell\\open\\command", REG_SZ,
+                   "\"C:\\Other\\Viewer.exe\" \"%1\"", 0);
+    if (c.userFile) WriteBytes(target + "\\notes.txt", std::string("mine"));
+
+    size_t copies = SetupTempFolders("vantiro-uninstall-*").size();
+    DWORD code = 0;
+    if (c.how == kQuiet) {
+      RunToEnd(quiet, &code);
+      EXPECT_EQ(0u, code);
+    } else {
+      std::thread remove([&] { RunToEnd("uninstaller.exe --remove Vantiro", &code, 60000); });
+      HWND ask = WaitForWindow("Vantiro Uninstall", 10000);
+      EXPECT_NE(nullptr, ask);
+      if (ask) ClickControl(GetDlgItem(ask, c.how == kListYes ? IDYES : IDNO));
+      remove.join();
+    }
+    if (c.how == kListNo) {  // the uninstaller has ended without starting its copy
+      EXPECT_EQ(copies, SetupTempFolders("vantiro-uninstall-*").size());
+      EXPECT_TRUE(FileExists(target + "\\Uninstall.exe"));
+      EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
+      EXPECT_TRUE(FileExists(SystemSaverPath()));
+      continue;
+    }
+    // The copy in the temporary folder does the work after the uninstaller has ended.
+    EXPECT_TRUE(WaitFor([&] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath); }, 20000));
+    EXPECT_EQ(copies + 1, SetupTempFolders("vantiro-uninstall-*").size());
+    for (const char *name : {"Lumora.exe", "Lumora.scr", "Vantiro.exe", "Uninstall.exe"})
+      EXPECT_FALSE(FileExists(target + "\\" + name)) << name;
+    EXPECT_EQ(c.userFile, fs::exists(target));
+    EXPECT_EQ(c.foreignSaver, FileExists(SystemSaverPath()));
+    EXPECT_EQ(c.foreignAssociation, KeyExists(HKEY_CLASSES_ROOT, "*wclfile"));
+    EXPECT_EQ(c.foreignAssociation, KeyExists(HKEY_CLASSES_ROOT, ".wcl"));
+    std::string value;
+    EXPECT_FALSE(ReadString(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel", "InstallDir", &value));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, settings.c_str()));
+    EXPECT_TRUE(FileExists(list));
+    EXPECT_FALSE(FileExists(ShellFolder(CSIDL_PROGRAMS) + "\\Vantiro\\Lumora.lnk"));
+    EXPECT_FALSE(fs::exists(ShellFolder(CSIDL_PROGRAMS) + "\\Vantiro"));
+    EXPECT_FALSE(FileExists(ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Kordax.lnk"));
+    EXPECT_FALSE(FileExists(ShellFolder(CSIDL_STARTUP) + "\\Kordax.lnk"));
+    EXPECT_EQ(std::string::npos, UninstallerList().find("Vantiro|||Vantiro"));
+    if (c.userFile) fs::remove(target + "\\notes.txt");
+  }
+
+  // Installing again after an uninstallation.
+  ForgetInstallation();
+  SetupProcess setup(dir.path(), "", "\"" + BinFile("vantiro-setup.exe") + "\" /S /D=" + target);
+  EXPECT_EQ(0u, setup.WaitForExit());
+  EXPECT_EQ(ReadBytes(Carried("Vantiro.exe")), ReadBytes(target + "\\Vantiro.exe"));
+  EXPECT_TRUE(FileExists(target + "\\Uninstall.exe"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "chooser.h"
+#include "commandline.h"
 #include "dialogs.h"
 #include "flatbutton.h"
 #include "install.h"
@@ -22,6 +23,7 @@
 #include "setupdriver.h"
 #include "testfiles.h"
 #include "uidriver.h"
+#include "uninstall.h"
 
 namespace {
 
@@ -50,6 +52,18 @@ TEST(SetupPayload, PiecesAreFoundFromTheEndAndShortOrUnwritableCopiesFail) {
   EXPECT_EQ(0, CopyPayloadPiece(10, 11, dir.File("x").c_str()));       // past the end
   EXPECT_EQ(0, CopyPayloadPiece(a, a, dir.File("missing\\x").c_str()));
   EXPECT_FALSE(FileExists(dir.File("x")));
+
+  // A held piece: nobody may write it until the holder closes it; reading stays possible
+  // (the library and the extraction open it so).
+  HANDLE held = nullptr;
+  EXPECT_EQ(1, CopyPayloadPiece(a, a, dir.File("held.rar").c_str(), &held));
+  ASSERT_NE(nullptr, held);
+  EXPECT_FALSE(CanOpen(dir.File("held.rar"), GENERIC_WRITE));
+  EXPECT_FALSE(DeleteFileA(dir.File("held.rar").c_str()));
+  EXPECT_TRUE(CanOpen(dir.File("held.rar"), GENERIC_READ));
+  CloseHandle(held);
+  EXPECT_TRUE(CanOpen(dir.File("held.rar"), GENERIC_WRITE));
+
   strcpy(SetupFilePath, dir.File("no such package.exe").c_str());
   EXPECT_EQ(0, CopyPayloadPiece(a, a, dir.File("x").c_str()));
 }
@@ -67,6 +81,12 @@ TEST(SetupPayload, PackageEndsWithTheLibraryAndTheArchive) {
 TEST(SetupPayload, PrivateFolderIsNewEachTimeAndRemovedWithItsPieces) {
   ASSERT_EQ(1, CreatePayloadFolder());
   std::string first = PayloadFolder;
+  // Closed to everyone but Administrators, SYSTEM and the user running setup (where the file
+  // system keeps no access lists, as under Wine, that is the owner and SYSTEM).
+  std::vector<std::string> trustees = AllowedTrustees(AccessList(first));
+  EXPECT_FALSE(trustees.empty());
+  for (const std::string &trustee : trustees)
+    EXPECT_TRUE(trustee == "BA" || trustee == "SY" || trustee == CurrentUserSid()) << trustee;
   EXPECT_EQ(first + "\\kordax.rar", ArchiveFile);
   EXPECT_EQ(first + "\\unrar.dll", LibraryFile);
   WriteBytes(ArchiveFile, std::string("archive"));
@@ -82,6 +102,40 @@ TEST(SetupPayload, PrivateFolderIsNewEachTimeAndRemovedWithItsPieces) {
   EXPECT_NE(first, std::string(PayloadFolder));
   RemovePayloadFolder();
   EXPECT_TRUE(SetupTempFolders().empty());
+}
+
+TEST(SetupCommandLine, SilentAndFolderAsTheLastArgument) {
+  std::string tooLong = "\"C:\\a b\\setup.exe\" /S /D=C:\\" + std::string(MAX_PATH, 'x');
+  const struct {
+    std::string line;
+    bool ok, silent;
+    std::string folder;
+    bool uninstall = false;
+    uintptr_t waitFor = 0;
+  } cases[] = {
+      {"setup.exe", true, false, ""},
+      {"\"C:\\a b\\setup.exe\" /S", true, true, ""},
+      {"\"C:\\a b\\setup.exe\"/S", true, true, ""},
+      {"C:\\a b\\setup.exe /S", true, true, ""},  // unquoted path with a blank
+      {"setup.exe /S /D=C:\\Program Files\\Vantiro Two  ", true, true,
+       "C:\\Program Files\\Vantiro Two"},
+      {"setup.exe /D=C:\\x /S", true, false, "C:\\x /S"},  // /D= takes the rest
+      {"setup.exe /S \"/D=C:\\a b\"", true, true, "C:\\a b"},
+      {"setup.exe /uninstall /waitfor=123 /D=C:\\v", true, false, "C:\\v", true, 123},
+      {"setup.exe /UNINSTALL /S", true, true, "", true},
+      {"setup.exe /SS /silent /S/ S", true, false, ""},
+      {"setup.exe  /s\t/d=D:\\v", true, true, "D:\\v"},
+      {"\"C:\\no end quote /S", true, false, ""},
+      {tooLong, false, true, ""},
+  };
+  for (const auto &c : cases) {
+    SetupCommand command;
+    EXPECT_EQ(c.ok, ParseSetupCommand(c.line.c_str(), &command)) << c.line;
+    EXPECT_EQ(c.silent, command.silent) << c.line;
+    EXPECT_EQ(c.folder, std::string(command.folder)) << c.line;
+    EXPECT_EQ(c.uninstall, command.uninstall) << c.line;
+    EXPECT_EQ(c.waitFor, uintptr_t(command.waitFor)) << c.line;
+  }
 }
 
 class SetupExtract : public ::testing::Test {
@@ -133,6 +187,22 @@ TEST_F(SetupExtract, EveryMemberOrFailure) {
 
   EXPECT_EQ(0, Extract(Bytes("no archive at all")));
   EXPECT_EQ(0, ExtractArchive(dir.File("missing.rar").c_str(), out.path().c_str()));
+
+  // Asked to stop after some blocks of data: the extraction gives up before the last member.
+  struct StopAfter : StopQuestion {
+    int left;
+    bool StopRequested() override { return left-- <= 0; }
+  };
+  for (int blocks : {0, 1, 3}) {
+    TempDir stopped;
+    StopAfter stop;
+    stop.left = blocks;
+    WriteBytes(dir.File("stop.rar"), BuildStoredRar(members));
+    EXPECT_EQ(0, ExtractArchive(dir.File("stop.rar").c_str(), stopped.path().c_str(), &stop))
+        << blocks;
+    EXPECT_FALSE(FileExists(stopped.File("Vantiro.exe"))) << blocks;
+  }
+  EXPECT_EQ(1, Extract(BuildStoredRar(members)));  // the library is still usable
 }
 
 TEST(SetupLibrary, ByFullPathOnlyAndWithEveryEntryPoint) {
@@ -144,6 +214,96 @@ TEST(SetupLibrary, ByFullPathOnlyAndWithEveryEntryPoint) {
   EXPECT_EQ(0, LoadUnrarLibrary((std::string(system) + "\\version.dll").c_str()));
   EXPECT_FALSE(UnrarLibraryLoaded());
   EXPECT_EQ(0, ExtractArchive("whatever.rar", dir.path().c_str()));
+}
+
+// The file system's identity of a file (its index), or 0.
+uint64_t FileIndex(const std::string &path) {
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  BY_HANDLE_FILE_INFORMATION info{};
+  GetFileInformationByHandle(file, &info);
+  CloseHandle(file);
+  return uint64_t(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+}
+
+// The installation steps on the real package: the folder they create is closed to all but
+// Administrators, SYSTEM and read-only Users, while one that exists keeps its access list;
+// the screen saver reaches the system directory as a new file.
+TEST(SetupInstall, FolderAccessAndTheSaverCopiedIntoTheSystemDirectory) {
+  strcpy(SetupFilePath, BinFile("vantiro-setup.exe").c_str());
+  LibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
+  ArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
+  // Records the extracted saver's identity after the extraction (the fourth step).
+  struct SaverWatch : InstallObserver {
+    std::string saver;
+    int steps = 0;
+    uint64_t extracted = 0;
+    void StepDone() override {
+      if (++steps == 4) extracted = FileIndex(saver);
+    }
+    bool StopRequested() override { return false; }
+  };
+  TempDir dir;
+  std::string existing = dir.File("Existing");
+  ASSERT_TRUE(CreateDirectoryA(existing.c_str(), nullptr));
+  const struct {
+    std::string folder;
+    bool made;
+  } cases[] = {{dir.File("New"), true}, {existing, false}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.folder);
+    ForgetInstallation();
+    std::string before = AccessList(c.folder);
+    SaverWatch watch;
+    watch.saver = c.folder + "\\Lumora.scr";
+    ASSERT_TRUE(InstallPrograms(c.folder.c_str(), watch));
+    EXPECT_EQ(6, watch.steps);
+    std::vector<std::string> trustees = AllowedTrustees(AccessList(c.folder));
+    EXPECT_FALSE(trustees.empty());
+    if (c.made) {
+      for (const std::string &trustee : trustees)
+        EXPECT_TRUE(trustee == "BA" || trustee == "SY" || trustee == "BU" ||
+                    trustee == CurrentUserSid())
+            << trustee;
+    } else {
+      EXPECT_EQ(before, AccessList(c.folder));
+    }
+    EXPECT_NE(0u, watch.extracted);
+    EXPECT_FALSE(FileExists(watch.saver));
+    EXPECT_TRUE(FileExists(SystemSaverPath()));
+    EXPECT_NE(watch.extracted, FileIndex(SystemSaverPath()));  // a new file, not the moved one
+  }
+  ForgetInstallation();
+}
+
+// A part that cannot be removed (here: a program held open) is reported, and the rest of the
+// installation still goes.
+TEST(SetupInstall, UninstallReportsWhatItCannotRemoveAndRemovesTheRest) {
+  strcpy(SetupFilePath, BinFile("vantiro-setup.exe").c_str());
+  LibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
+  ArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
+  ForgetInstallation();
+  TempDir dir;
+  std::string folder = dir.File("Held");
+  struct Quiet : InstallObserver {
+    void StepDone() override {}
+    bool StopRequested() override { return false; }
+  } quiet;
+  ASSERT_TRUE(InstallPrograms(folder.c_str(), quiet));
+  HANDLE held = CreateFileA((folder + "\\Lumora.exe").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  char failed[1024];
+  EXPECT_FALSE(RemoveInstallation(folder.c_str(), failed, sizeof failed));
+  CloseHandle(held);
+  EXPECT_EQ(folder + "\\Lumora.exe\n", std::string(failed));
+  EXPECT_FALSE(FileExists(folder + "\\Vantiro.exe"));
+  EXPECT_FALSE(FileExists(folder + "\\Uninstall.exe"));
+  EXPECT_FALSE(FileExists(SystemSaverPath()));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "*wclfile"));
+  ForgetInstallation();
 }
 
 // The chooser and the main dialog in process, from the test program's own copy of the
@@ -310,11 +470,24 @@ LRESULT CALLBACK RecordingProgress(HWND bar, UINT msg, WPARAM wParam, LPARAM lPa
   return result;
 }
 
+// The worker's thread (it runs the chooser) as it was last seen.
+DWORD WorkerThreadId;
+
+// True when the thread has ended (or is gone altogether).
+bool ThreadEnded(DWORD id) {
+  HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, id);
+  if (!thread) return true;
+  bool ended = WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+  CloseHandle(thread);
+  return ended;
+}
+
 INT_PTR RunWorker(const std::string &package, const std::string &target) {
   strcpy(SetupFilePath, package.c_str());
   LibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
   ArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
   Positions.clear();
+  WorkerThreadId = 0;
   return RunModal(
       [] {
         return DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_SETUP), nullptr,
@@ -328,6 +501,7 @@ INT_PTR RunWorker(const std::string &package, const std::string &target) {
         ClickControl(GetDlgItem(main, kInstallButton));
         HWND chooser = WaitForWindow("Choose install path");
         ASSERT_NE(nullptr, chooser);
+        WorkerThreadId = GetWindowThreadProcessId(chooser, nullptr);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main, kInstallButton)));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main, kAboutButton)));
         SendMessageA(main, WM_COMMAND, IDOK, 0);  // Enter again: no second worker
@@ -367,9 +541,10 @@ TEST_F(SetupDialogs, WorkerStepsTheBarAndStopsAtTheFirstFailure) {
   }
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
 
-  // Exit while the worker runs, with the archive piece written and with both pieces written:
-  // a quiet end, and the private folder goes with the worker.
-  for (int position : {32, 48}) {
+  // Exit after each step of the worker: it stops there, before the next step, and ends; a
+  // quiet end, and the private folder goes with the worker. Only the last step writes the
+  // registry.
+  for (int position : {16, 32, 48, 64, 80, 96}) {
     ExitAtPosition = position;
     EXPECT_EQ(0, RunWorker(BinFile("vantiro-setup.exe"), dir.File("Stopped")));
     ExitAtPosition = 0;
@@ -377,9 +552,10 @@ TEST_F(SetupDialogs, WorkerStepsTheBarAndStopsAtTheFirstFailure) {
     EXPECT_EQ(position, Positions.back());
     EXPECT_EQ(0, InstallSucceeded);
     EXPECT_TRUE(SetupTempFolders().empty()) << position;
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
+    EXPECT_EQ(position == 96, KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel")) << position;
+    EXPECT_TRUE(WorkerThreadId && ThreadEnded(WorkerThreadId)) << position;
+    ForgetInstallation();
   }
-  ForgetInstallation();
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "setupdriver.h"
 
+#include <aclapi.h>
 #include <objbase.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include "uidriver.h"
@@ -35,6 +37,7 @@ void ForgetInstallation() {
   RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel");
   RegDeleteTreeA(HKEY_CLASSES_ROOT, ".wcl");
   RegDeleteTreeA(HKEY_CLASSES_ROOT, "*wclfile");
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKeyPath);
   SetFileAttributesA(SystemSaverPath().c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(SystemSaverPath().c_str());
   std::string programs = ShellFolder(CSIDL_PROGRAMS) + "\\Vantiro";
@@ -86,17 +89,98 @@ bool KeyExists(HKEY root, const char *subkey) {
   return true;
 }
 
-std::vector<std::string> SetupTempFolders() {
+std::string AccessList(const std::string &path) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+    return "";
+  char *text = nullptr;
+  std::string sddl;
+  if (ConvertSecurityDescriptorToStringSecurityDescriptorA(
+          descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    sddl = text;
+    LocalFree(text);
+  }
+  LocalFree(descriptor);
+  return sddl;
+}
+
+std::vector<std::string> AllowedTrustees(const std::string &sddl) {
+  std::vector<std::string> trustees;
+  for (size_t open = sddl.find('('); open != std::string::npos; open = sddl.find('(', open + 1)) {
+    size_t close = sddl.find(')', open);
+    if (close == std::string::npos) break;
+    std::string entry = sddl.substr(open + 1, close - open - 1);
+    if (entry.rfind("A;", 0) == 0) trustees.push_back(entry.substr(entry.rfind(';') + 1));
+  }
+  return trustees;
+}
+
+std::string CurrentUserSid() {
+  HANDLE token;
+  std::string sid;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return sid;
+  BYTE buffer[256];
+  DWORD length = 0;
+  char *text = nullptr;
+  if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &length) &&
+      ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER *>(buffer)->User.Sid, &text)) {
+    sid = text;
+    LocalFree(text);
+  }
+  CloseHandle(token);
+  return sid;
+}
+
+bool CanOpen(const std::string &path, DWORD access) {
+  HANDLE file = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+std::vector<std::string> SetupTempFolders(const char *pattern) {
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   std::vector<std::string> found;
   WIN32_FIND_DATAA data;
-  HANDLE search = FindFirstFileA((std::string(temp) + "vantiro-setup-*").c_str(), &data);
+  HANDLE search = FindFirstFileA((std::string(temp) + pattern).c_str(), &data);
   if (search == INVALID_HANDLE_VALUE) return found;
   do found.push_back(data.cFileName);
   while (FindNextFileA(search, &data));
   FindClose(search);
   return found;
+}
+
+std::string RunToEnd(const std::string &commandLine, DWORD *exitCode, DWORD ms) {
+  *exitCode = STILL_ACTIVE;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd, writeEnd;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return "";
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = writeEnd;
+  PROCESS_INFORMATION process{};
+  std::string line = commandLine, output;
+  bool started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                &startup, &process);
+  CloseHandle(writeEnd);
+  if (started) {
+    char block[4096];
+    DWORD read = 0;
+    // The pipe ends when the program (and whatever inherited its output) has closed it.
+    while (ReadFile(readEnd, block, sizeof block, &read, nullptr) && read)
+      output.append(block, read);
+    if (WaitForSingleObject(process.hProcess, ms) == WAIT_OBJECT_0)
+      GetExitCodeProcess(process.hProcess, exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(readEnd);
+  return output;
 }
 
 std::string ControlText(HWND control) {

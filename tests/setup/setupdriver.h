@@ -15,6 +15,9 @@ std::string BinFile(const char *name);
 // A Unix path of the build host as Wine sees it (drive Z:).
 std::string HostPath(const std::string &unixPath);
 
+// The installation's entry in the list of installed programs, below HKEY_LOCAL_MACHINE.
+const char kUninstallKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantiro";
+
 // Removes everything an installation writes outside its folder: the registry entries, the
 // screen saver in the system directory and the shortcuts.
 void ForgetInstallation();
@@ -27,8 +30,23 @@ std::string LinkTarget(const std::string &link);
 // Default value (or named value) of a key below a root; false when missing.
 bool ReadString(HKEY root, const char *subkey, const char *name, std::string *value);
 bool KeyExists(HKEY root, const char *subkey);
-// The installer's private temporary folders ("vantiro-setup-*") in the temporary folder.
-std::vector<std::string> SetupTempFolders();
+// The access list of a file or folder in SDDL ("D:P(A;OICI;FA;;;BA)..."), read back from the
+// file system; "" when it has none or cannot be read.
+std::string AccessList(const std::string &path);
+// The trustee of each allowing entry of such a list ("BA", "SY", "BU", "WD", "S-1-5-...").
+std::vector<std::string> AllowedTrustees(const std::string &sddl);
+// The current user's SID as text.
+std::string CurrentUserSid();
+// True when the file can be opened with this access by a new handle now.
+bool CanOpen(const std::string &path, DWORD access);
+
+// The installer's private temporary folders ("vantiro-setup-*", or those the pattern names) in
+// the temporary folder.
+std::vector<std::string> SetupTempFolders(const char *pattern = "vantiro-setup-*");
+
+// Runs a command line to its end (at most ms) and returns what it wrote to its standard
+// output; *exitCode gets its exit code (STILL_ACTIVE when it did not end in time).
+std::string RunToEnd(const std::string &commandLine, DWORD *exitCode, DWORD ms = 30000);
 
 // A control's text asked with WM_GETTEXT, which also reaches controls of other processes
 // (GetWindowText does not ask them).

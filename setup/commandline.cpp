@@ -1,0 +1,48 @@
+#include "commandline.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "textformat.h"
+
+namespace {
+
+const char *SkipBlanks(const char *at) {
+  while (*at == ' ' || *at == '\t') at++;
+  return at;
+}
+
+// The first argument after the program's path.
+const char *SkipProgramPath(const char *line) {
+  if (*line == '"') {
+    const char *end = strchr(line + 1, '"');
+    return end ? end + 1 : line + strlen(line);
+  }
+  while (*line && *line != ' ' && *line != '\t') line++;
+  return line;
+}
+
+}  // namespace
+
+bool ParseSetupCommand(const char *commandLine, SetupCommand *command) {
+  *command = SetupCommand();
+  for (const char *at = SkipBlanks(SkipProgramPath(commandLine)); *at; at = SkipBlanks(at)) {
+    if (_strnicmp(at, "/D=", 3) == 0) {
+      size_t length = strlen(at + 3);
+      while (length && (at[3 + length - 1] == ' ' || at[3 + length - 1] == '\t')) length--;
+      return FormatInto(command->folder, sizeof command->folder, "%.*s", int(length), at + 3);
+    }
+    if (_strnicmp(at, "\"/D=", 4) == 0) {  // as a shell quotes an argument with blanks
+      const char *end = strchr(at + 4, '"');
+      size_t length = end ? size_t(end - at - 4) : strlen(at + 4);
+      return FormatInto(command->folder, sizeof command->folder, "%.*s", int(length), at + 4);
+    }
+    size_t length = strcspn(at, " \t");
+    if (length == 2 && (at[1] == 'S' || at[1] == 's') && at[0] == '/') command->silent = true;
+    if (length == 10 && _strnicmp(at, "/uninstall", 10) == 0) command->uninstall = true;
+    if (length > 9 && _strnicmp(at, "/waitfor=", 9) == 0)
+      command->waitFor = HANDLE(uintptr_t(strtoull(at + 9, nullptr, 10)));
+    at += length;
+  }
+  return true;
+}
