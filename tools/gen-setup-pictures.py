@@ -102,7 +102,10 @@ def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
     resgen.write_icon(os.path.join(out, "setup.ico"), [box_icon(32), box_icon(16)])
-    resgen.write_icon(os.path.join(out, "setup-dialog.ico"), [box_icon(32)])
+    # The main dialog's picture, drawn for 96, 120, 144 and 192 DPI; the dialog loads the size
+    # nearest to its own DPI.
+    resgen.write_icon(os.path.join(out, "setup-dialog.ico"),
+                      [box_icon(32), box_icon(40), box_icon(48), box_icon(64)])
     resgen.write_bmp(os.path.join(out, "drive.bmp"), drive())
     resgen.write_bmp(os.path.join(out, "drivemask.bmp"), drive_mask())
     resgen.write_bmp(os.path.join(out, "folder-open.bmp"), folder(True))

@@ -151,6 +151,15 @@ void OnRightButtonDown(HWND window, POINT at) {
   TrackPopupMenu(MainMenu, 0, screen.x, screen.y, 0, window, nullptr);
 }
 
+// Moved to (or the user rescaled) a monitor of another DPI: the window keeps covering the
+// screen in physical pixels, so only what is drawn in scaled sizes changes: the menus are
+// measured again before they next open.
+void OnDpiChanged() {
+  RemeasureMenuEntries(MainMenu);
+  RemeasureMenuEntries(SelectMenu);
+  RemeasureMenuEntries(FileListMenu);
+}
+
 POINT MousePoint(LPARAM lParam) {
   POINT p = {(LONG)LOWORD(lParam), (LONG)HIWORD(lParam)};
   return p;
@@ -199,6 +208,7 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
       MeasureMenuEntry(window, reinterpret_cast<MEASUREITEMSTRUCT *>(lParam));
       return 0;
     case WM_DRAWITEM: DrawMenuEntry(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam)); return 0;
+    case WM_DPICHANGED: OnDpiChanged(); return 0;
     case WM_KEYDOWN: OnKeyDown(window, wParam); return 0;
     case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;
     case WM_TIMER: OnTimer(window, wParam); return 0;
