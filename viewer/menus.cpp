@@ -124,15 +124,15 @@ void MeasureMenuEntry(HWND window, MEASUREITEMSTRUCT *item) {
   UINT dpi = WindowDpi(window);
   SIZE size = {0, 0};
   HDC dc = GetDC(window);
-  HFONT font = dc ? CreateMenuFont(dpi) : nullptr;
+  HFONT font = CreateFontForDpi(dc, dpi);
   HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
   if (entry && dc) GetTextExtentPoint32A(dc, entry->Text, entry->Length, &size);
   if (oldFont) SelectObject(dc, oldFont);
   if (font) DeleteObject(font);
   if (dc) ReleaseDC(window, dc);
-  // The text starts kMenuTextIndent in and kMenuTextTop down (both scaled) and must end inside.
+  // The text starts kMenuTextIndent in and kMenuTextTop down (both scaled) and ends inside.
   item->itemWidth = (UINT)(size.cx + ScaleToDpi(kMenuTextIndent, dpi));
-  int height = size.cy + 2 * ScaleToDpi(kMenuTextTop, dpi);
+  int height = size.cy + ScaleToDpi(kMenuTextTop, dpi);
   int least = ScaleToDpi(kMenuMinHeight, dpi);
   if (height < least) height = least;
   item->itemHeight = (UINT)(entry && entry->Length ? height : height / 2);
@@ -147,7 +147,7 @@ void DrawMenuEntry(const DRAWITEMSTRUCT *item) {
   bool selected = (item->itemState & ODS_SELECTED) != 0;
   HPEN light = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
   HPEN shadow = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-  HFONT font = CreateMenuFont(dpi);
+  HFONT font = CreateFontForDpi(dc, dpi);
   HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
   SetBkColor(dc, GetSysColor(COLOR_MENU));
   SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_MENUTEXT));

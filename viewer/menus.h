@@ -16,8 +16,9 @@ extern HMENU SelectMenu;
 
 // Menu item metrics at 96 DPI, scaled to the window's DPI: the text starts this far right of
 // the item's left edge and this far down; items are at least this high (separators half of
-// it) and as high as the text with that margin above and below; the 16 x 16 picture sits at
-// this offset.
+// it) and as high as the text below that margin; the 16 x 16 picture sits at this offset.
+// The text is measured and drawn in the device context's own font, scaled when the window's
+// DPI is not the system's.
 const int kMenuTextIndent = 24;
 const int kMenuTextTop = 2;
 const int kMenuMinHeight = 20;

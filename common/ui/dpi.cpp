@@ -3,7 +3,6 @@
 namespace {
 
 typedef UINT(WINAPI *GetDpiForWindowProc)(HWND);
-typedef BOOL(WINAPI *SystemParametersInfoForDpiProc)(UINT, UINT, PVOID, UINT, UINT);
 
 // User32's exports of Windows 10 and later, or null.
 void *User32Export(const char *name) {
@@ -48,17 +47,14 @@ bool OwnsDpiFont(HFONT font) {
   return font && font != (HFONT)GetStockObject(ANSI_VAR_FONT);
 }
 
-HFONT CreateMenuFont(UINT dpi) {
-  static SystemParametersInfoForDpiProc forDpi =
-      (SystemParametersInfoForDpiProc)User32Export("SystemParametersInfoForDpi");
-  NONCLIENTMETRICSW metrics = {};
-  metrics.cbSize = sizeof metrics;
-  if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
-    return CreateFontIndirectW(&metrics.lfMenuFont);
-  // Before Windows 10 the metrics are those of the system DPI.
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
-  metrics.lfMenuFont.lfHeight = MulDiv(metrics.lfMenuFont.lfHeight, (int)dpi, (int)SystemDpi());
-  return CreateFontIndirectW(&metrics.lfMenuFont);
+HFONT CreateFontForDpi(HDC dc, UINT dpi) {
+  UINT system = SystemDpi();
+  if (!dc || dpi == system) return nullptr;
+  LOGFONTA font = {};
+  if (!GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof font, &font)) return nullptr;
+  font.lfHeight = MulDiv(font.lfHeight, (int)dpi, (int)system);
+  font.lfWidth = MulDiv(font.lfWidth, (int)dpi, (int)system);
+  return CreateFontIndirectA(&font);
 }
 
 int DrawPictureForDpi(HDC dc, int x, int y, HBITMAP picture, UINT dpi, DWORD rop) {

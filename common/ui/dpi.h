@@ -25,8 +25,10 @@ int ScaleToDpi(int pixels, UINT dpi);
 HFONT DpiVarFont(UINT dpi);
 bool OwnsDpiFont(HFONT font);
 
-// The system's menu font for dpi; the caller deletes it. Null when it cannot be made.
-HFONT CreateMenuFont(UINT dpi);
+// The font selected in dc (made for the system DPI, as the system's own fonts are) at dpi
+// instead: a new font of its face with its height scaled by dpi / SystemDpi(), which the caller
+// selects and deletes; null when dpi is the system DPI and the font is right as it is.
+HFONT CreateFontForDpi(HDC dc, UINT dpi);
 
 // Draws a small picture made for 96 DPI (a glyph, a menu picture) at (x, y) scaled to dpi,
 // pixel for pixel (no blending, so that the mapped 3D colours stay exact). Returns its drawn
