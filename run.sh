@@ -53,9 +53,9 @@ run_tests() {
   echo "== Windows tests under wine64"
   # CTest starts the Wine session as a fixture and stops it at the end; the trap only cleans
   # up after an interrupted run.
-  trap './tools/wine-session.sh stop' EXIT
+  trap './tests/harness/wine-session.sh stop' EXIT
   (cd "$BUILD/win64" && ctest -j"$JOBS" --output-on-failure) || failed=1
-  ./tools/wine-session.sh stop
+  ./tests/harness/wine-session.sh stop
   trap - EXIT
   if [ $failed -ne 0 ]; then
     echo "== some tests failed"
@@ -75,7 +75,7 @@ case "${1:-}" in
     build
     for f in "$BUILD"/native/bin/fuzz_*; do
       echo "== $(basename "$f")"
-      ./tools/fuzz-smoke.sh "$f" "tests/fuzz/seeds/$(basename "$f")" "${2:-300}"
+      ./tests/harness/fuzz-smoke.sh "$f" "tests/fuzz/seeds/$(basename "$f")" "${2:-300}"
     done
     ;;
   bench)
@@ -85,13 +85,13 @@ case "${1:-}" in
       echo "== $(basename "$b")"
       "$b"
     done
-    eval "$(./tools/wine-session.sh start)"
+    eval "$(./tests/harness/wine-session.sh start)"
     for b in "$BUILD"/win64/bin/bench_*.exe; do
       [ -f "$b" ] || continue
       echo "== $(basename "$b") (wine64)"
-      ./tools/wine-run.sh "$b"
+      ./tests/harness/wine-run.sh "$b"
     done
-    ./tools/wine-session.sh stop
+    ./tests/harness/wine-session.sh stop
     ;;
   format) sources | xargs -r clang-format -i ;;
   *) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;

@@ -17,17 +17,17 @@ WINLIST="Z:${LIST//\//\\}"
 
 if [ -n "${DISPLAY:-}" ]; then
   echo "== Lumora.exe $WINLIST: press Start; right-click for the menu, Escape ends the show"
-  exec "$ROOT/tools/wine-run.sh" "$EXE" "$WINLIST"
+  exec "$ROOT/tests/harness/wine-run.sh" "$EXE" "$WINLIST"
 fi
 
-eval "$("$ROOT/tools/wine-session.sh" start)"
-trap '"$ROOT/tools/wine-session.sh" stop' EXIT
-"$ROOT/tools/wine-run.sh" reg add 'HKCU\Software\Ostrel\Lumora' /v TimeOut /t REG_DWORD \
+eval "$("$ROOT/tests/harness/wine-session.sh" start)"
+trap '"$ROOT/tests/harness/wine-session.sh" stop' EXIT
+"$ROOT/tests/harness/wine-run.sh" reg add 'HKCU\Software\Ostrel\Lumora' /v TimeOut /t REG_DWORD \
   /d $SLIDE_SECONDS /f >/dev/null 2>&1
-"$ROOT/tools/wine-run.sh" reg add 'HKCU\Software\Ostrel\Lumora' /v ProgramState /t REG_DWORD \
+"$ROOT/tests/harness/wine-run.sh" reg add 'HKCU\Software\Ostrel\Lumora' /v ProgramState /t REG_DWORD \
   /d 0 /f >/dev/null 2>&1
 
-"$ROOT/tools/wine-run.sh" "$EXE" "$WINLIST" >"$OUT/lumora.log" 2>&1 &
+"$ROOT/tests/harness/wine-run.sh" "$EXE" "$WINLIST" >"$OUT/lumora.log" 2>&1 &
 viewer=$!
 
 # The settings dialog: wait for it, then click its Start button (bottom left).

@@ -9,8 +9,8 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 BUILD=${LUMORA_BUILD:-build}
 export LUMORA_WINE_STATE=${LUMORA_WINE_STATE:-$ROOT/$BUILD/win64/wine}
-eval "$(./tools/wine-session.sh start)"
-source tools/wine-user.sh
+eval "$(./tests/harness/wine-session.sh start)"
+source tests/harness/wine-user.sh
 source tools/screenshot-lib.sh
 WINE=/usr/lib/wine/wine64
 KEY='HKCU\Software\Ostrel\Lumora'
@@ -18,7 +18,7 @@ KEY='HKCU\Software\Ostrel\Lumora'
 forget_settings() { as_user "$WINE" reg delete "$KEY" /f >/dev/null 2>&1 </dev/null || true; }
 
 forget_settings
-tools/wine-run.sh "$BUILD/win64/bin/Lumora.exe" >/dev/null 2>&1 </dev/null &
+tests/harness/wine-run.sh "$BUILD/win64/bin/Lumora.exe" >/dev/null 2>&1 </dev/null &
 viewer=$!
 settings=$(wait_window "Lumora Settings")
 shoot "$settings" docs/settings-dialog.png

@@ -10,8 +10,8 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 BUILD=${LUMORA_BUILD:-build}
 export LUMORA_WINE_STATE=${LUMORA_WINE_STATE:-$ROOT/$BUILD/win64/wine}
-eval "$(./tools/wine-session.sh start)"
-source tools/wine-user.sh
+eval "$(./tests/harness/wine-session.sh start)"
+source tests/harness/wine-user.sh
 source tools/screenshot-lib.sh
 WINE=/usr/lib/wine/wine64
 KEY='HKCU\Software\Ostrel\ScreenSaver'
@@ -25,7 +25,7 @@ reg add "$KEY" /v MixFiles /t REG_DWORD /d 0 /f
 reg add "$KEY" /v LastFile /d "Z:${LIST//\//\\}" /f
 
 xdotool mousemove 400 300 2>/dev/null
-tools/wine-run.sh "$SAVER" /s >/dev/null 2>&1 </dev/null &
+tests/harness/wine-run.sh "$SAVER" /s >/dev/null 2>&1 </dev/null &
 saver=$!
 wait_window "Screen Saver" >/dev/null
 sleep 3
@@ -35,7 +35,7 @@ xdotool mousemove 460 360 2>/dev/null  # a real move ends the saver
 finish $saver
 
 reg add "$KEY" /v TimeOut /t REG_DWORD /d 10 /f  # the default, for the dialog's picture
-tools/wine-run.sh "$SAVER" /c >/dev/null 2>&1 </dev/null &
+tests/harness/wine-run.sh "$SAVER" /c >/dev/null 2>&1 </dev/null &
 config=$!
 dialog=$(wait_window "Lumora Screen Saver Configuration")
 eval "$(xdotool getwindowgeometry --shell "$dialog" 2>/dev/null)"

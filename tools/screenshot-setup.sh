@@ -10,9 +10,9 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 BUILD=${LUMORA_BUILD:-build}
 export LUMORA_WINE_STATE=${LUMORA_WINE_STATE:-$ROOT/$BUILD/win64/wine}
-eval "$(./tools/wine-session.sh start)"
+eval "$(./tests/harness/wine-session.sh start)"
 source tools/screenshot-lib.sh
-run() { tools/wine-run.sh "$@" </dev/null; }
+run() { tests/harness/wine-run.sh "$@" </dev/null; }
 
 forget() {
   run reg delete 'HKCU\Software\Ostrel' /f >/dev/null 2>&1 || true
@@ -38,7 +38,7 @@ click_dlu() { # window w h dx dy
 
 forget
 work=$(mktemp -d "$ROOT/$BUILD/win64/setup-shots.XXXXXX")
-(cd "$work" && "$ROOT/tools/wine-run.sh" "$ROOT/$BUILD/win64/bin/vantiro-setup.exe" \
+(cd "$work" && "$ROOT/tests/harness/wine-run.sh" "$ROOT/$BUILD/win64/bin/vantiro-setup.exe" \
   >/dev/null 2>&1 </dev/null) &
 setup=$!
 main=$(wait_window "Setup")

@@ -18,8 +18,15 @@ const int kMinCodeSizeLow = 2;
 const int kMinCodeSizeHigh = 9;
 const UINT kPaletteBytes = 256 * 3;
 const UINT kBlockBufferSize = 260;
-const int kScreenDescriptorEnd = 13;  // signature, version and logical screen descriptor
+// The file's header: signature and version, then the logical screen descriptor.
+const int kHeaderSize = 13;
+const int kVersionOffset = 3;       // three characters: two digits and a letter ("87a", "89a")
+const int kScreenFlagsOffset = 10;  // global colour table flag and size
+// The image descriptor after its separator.
 const int kImageDescriptorSize = 9;
+const int kImageWidthOffset = 4;  // 16 bits, low byte first
+const int kImageHeightOffset = 6;
+const int kImageFlagsOffset = 8;  // local colour table flag and size, interlace flag
 
 const BYTE kExtensionIntroducer = 0x21;
 const BYTE kImageSeparator = 0x2C;
@@ -308,70 +315,93 @@ void LzwDecodeImage(GifState *s) {
   if (s->bitCount == 8) memset(s->out, 0, (size_t)s->width);
 }
 
+// Reads the header and the global colour table into s->palette. The number of colours, or 0
+// when the file is not a GIF, has no global colour table or ends first.
+int GifReadHeader(GifState *s) {
+  BYTE head[kHeaderSize];
+  if (GifReadBytes(s, head, kHeaderSize) < 0) return 0;
+  const BYTE *version = head + kVersionOffset;
+  if (memcmp(head, "GIF", 3) != 0 || version[0] < '0' || version[0] > '9' || version[1] < '0' ||
+      version[1] > '9' || version[2] < 0x41 || version[2] > 0x7A)
+    return 0;
+  const BYTE flags = head[kScreenFlagsOffset];
+  if (!(flags & kColorTableFlag)) return 0;
+  const int colors = 2 << (flags & kColorTableSizeMask);
+  return GifReadBytes(s, s->palette, colors * 3) < 0 ? 0 : colors;
+}
+
+// Skips the extensions up to the first image and reads its descriptor: the image's size and
+// interlacing into s, its own colour table, if any, into s->palette in place of the global
+// one. The number of colours the image uses (`colors` without a table of its own), or 0 when
+// the trailer, anything else or the end of the file comes first.
+int GifReadImageDescriptor(GifState *s, int colors) {
+  for (;;) {
+    const int type = GifReadByte(s);
+    if (type == kImageSeparator) break;
+    if (type != kExtensionIntroducer) return 0;  // the trailer, anything else, or the end
+    GifReadByte(s);                              // the label: every extension is skipped
+    GifSkipSubBlocks(s);
+  }
+  BYTE descriptor[kImageDescriptorSize];
+  if (GifReadBytes(s, descriptor, kImageDescriptorSize) < 0) return 0;
+  const BYTE flags = descriptor[kImageFlagsOffset];
+  if (flags & kColorTableFlag) {
+    memset(s->palette, 0, sizeof s->palette);
+    colors = 2 << (flags & kColorTableSizeMask);
+    if (GifReadBytes(s, s->palette, colors * 3) < 0) return 0;
+  }
+  s->interlaced = (flags & kInterlaceFlag) != 0;
+  s->width = descriptor[kImageWidthOffset] | descriptor[kImageWidthOffset + 1] << 8;
+  s->height = descriptor[kImageHeightOffset] | descriptor[kImageHeightOffset + 1] << 8;
+  return colors;
+}
+
+// The bitmap for the image described in s, with the colour table, and the line buffer: null
+// (nothing allocated) when either cannot be made.
+PackedBitmap GifAllocateOutput(GifState *s, int colors) {
+  s->bitCount = colors == 2 ? 1 : colors <= 16 ? 4 : 8;
+  const int entries = 1 << s->bitCount;
+  PackedBitmap bitmap = AllocPackedBitmap(s->width, s->height, s->bitCount, entries);
+  if (!bitmap) return nullptr;
+  s->line = static_cast<BYTE *>(GlobalAlloc(GPTR, (SIZE_T)s->width + kChunk));
+  if (!s->line) {
+    GlobalFree(bitmap);
+    return nullptr;
+  }
+  RGBQUAD *table =
+      reinterpret_cast<RGBQUAD *>(static_cast<BYTE *>(bitmap) + sizeof(BITMAPINFOHEADER));
+  for (int i = 0; i < entries; i++) {
+    table[i].rgbRed = s->palette[i * 3];
+    table[i].rgbGreen = s->palette[i * 3 + 1];
+    table[i].rgbBlue = s->palette[i * 3 + 2];
+  }
+  s->rowBytes = PackedRowBytes(s->width, s->bitCount);
+  s->rows = PackedBitmapPixels(bitmap);
+  return bitmap;
+}
+
+// The image of an open file, or null.
+PackedBitmap GifReadImage(GifState *s) {
+  int colors = GifReadHeader(s);
+  if (colors) colors = GifReadImageDescriptor(s, colors);
+  if (!colors) return nullptr;
+  PackedBitmap bitmap = GifAllocateOutput(s, colors);
+  if (bitmap) LzwDecodeImage(s);
+  return bitmap;
+}
+
 }  // namespace
 
 PackedBitmap ReadGifFile(const char *path) {
   GifState *s = static_cast<GifState *>(GlobalAlloc(GPTR, sizeof(GifState)));
   if (!s) return nullptr;
-  PackedBitmap bitmap = nullptr;
   s->file = _lopen(path, OF_READ);
   if (s->file == HFILE_ERROR) {
     GlobalFree(s);
     return nullptr;
   }
   s->readBuffer = static_cast<BYTE *>(GlobalAlloc(GPTR, kGifReadBufferSize));
-
-  BYTE head[kScreenDescriptorEnd];
-  BYTE descriptor[kImageDescriptorSize];
-  int colors = 0;
-  if (!s->readBuffer || GifReadBytes(s, head, kScreenDescriptorEnd) < 0) goto done;
-  if (memcmp(head, "GIF87a", 3) != 0 || head[3] < '0' || head[3] > '9' || head[4] < '0' ||
-      head[4] > '9' || head[5] < 0x41 || head[5] > 0x7A || !(head[10] & kColorTableFlag))
-    goto done;
-  colors = 2 << (head[10] & kColorTableSizeMask);
-  if (GifReadBytes(s, s->palette, colors * 3) < 0) goto done;
-
-  for (;;) {
-    const int type = GifReadByte(s);
-    if (type == kImageSeparator) break;
-    if (type != kExtensionIntroducer) goto done;  // the trailer, anything else, or the end
-    GifReadByte(s);                               // the label: every extension is skipped
-    GifSkipSubBlocks(s);
-  }
-  if (GifReadBytes(s, descriptor, kImageDescriptorSize) < 0) goto done;
-  if (descriptor[8] & kColorTableFlag) {
-    // The image's own colour table replaces the global one for this image.
-    memset(s->palette, 0, sizeof s->palette);
-    colors = 2 << (descriptor[8] & kColorTableSizeMask);
-    if (GifReadBytes(s, s->palette, colors * 3) < 0) goto done;
-  }
-  s->interlaced = (descriptor[8] & kInterlaceFlag) != 0;
-  s->width = descriptor[4] | descriptor[5] << 8;
-  s->height = descriptor[6] | descriptor[7] << 8;
-  s->bitCount = colors == 2 ? 1 : colors <= 16 ? 4 : 8;
-  {
-    const int entries = 1 << s->bitCount;
-    bitmap = AllocPackedBitmap(s->width, s->height, s->bitCount, entries);
-    if (!bitmap) goto done;
-    s->line = static_cast<BYTE *>(GlobalAlloc(GPTR, (SIZE_T)s->width + kChunk));
-    if (!s->line) {
-      GlobalFree(bitmap);
-      bitmap = nullptr;
-      goto done;
-    }
-    RGBQUAD *table =
-        reinterpret_cast<RGBQUAD *>(static_cast<BYTE *>(bitmap) + sizeof(BITMAPINFOHEADER));
-    for (int i = 0; i < entries; i++) {
-      table[i].rgbRed = s->palette[i * 3];
-      table[i].rgbGreen = s->palette[i * 3 + 1];
-      table[i].rgbBlue = s->palette[i * 3 + 2];
-    }
-    s->rowBytes = PackedRowBytes(s->width, s->bitCount);
-    s->rows = PackedBitmapPixels(bitmap);
-    LzwDecodeImage(s);
-  }
-
-done:
+  PackedBitmap bitmap = s->readBuffer ? GifReadImage(s) : nullptr;
   _lclose(s->file);
   if (s->line) GlobalFree(s->line);
   if (s->readBuffer) GlobalFree(s->readBuffer);

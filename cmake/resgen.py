@@ -2,8 +2,9 @@
 
 Each picture is a list of equal-length strings, top row first, one character per pixel. The
 characters name colours of the standard 16-colour Windows palette (see PALETTE); '.' is
-transparent in cursors and icons. Generator scripts in tools/ import this module and write
-.bmp, .cur and .ico files into the build tree, where the .rc files pick them up.
+transparent in cursors and icons. Each program's pictures.py, beside the .rc it feeds, imports
+this module and writes .bmp, .cur and .ico files into the build tree, where the .rc files pick
+them up (lumora_pictures in cmake/pictures.cmake runs them).
 """
 
 import struct

@@ -8,13 +8,13 @@
   zoomout.cur        202: the same with a minus sign
   lumora.ico         105: the program icon, 32 x 32, 16 colours
 
-Usage: gen-viewer-pictures.py OUTPUT_FOLDER
+Usage: viewer/pictures.py OUTPUT_FOLDER
 """
 
 import os
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cmake"))
 import resgen  # noqa: E402
 
 

@@ -6,12 +6,12 @@
 #   gets a session of its own that is stopped again at once, so that listing leaves nothing
 #   behind.
 # - Any other program with no session running starts one and leaves it running;
-#   `tools/wine-session.sh stop` ends it.
+#   `tests/harness/wine-session.sh stop` ends it.
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 STATE=${LUMORA_WINE_STATE:-$ROOT/build/win64/wine}
 export LUMORA_WINE_STATE=$STATE
-source "$ROOT/tools/wine-user.sh"
+source "$ROOT/tests/harness/wine-user.sh"
 
 running() {
   [ -f "$STATE/session.env" ] || return 1
@@ -23,7 +23,7 @@ if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
   if running; then
     source "$STATE/session.env"
   else
-    eval "$("$ROOT/tools/wine-session.sh" start)"
+    eval "$("$ROOT/tests/harness/wine-session.sh" start)"
     case " $* " in *" --gtest_list_tests "*) own=1 ;; esac
   fi
 fi
@@ -35,6 +35,6 @@ if [ $own -eq 0 ]; then
 else
   rc=0
   as_user /usr/lib/wine/wine64 "$@" || rc=$?
-  "$ROOT/tools/wine-session.sh" stop
+  "$ROOT/tests/harness/wine-session.sh" stop
   exit $rc
 fi

@@ -3,7 +3,7 @@
 # none is given in DISPLAY), a Wine prefix kept under the build tree, and one persistent Wine
 # server with its services, so that each test program costs a fraction of a second.
 #   wine-session.sh start   prints "export DISPLAY=... WINEPREFIX=..." lines for eval, and keeps
-#                           them in $STATE/session.env for tools/wine-run.sh
+#                           them in $STATE/session.env for tests/harness/wine-run.sh
 #   wine-session.sh stop
 # Modes, from the environment at start (each wants a state folder of its own, see
 # tests/harness/in-session.sh):
@@ -12,13 +12,13 @@
 #                     instead of Xvfb
 # The win64 tree's CTest runs start and stop as the fixture of every Windows test.
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 STATE=${LUMORA_WINE_STATE:-$ROOT/build/win64/wine}
 WINE=/usr/lib/wine/wine64
 SERVER=/usr/lib/wine/wineserver64
 export WINEPREFIX=$STATE/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$STATE"
-source "$ROOT/tools/wine-user.sh"
+source "$ROOT/tests/harness/wine-user.sh"
 # Wine links the prefix's Desktop and other shell folders to folders in $HOME: the session
 # has a home of its own under the state folder, so that programs that make shortcuts or save
 # to the desktop (the installer's tests) write nothing outside the build tree. A prefix made

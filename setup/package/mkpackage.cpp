@@ -68,7 +68,7 @@ int Sizes(char **argv) {
     return Fail(std::string("cannot read ") + argv[4]);
   if (library.size() + archive.size() > kMaxPiece) return Fail("payload too large");
   std::ostringstream text;
-  text << "// Written by tools/mkpackage.cpp from the package's library and archive.\n"
+  text << "// Written by setup/package/mkpackage.cpp from the package's library and archive.\n"
        << "#pragma once\n"
        << "#define PACKAGE_LIBRARY_LENGTH " << library.size() << "u\n"
        << "#define PACKAGE_ARCHIVE_LENGTH " << archive.size() << "u\n";

@@ -6,13 +6,13 @@
                                      into the system's 3D face and shadow colours
   hand.cur                           the pointing hand shown over a link, 32 x 32 monochrome
 
-Usage: gen-common-pictures.py OUTPUT_FOLDER
+Usage: common/ui/pictures.py OUTPUT_FOLDER
 """
 
 import os
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake"))
 import resgen  # noqa: E402
 
 # 2001: a green check mark.

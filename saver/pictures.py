@@ -4,13 +4,13 @@
   saver.ico    100: the program icon, a monitor showing a night landscape with a moon,
                32 x 32 and 16 x 16, 16 colours
 
-Usage: gen-saver-pictures.py OUTPUT_FOLDER
+Usage: saver/pictures.py OUTPUT_FOLDER
 """
 
 import os
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cmake"))
 import resgen  # noqa: E402
 
 

@@ -3,7 +3,7 @@
 (setup/vantiro/vantiro.rc) into a folder:
 
   setup.ico          102: the installer's icon, 32 x 32 and 16 x 16, a box with an arrow
-  setup-dialog.ico   103: the icon in the main dialog, 32 x 32, the same box
+  setup-dialog.ico   103: the icon in the main dialog, 32, 40, 48 and 64 pixels, the same box
   drive.bmp          302: 16 x 16 hard-disk picture on black (drawn with OR over its mask)
   drivemask.bmp      2005: its mask, white where the background shows, black under the disk
   folder-open.bmp    304: 16 x 16 open folder (the tree's selected image)
@@ -11,13 +11,13 @@
                      transparent colour in their first (bottom-left) pixel
   vantiro.ico        Vantiro.exe's icon (index 0, also the icon of ".wcl" lists)
 
-Usage: gen-setup-pictures.py OUTPUT_FOLDER
+Usage: setup/pictures.py OUTPUT_FOLDER
 """
 
 import os
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cmake"))
 import resgen  # noqa: E402
 
 
