@@ -49,4 +49,6 @@ xrandr --output DUMMY0 --mode 800x600 --primary
 xrandr --newmode m640 25.18 640 656 752 800 480 490 492 525 -hsync -vsync 2>/dev/null || true
 xrandr --addmode DUMMY1 m640
 xrandr --output DUMMY1 --mode m640 --left-of DUMMY0
+# A full query (which polls the outputs) before Wine starts: without one Wine saw one monitor.
+xrandr --query >/dev/null
 echo "export DISPLAY=:$n"
