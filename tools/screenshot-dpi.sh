@@ -2,9 +2,9 @@
 # Takes docs/settings-dialog-144dpi.png: the viewer's settings dialog as it opens on a first
 # run, on a screen of 144 DPI (150 %). Runs the built Lumora.exe of the win64 tree in a Wine
 # session of its own at that DPI (LUMORA_DPI, see tests/harness/wine-session.sh), stopped afterwards.
-#   tests/harness/screenshot-dpi.sh     (LUMORA_BUILD selects the build folder, as run.sh)
+#   tools/screenshot-dpi.sh     (LUMORA_BUILD selects the build folder, as run.sh)
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 BUILD=${LUMORA_BUILD:-build}
 export LUMORA_WINE_STATE=$ROOT/$BUILD/win64/wine-dpi LUMORA_DPI=144
