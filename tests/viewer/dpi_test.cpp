@@ -1,14 +1,14 @@
 // Drawing at the screen's DPI: the FlatButton glyphs and labels of the real dialogs and the
 // popup menu's items are their 96-DPI sizes scaled, and nothing is cut. CTest runs this
 // program in the shared session (96 DPI) and in sessions of 144 and 192 DPI (LUMORA_DPI, see
-// tools/wine-session.sh), naming the DPI it must find in LUMORA_EXPECT_DPI.
+// tests/harness/wine-session.sh), naming the DPI it must find in LUMORA_EXPECT_DPI.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,6 +17,7 @@
 #include "flatbutton.h"
 #include "instance.h"
 #include "menus.h"
+#include "pixels.h"
 #include "uidriver.h"
 
 namespace {
@@ -32,78 +33,45 @@ int Scaled(int pixels) {
   return MulDiv(pixels, (int)Dpi(), 96);
 }
 
-// 0x00RRGGBB pixels, top row first.
-struct Pixels {
-  int width = 0, height = 0;
-  std::vector<DWORD> p;
-  DWORD at(int x, int y) const { return p[(size_t)y * width + x]; }
-};
-
-// The box of the pixels in [x0, x1) x [y0, y1) that ink() accepts; empty (right < left) when
-// there are none.
-RECT InkBox(const Pixels &px, int x0, int y0, int x1, int y1,
-            const std::function<bool(DWORD)> &ink) {
+// The box of the pixels of image in [x0, x1) x [y0, y1) that ink() accepts; empty (right <
+// left) when there are none.
+RECT InkBox(const RgbImage &image, int x0, int y0, int x1, int y1,
+            const std::function<bool(unsigned long)> &ink) {
   RECT box = {x1, y1, -1, -1};
-  for (int y = y0; y < y1 && y < px.height; y++)
-    for (int x = x0; x < x1 && x < px.width; x++)
-      if (ink(px.at(x, y))) {
-        if (x < box.left) box.left = x;
-        if (y < box.top) box.top = y;
-        if (x > box.right) box.right = x;
-        if (y > box.bottom) box.bottom = y;
+  for (int y = y0; y < y1 && y < image.height; y++)
+    for (int x = x0; x < x1 && x < image.width; x++)
+      if (ink(image.At(x, y))) {
+        box.left = std::min<LONG>(box.left, x), box.top = std::min<LONG>(box.top, y);
+        box.right = std::max<LONG>(box.right, x), box.bottom = std::max<LONG>(box.bottom, y);
       }
   return box;
 }
 
-// Runs draw on a memory DC over a width x height 32-bit DIB filled with fill, and returns it.
-Pixels Drawn(int width, int height, DWORD fill, const std::function<void(HDC)> &draw) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void *bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, dib);
-  Pixels px;
-  px.width = width;
-  px.height = height;
-  px.p.assign((size_t)width * height, fill);
-  memcpy(bits, px.p.data(), px.p.size() * 4);
+// What draw() puts on a width x height display bitmap.
+RgbImage Drawn(int width, int height, const std::function<void(HDC)> &draw) {
+  HDC screen = GetDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HDC dc = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(dc, bitmap);
   draw(dc);
-  GdiFlush();
-  memcpy(px.p.data(), bits, px.p.size() * 4);
   SelectObject(dc, old);
   DeleteDC(dc);
-  DeleteObject(dib);
-  return px;
+  ReleaseDC(nullptr, screen);
+  RgbImage image = DeviceBitmapToRgb(bitmap);
+  DeleteObject(bitmap);
+  return image;
 }
 
-// A 96-DPI picture as drawn unscaled: its ink is what differs from its top-left pixel.
-Pixels Natural(HBITMAP picture) {
-  BITMAP b = {};
-  GetObjectA(picture, sizeof b, &b);
-  return Drawn(b.bmWidth, b.bmHeight, 0, [&](HDC dc) {
-    HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(source, picture);
-    BitBlt(dc, 0, 0, b.bmWidth, b.bmHeight, source, 0, 0, SRCCOPY);
-    SelectObject(source, old);
-    DeleteDC(source);
-  });
-}
-
-// The ink of a picture drawn with its top-left corner at (x, y) of px, within its scaled
-// size, must be the natural ink scaled (each edge within a pixel).
-void ExpectScaledPicture(const Pixels &px, int x, int y, HBITMAP picture, const char *what) {
-  Pixels natural = Natural(picture);
-  DWORD ground = natural.at(0, 0);
-  RECT want =
-      InkBox(natural, 0, 0, natural.width, natural.height, [&](DWORD c) { return c != ground; });
-  DWORD shown = px.at(x, y);
-  RECT got = InkBox(px, x, y, x + Scaled(natural.width), y + Scaled(natural.height),
-                    [&](DWORD c) { return c != shown; });
+// A picture made for 96 DPI drawn with its top-left corner at (x, y) of image: its ink (what
+// differs from its top-left pixel), within its scaled size, is its unscaled ink scaled, each
+// edge within a pixel.
+void ExpectScaledPicture(const RgbImage &image, int x, int y, HBITMAP picture, const char *what) {
+  RgbImage natural = DeviceBitmapToRgb(picture);
+  unsigned long ground = natural.At(0, 0), shown = image.At(x, y);
+  RECT want = InkBox(natural, 0, 0, natural.width, natural.height,
+                     [&](unsigned long c) { return c != ground; });
+  RECT got = InkBox(image, x, y, x + Scaled(natural.width), y + Scaled(natural.height),
+                    [&](unsigned long c) { return c != shown; });
   double k = Dpi() / 96.0;
   EXPECT_NEAR(x + want.left * k, got.left, 1.0) << what;
   EXPECT_NEAR(y + want.top * k, got.top, 1.0) << what;
@@ -111,7 +79,7 @@ void ExpectScaledPicture(const Pixels &px, int x, int y, HBITMAP picture, const 
   EXPECT_NEAR(y + (want.bottom + 1) * k - 1, got.bottom, 1.0) << what;
 }
 
-int Distance(DWORD a, DWORD b) {
+int Distance(unsigned long a, unsigned long b) {
   int d = 0;
   for (int shift = 0; shift < 24; shift += 8)
     d += abs((int)((a >> shift) & 0xFF) - (int)((b >> shift) & 0xFF));
@@ -121,6 +89,10 @@ int Distance(DWORD a, DWORD b) {
 // Capitals of an 8-point font are at least 7 pixels high at 96 DPI.
 int LeastCapitalHeight() {
   return Scaled(7);
+}
+
+unsigned long Rgb(COLORREF c) {
+  return (unsigned long)GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
 }
 
 INT_PTR CALLBACK PlainDialog(HWND, UINT msg, WPARAM, LPARAM) {
@@ -182,19 +154,19 @@ TEST_F(DpiTest, ButtonGlyphsAndLabelsScaleAndFit) {
     int length = GetWindowTextA(button, caption, sizeof caption);
     // The button's background is its top-right pixel; label ink is what lies more than half
     // way from it to the label's colour (the text may be smoothed).
-    Pixels px;
-    DWORD ink = ((row.label & 0xFF) << 16) | (row.label & 0xFF00) | ((row.label >> 16) & 0xFF);
-    auto isInk = [&](DWORD c) {
-      DWORD ground = px.at(px.width - 1, 0);
-      return Distance(c, ground) * 2 > Distance(ink, ground);
+    RgbImage px;
+    auto isInk = [&](unsigned long c) {
+      unsigned long ground = px.At(px.width - 1, 0);
+      return Distance(c, ground) * 2 > Distance(Rgb(row.label), ground);
     };
     RECT label = {0, 0, -1, -1};
     auto read = [&] {
       Pump();
-      px.width = client.right;
-      px.height = client.bottom;
-      px.p = WindowPixels(button, px.width, px.height);
-      for (DWORD &c : px.p) c &= 0xFFFFFF;
+      HDC own = GetDC(button);
+      px = Drawn(client.right, client.bottom, [&](HDC dc) {
+        BitBlt(dc, 0, 0, client.right, client.bottom, own, 0, 0, SRCCOPY);
+      });
+      ReleaseDC(button, own);
       label = InkBox(px, labelLeft, 0, px.width, px.height, isInk);
       return !length || label.left <= label.right;
     };
@@ -227,9 +199,7 @@ TEST_F(DpiTest, MenuItemsScaleTheirPicturesAndText) {
   ASSERT_TRUE(CreatePopupMenus());
   HWND window =
       CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  DWORD menu = GetSysColor(COLOR_MENU), text = GetSysColor(COLOR_MENUTEXT);
-  DWORD ground = ((menu & 0xFF) << 16) | (menu & 0xFF00) | ((menu >> 16) & 0xFF);
-  DWORD ink = ((text & 0xFF) << 16) | (text & 0xFF00) | ((text >> 16) & 0xFF);
+  unsigned long ink = Rgb(GetSysColor(COLOR_MENUTEXT));
   for (HMENU m : {MainMenu, SelectMenu}) {
     for (int i = 0; i < GetMenuItemCount(m); i++) {
       MENUITEMINFOA info = {};
@@ -246,7 +216,7 @@ TEST_F(DpiTest, MenuItemsScaleTheirPicturesAndText) {
       MeasureMenuEntry(window, &measure);
       int w = (int)measure.itemWidth + Scaled(8), h = (int)measure.itemHeight;
       EXPECT_GE(h, Scaled(kMenuMinHeight));
-      Pixels px = Drawn(w, h, ground, [&](HDC dc) {
+      RgbImage px = Drawn(w, h, [&](HDC dc) {
         DRAWITEMSTRUCT draw = {};
         draw.CtlType = ODT_MENU;
         draw.itemID = info.wID;
@@ -259,7 +229,8 @@ TEST_F(DpiTest, MenuItemsScaleTheirPicturesAndText) {
       ASSERT_NE(nullptr, entry->Bitmap);
       ExpectScaledPicture(px, Scaled(2), Scaled(1), entry->Bitmap, "picture");
       EXPECT_LE(Scaled(1) + Scaled(16), h) << "picture cut";
-      RECT box = InkBox(px, Scaled(kMenuTextIndent), 0, w, h, [&](DWORD c) { return c == ink; });
+      RECT box =
+          InkBox(px, Scaled(kMenuTextIndent), 0, w, h, [&](unsigned long c) { return c == ink; });
       ASSERT_LE(box.left, box.right) << "no text";
       EXPECT_GE(box.bottom - box.top + 1, LeastCapitalHeight());
       // Nothing cut: the measured item leaves a margin below the text and room to its right.
