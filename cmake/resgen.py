@@ -109,7 +109,7 @@ def write_cursor(path, rows, hotspot):
 
 
 def write_icon(path, pictures):
-    """An icon with one 16-colour image per picture (square, 16 or 32 pixels); '.' is
+    """An icon with one 16-colour image per picture (square, 16 to 255 pixels); '.' is
     transparent."""
     images = []
     for rows in pictures:

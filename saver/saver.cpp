@@ -4,6 +4,7 @@
 
 #include "flatbutton.h"
 #include "instance.h"
+#include "monitors.h"
 #include "placedraw.h"
 #include "readahead.h"
 #include "resource.h"
@@ -22,7 +23,49 @@ int ScreenHeight;
 namespace {
 
 ReadAhead Ahead;
-PreparedPicture Shown;  // Shown.bitmap is CurrentBitmap; Shown.placed its placed drawing
+PreparedPicture Shown;   // Shown.bitmap is CurrentBitmap; Shown.placed its placed drawing
+MonitorLayout Monitors;  // where the show is drawn, in the window's client coordinates
+
+// Full screen: every monitor, each showing the picture laid out for its own size. The
+// preview: one screen of the display's size at the window's corner, of which the small
+// window shows the top-left part.
+void ReadShowMonitors(HWND window) {
+  if (fChildPreview) {
+    Monitors = MonitorLayout{};
+    Monitors.count = 1;
+    Monitors.rect[0] = RECT{0, 0, ScreenWidth, ScreenHeight};
+    return;
+  }
+  ReadMonitorLayout(&Monitors);
+  RECT placed;  // the window covers the virtual screen; monitors are relative to its corner
+  GetWindowRect(window, &placed);
+  for (int i = 0; i < Monitors.count; i++) OffsetRect(&Monitors.rect[i], -placed.left, -placed.top);
+}
+
+// Monitors of other sizes than the display's: read-ahead lays pictures out for those too.
+void PlaceAheadForOtherSizes() {
+  ScreenSize sizes[kMaxMonitors], others[kMaxMonitors];
+  int count = DistinctMonitorSizes(Monitors, sizes, kMaxMonitors), otherCount = 0;
+  for (int i = 0; i < count; i++)
+    if (sizes[i].width != ScreenWidth || sizes[i].height != ScreenHeight)
+      others[otherCount++] = sizes[i];
+  Ahead.PlaceAlsoFor(others, otherCount);
+}
+
+// The current picture laid out for the monitor at r: centred in it, tiled from its top-left
+// corner or fitted to its size, and cut at its edges.
+void DrawOnMonitor(HDC dc, const RECT &r) {
+  int width = r.right - r.left, height = r.bottom - r.top;
+  int saved = SaveDC(dc);
+  IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+  SetViewportOrgEx(dc, r.left, r.top, nullptr);
+  PlacementMode mode = CurrentEntry->mode;
+  bool copied = width == ScreenWidth && height == ScreenHeight
+                    ? DrawPlacedCopy(dc, Shown, mode)
+                    : DrawPlacedCopyFor(dc, Shown, mode, width, height);
+  if (!copied) DrawPlacedPicture(dc, CurrentBitmap, mode, width, height);
+  RestoreDC(dc, saved);
+}
 
 ListEntry *NextEntry(ListEntry *entry) {
   return entry->next ? entry->next : SaverImages.first;
@@ -37,15 +80,15 @@ PreparedPicture ReplacePicture(const PreparedPicture &picture) {
   return replaced;
 }
 
-// Black over the window, then the current picture laid out for the whole display.
+// Black over the window, then the current picture on each monitor.
 void DrawShow(HWND window) {
   HDC dc = GetDC(window);
   if (!dc) return;
   RECT client;
   GetClientRect(window, &client);
   FillRect(dc, &client, (HBRUSH)GetStockObject(BLACK_BRUSH));
-  if (CurrentEntry && !DrawPlacedCopy(dc, Shown, CurrentEntry->mode))
-    DrawPlacedPicture(dc, CurrentBitmap, CurrentEntry->mode, ScreenWidth, ScreenHeight);
+  if (CurrentEntry)
+    for (int i = 0; i < Monitors.count; i++) DrawOnMonitor(dc, Monitors.rect[i]);
   ReleaseDC(window, dc);
 }
 
@@ -57,6 +100,8 @@ LRESULT OnCreate(HWND window) {
   SaverImages = ImageList{};
   if (!LoadImageList(LastFile, &SaverImages, AddListEntry) || !SaverImages.first) return -1;
   if (MixFiles) ShuffleImageList(&SaverImages);
+  ReadShowMonitors(window);
+  PlaceAheadForOtherSizes();
   Ahead.Start(ScreenWidth, ScreenHeight);
   CurrentEntry = SaverImages.first;
   Ahead.Change(CurrentEntry, SaverImages, ReplacePicture);  // drawn when the window is erased

@@ -1,6 +1,7 @@
 // Lumora.scr: the pictures of the saver's image list shown one per slide-timer tick, each
-// drawn by its entry's placement mode against the display's size (in the small preview window
-// too, which then shows the top-left part of the full-screen layout). The screen-saver library
+// drawn by its entry's placement mode on every monitor, laid out within that monitor's own
+// rectangle (the small preview window lays it out against the display's size and shows the
+// top-left part of that). The screen-saver library
 // (scrnsave.h) runs the window and calls the functions declared there.
 #pragma once
 

@@ -5,12 +5,14 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "dpi.h"
 #include "instance.h"
 #include "resource.h"
 #include "textformat.h"
 
 namespace {
 
+// Sizes at 96 DPI, scaled to the dialog's DPI.
 const int kDriveItemHeight = 18;
 const int kPictureSize = 16;
 const int kImageClosed = 0, kImageOpen = 1;
@@ -135,19 +137,35 @@ void ShowSelectedDrive(HWND dialog) {
   ShowDrive(Tree(dialog), entry);
 }
 
-INT_PTR OnInitDialog(HWND dialog) {
-  drivePicture =
+// The drive and folder pictures at the dialog's DPI: scaled copies of the 16 x 16 ones.
+void LoadPictures(HWND dialog) {
+  UINT dpi = WindowDpi(dialog);
+  if (drivePicture) DeleteObject(drivePicture);
+  if (driveMask) DeleteObject(driveMask);
+  if (folderImages) ImageList_Destroy(folderImages);
+  drivePicture = driveMask = nullptr;
+  HBITMAP drive =
       (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDB_DRIVE), IMAGE_BITMAP, 0, 0, 0);
-  driveMask =
+  HBITMAP mask =
       (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDB_DRIVEMASK), IMAGE_BITMAP, 0, 0, 0);
-  folderImages = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                  ILC_COLOR, 2, 0);
+  drivePicture = ScalePictureForDpi(drive, dpi);
+  driveMask = ScalePictureForDpi(mask, dpi);
+  if (drive) DeleteObject(drive);
+  if (mask) DeleteObject(mask);
+  int size = ScaleToDpi(kPictureSize, dpi);
+  folderImages = ImageList_Create(size, size, ILC_COLOR, 2, 0);
   for (int id : {IDB_FOLDERCLOSED, IDB_FOLDEROPEN}) {
     HBITMAP picture = (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
                                           LR_LOADTRANSPARENT);
-    ImageList_Add(folderImages, picture, nullptr);
-    DeleteObject(picture);
+    HBITMAP scaled = ScalePictureForDpi(picture, dpi);
+    ImageList_Add(folderImages, scaled, nullptr);
+    if (scaled) DeleteObject(scaled);
+    if (picture) DeleteObject(picture);
   }
+}
+
+INT_PTR OnInitDialog(HWND dialog) {
+  LoadPictures(dialog);
   SendMessageA(Tree(dialog), TVM_SETIMAGELIST, TVSIL_NORMAL, (LPARAM)folderImages);
   FillDriveList(GetDlgItem(dialog, IDC_DRIVELIST));
   SendDlgItemMessageA(dialog, IDC_DRIVELIST, CB_SETCURSEL, 0, 0);
@@ -246,18 +264,31 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
   return FALSE;
 }
 
-INT_PTR OnMeasureItem(MEASUREITEMSTRUCT *measure) {
+INT_PTR OnMeasureItem(HWND dialog, MEASUREITEMSTRUCT *measure) {
   if (measure->CtlID != IDC_DRIVELIST) return FALSE;
-  if (measure->itemHeight < UINT(kDriveItemHeight)) measure->itemHeight = kDriveItemHeight;
+  UINT least = UINT(ScaleToDpi(kDriveItemHeight, WindowDpi(dialog)));
+  if (measure->itemHeight < least) measure->itemHeight = least;
   return TRUE;
 }
 
-void DrawDrivePicture(HDC dc, int x, int y) {
+// Moved to a monitor of another DPI: the pictures and the drive list's item height follow;
+// the dialog manager lays the controls out again.
+INT_PTR OnDpiChanged(HWND dialog) {
+  LoadPictures(dialog);
+  SendMessageA(Tree(dialog), TVM_SETIMAGELIST, TVSIL_NORMAL, (LPARAM)folderImages);
+  HWND drives = GetDlgItem(dialog, IDC_DRIVELIST);
+  LRESULT height = SendMessageA(drives, CB_GETITEMHEIGHT, 0, 0);
+  int least = ScaleToDpi(kDriveItemHeight, WindowDpi(dialog));
+  if (height != CB_ERR && height < least) SendMessageA(drives, CB_SETITEMHEIGHT, 0, least);
+  return FALSE;
+}
+
+void DrawDrivePicture(HDC dc, int x, int y, int size) {
   HDC memory = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(memory, driveMask);
-  BitBlt(dc, x, y, kPictureSize, kPictureSize, memory, 0, 0, SRCAND);
+  BitBlt(dc, x, y, size, size, memory, 0, 0, SRCAND);
   SelectObject(memory, drivePicture);
-  BitBlt(dc, x, y, kPictureSize, kPictureSize, memory, 0, 0, SRCPAINT);
+  BitBlt(dc, x, y, size, size, memory, 0, 0, SRCPAINT);
   SelectObject(memory, old);
   DeleteDC(memory);
 }
@@ -276,18 +307,23 @@ INT_PTR DrawDriveEntry(const DRAWITEMSTRUCT *draw) {
   TEXTMETRICA metrics;
   GetTextMetricsA(draw->hDC, &metrics);
   const RECT &r = draw->rcItem;
-  ExtTextOutA(draw->hDC, 2 * u + 18, (r.top + r.bottom - metrics.tmHeight) / 2,
-              ETO_CLIPPED | ETO_OPAQUE, &r, entry, (UINT)strlen(entry), nullptr);
+  UINT dpi = WindowDpi(draw->hwndItem);
+  ExtTextOutA(draw->hDC, 2 * u + ScaleToDpi(kPictureSize + 2, dpi),
+              (r.top + r.bottom - metrics.tmHeight) / 2, ETO_CLIPPED | ETO_OPAQUE, &r,
+              entry, (UINT)strlen(entry), nullptr);
   SetTextColor(draw->hDC, oldText);
   SetBkColor(draw->hDC, oldBack);
-  DrawDrivePicture(draw->hDC, u + 2, r.top + 1);
+  DrawDrivePicture(draw->hDC, u + ScaleToDpi(2, dpi), r.top + ScaleToDpi(1, dpi),
+                   ScaleToDpi(kPictureSize, dpi));
   if (draw->itemState & ODS_FOCUS) DrawFocusRect(draw->hDC, &r);
   return TRUE;
 }
 
 INT_PTR CALLBACK ChooserProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_MEASUREITEM: return OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT *>(lParam));
+    case WM_MEASUREITEM:
+      return OnMeasureItem(dialog, reinterpret_cast<MEASUREITEMSTRUCT *>(lParam));
+    case WM_DPICHANGED: return OnDpiChanged(dialog);
     case WM_DRAWITEM: return DrawDriveEntry(reinterpret_cast<DRAWITEMSTRUCT *>(lParam));
     case WM_INITDIALOG: return OnInitDialog(dialog);
     case WM_NOTIFY: return OnNotify(dialog, reinterpret_cast<NMHDR *>(lParam));

@@ -8,6 +8,7 @@
 
 #include "about.h"
 #include "chooser.h"
+#include "dpi.h"
 #include "instance.h"
 #include "payload.h"
 #include "resource.h"
@@ -40,6 +41,31 @@ class ProgressBar : public InstallObserver {
 DWORD EndWorker(int result) {
   PostMessageA(MainDialog, WM_WORKER_DONE, result, 0);
   return 0;
+}
+
+HICON DialogPicture;  // the main dialog's picture at its DPI
+
+// The picture of the main dialog at 32 x 32 scaled to the dialog's DPI, from the icon's
+// nearest size; the static control shows it at that size.
+void ShowDialogPicture(HWND dialog) {
+  int size = ScaleToDpi(32, WindowDpi(dialog));
+  HICON picture = (HICON)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDI_SETUP_DIALOG), IMAGE_ICON,
+                                    size, size, 0);
+  if (!picture) return;
+  SendDlgItemMessageA(dialog, IDC_SETUP_PICTURE, STM_SETICON, (WPARAM)picture, 0);
+  if (DialogPicture) DestroyIcon(DialogPicture);
+  DialogPicture = picture;
+}
+
+INT_PTR OnSetupInit(HWND dialog) {
+  MainDialog = dialog;
+  ShowDialogPicture(dialog);
+  return TRUE;
+}
+
+void OnSetupDestroy() {
+  if (DialogPicture) DestroyIcon(DialogPicture);
+  DialogPicture = nullptr;
 }
 
 // Install, or Enter: starts the one worker. A repeated command while it runs is ignored.
@@ -135,7 +161,9 @@ FinishOptions ReadFinishOptions(HWND dialog) {
 
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
-    case WM_INITDIALOG: MainDialog = dialog; return TRUE;
+    case WM_INITDIALOG: return OnSetupInit(dialog);
+    case WM_DPICHANGED: ShowDialogPicture(dialog); return FALSE;
+    case WM_DESTROY: OnSetupDestroy(); return FALSE;
     case WM_COMMAND: return OnSetupCommand(dialog, wParam);
     case WM_WORKER_DONE: return OnWorkerDone(dialog, wParam);
     default: return FALSE;

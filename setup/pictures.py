@@ -3,7 +3,7 @@
 (setup/vantiro/vantiro.rc) into a folder:
 
   setup.ico          102: the installer's icon, 32 x 32 and 16 x 16, a box with an arrow
-  setup-dialog.ico   103: the icon in the main dialog, 32 x 32, the same box
+  setup-dialog.ico   103: the icon in the main dialog, 32, 40, 48 and 64 pixels, the same box
   drive.bmp          302: 16 x 16 hard-disk picture on black (drawn with OR over its mask)
   drivemask.bmp      2005: its mask, white where the background shows, black under the disk
   folder-open.bmp    304: 16 x 16 open folder (the tree's selected image)
@@ -102,7 +102,10 @@ def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
     resgen.write_icon(os.path.join(out, "setup.ico"), [box_icon(32), box_icon(16)])
-    resgen.write_icon(os.path.join(out, "setup-dialog.ico"), [box_icon(32)])
+    # The main dialog's picture, drawn for 96, 120, 144 and 192 DPI; the dialog loads the size
+    # nearest to its own DPI.
+    resgen.write_icon(os.path.join(out, "setup-dialog.ico"),
+                      [box_icon(32), box_icon(40), box_icon(48), box_icon(64)])
     resgen.write_bmp(os.path.join(out, "drive.bmp"), drive())
     resgen.write_bmp(os.path.join(out, "drivemask.bmp"), drive_mask())
     resgen.write_bmp(os.path.join(out, "folder-open.bmp"), folder(True))

@@ -15,6 +15,7 @@
 #define IDC_INSTALL 2001
 #define IDC_EXIT 2002
 #define IDC_SETUP_ABOUT 2004
+#define IDC_SETUP_PICTURE 10002
 
 // "Congratulations" dialog.
 #define IDD_CONGRATULATIONS 307

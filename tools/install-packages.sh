@@ -7,6 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build git python3 pkg-config
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64
   wine64 xvfb xdotool x11-utils imagemagick netpbm
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   clang libclang-rt-14-dev clang-format
   googletest libgtest-dev libbenchmark-dev
   libgif-dev libjpeg62-turbo-dev libjpeg-turbo-progs

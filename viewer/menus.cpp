@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "dpi.h"
 #include "instance.h"
-#include "picture.h"
 #include "resource.h"
 #include "view.h"
 
@@ -208,17 +208,26 @@ void ReleaseMenuEntries(HMENU menu) {
     info.fMask = MIIM_DATA;
     info.dwItemData = 0;
     SetMenuItemInfoA(menu, (UINT)i, TRUE, &info);
+    if (HMENU submenu = GetSubMenu(menu, i)) RemeasureMenuEntries(submenu);
   }
 }
 
 void MeasureMenuEntry(HWND window, MEASUREITEMSTRUCT *item) {
   const MenuEntry *entry = reinterpret_cast<const MenuEntry *>(item->itemData);
+  UINT dpi = WindowDpi(window);
   SIZE size = {0, 0};
   HDC dc = GetDC(window);
+  HFONT font = CreateFontForDpi(dc, dpi);
+  HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
   if (entry && dc) GetTextExtentPoint32A(dc, entry->Text, entry->Length, &size);
+  if (oldFont) SelectObject(dc, oldFont);
+  if (font) DeleteObject(font);
   if (dc) ReleaseDC(window, dc);
-  item->itemWidth = (UINT)(size.cx + kMenuTextIndent);
-  int height = size.cy < kMenuMinHeight ? kMenuMinHeight : size.cy;
+  // The text starts kMenuTextIndent in and kMenuTextTop down (both scaled) and ends inside.
+  item->itemWidth = (UINT)(size.cx + ScaleToDpi(kMenuTextIndent, dpi));
+  int height = size.cy + ScaleToDpi(kMenuTextTop, dpi);
+  int least = ScaleToDpi(kMenuMinHeight, dpi);
+  if (height < least) height = least;
   item->itemHeight = (UINT)(entry && entry->Length ? height : height / 2);
 }
 
@@ -227,13 +236,16 @@ void DrawMenuEntry(const DRAWITEMSTRUCT *item) {
   if (!entry || !entry->Length) return;
   HDC dc = item->hDC;
   const RECT &r = item->rcItem;
+  UINT dpi = WindowDpi(WindowFromDC(dc));
   bool selected = (item->itemState & ODS_SELECTED) != 0;
   HPEN light = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
   HPEN shadow = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+  HFONT font = CreateFontForDpi(dc, dpi);
+  HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
   SetBkColor(dc, GetSysColor(COLOR_MENU));
   SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_MENUTEXT));
-  ExtTextOutA(dc, r.left + kMenuTextIndent, r.top + 2, ETO_OPAQUE, &r, entry->Text,
-              (UINT)entry->Length, nullptr);
+  ExtTextOutA(dc, r.left + ScaleToDpi(kMenuTextIndent, dpi), r.top + ScaleToDpi(kMenuTextTop, dpi),
+              ETO_OPAQUE, &r, entry->Text, (UINT)entry->Length, nullptr);
   HGDIOBJ oldPen = SelectObject(dc, light);
   if (selected) {
     MoveToEx(dc, r.left, r.bottom - 1, nullptr);
@@ -243,8 +255,24 @@ void DrawMenuEntry(const DRAWITEMSTRUCT *item) {
     LineTo(dc, r.right - 1, r.bottom - 1);
     LineTo(dc, r.left, r.bottom - 1);
   }
-  if (entry->Bitmap) DrawBitmap(dc, 2, r.top + 1, entry->Bitmap, SRCCOPY);
+  DrawPictureForDpi(dc, ScaleToDpi(kMenuPictureLeft, dpi), r.top + ScaleToDpi(kMenuPictureTop, dpi),
+                    entry->Bitmap, dpi, SRCCOPY);
   SelectObject(dc, oldPen);
+  if (oldFont) SelectObject(dc, oldFont);
+  if (font) DeleteObject(font);
   DeleteObject(light);
   DeleteObject(shadow);
+}
+
+void RemeasureMenuEntries(HMENU menu) {
+  int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; i++) {
+    // Setting the type again drops the size the system keeps for an owner-drawn item.
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE;
+    info.fType = MFT_OWNERDRAW;
+    SetMenuItemInfoA(menu, (UINT)i, TRUE, &info);
+    if (HMENU submenu = GetSubMenu(menu, i)) RemeasureMenuEntries(submenu);
+  }
 }

@@ -23,10 +23,16 @@ extern HMENU MainMenu;
 extern HMENU FileListMenu;
 extern HMENU SelectMenu;
 
-// Menu item metrics: the text starts this far right of the item's left edge; items are at
-// least this high (separators half of it).
+// Menu item metrics at 96 DPI, scaled to the window's DPI: the text starts this far right of
+// the item's left edge and this far down; items are at least this high (separators half of
+// it) and as high as the text below that margin; the 16 x 16 picture sits at this offset.
+// The text is measured and drawn in the device context's own font, scaled when the window's
+// DPI is not the system's.
 const int kMenuTextIndent = 24;
+const int kMenuTextTop = 2;
 const int kMenuMinHeight = 20;
+const int kMenuPictureLeft = 2;
+const int kMenuPictureTop = 1;
 
 // Appends one owner-drawn item; its picture is the bitmap resource bitmapId, or the command's
 // own number when bitmapId is 0. An empty text makes a separator. Returns 0 when the item
@@ -62,3 +68,7 @@ void ReleaseMenuEntries(HMENU menu);
 // WM_MEASUREITEM and WM_DRAWITEM for the items.
 void MeasureMenuEntry(HWND window, MEASUREITEMSTRUCT *item);
 void DrawMenuEntry(const DRAWITEMSTRUCT *item);
+
+// Makes the system ask for the size of every item, in submenus too, again (after a change of
+// DPI).
+void RemeasureMenuEntries(HMENU menu);

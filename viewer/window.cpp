@@ -168,6 +168,13 @@ void OnRightButtonDown(HWND window, POINT at) {
   TrackPopupMenu(MainMenu, 0, screen.x, screen.y, 0, window, nullptr);
 }
 
+// Moved to (or the user rescaled) a monitor of another DPI: the window keeps covering the
+// screen in physical pixels, so only what is drawn in scaled sizes changes: the menus are
+// measured again before they next open.
+void OnDpiChanged() {
+  RemeasureMenuEntries(MainMenu);
+}
+
 // Signed: with the mouse captured, a point left of or above the window is negative.
 POINT MousePoint(LPARAM lParam) {
   POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -218,6 +225,7 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
       return 0;
     case WM_INITMENUPOPUP: PrepareFileListMenu(reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_DRAWITEM: DrawMenuEntry(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam)); return 0;
+    case WM_DPICHANGED: OnDpiChanged(); return 0;
     case WM_KEYDOWN: OnKeyDown(window, wParam); return 0;
     case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;
     case WM_TIMER: OnTimer(window, wParam); return 0;

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "commonres.h"
+#include "dpi.h"
 #include "instance.h"
-#include "picture.h"
 
 const char kFlatButtonClass[] = "FlatButton";
 
@@ -16,6 +16,11 @@ namespace {
 const char kWebPrefix[] = "http:";
 const int kWebPrefixLength = 5;
 const COLORREF kLinkColour = RGB(0, 0, 255);
+// The label font made for a DPI other than 96, kept with the button until it is destroyed.
+const char kFontProperty[] = "LumoraFlatButtonFont";
+#ifndef WM_DPICHANGED_AFTERPARENT
+#define WM_DPICHANGED_AFTERPARENT 0x02E3
+#endif
 
 ShellOpenProc linkOpener;  // null: ShellExecuteA
 
@@ -51,15 +56,19 @@ void OpenLink(HWND button) {
 void PaintLink(HWND button, HDC dc, LONG_PTR flags) {
   RECT client;
   GetClientRect(button, &client);
+  UINT dpi = WindowDpi(button);
   char caption[kFlatButtonTextMax + 1];
   int length = GetWindowTextA(button, caption, sizeof caption);
   SetTextColor(dc, kLinkColour);
-  TextOutA(dc, 2, 2, caption, length);
+  TextOutA(dc, ScaleToDpi(2, dpi), ScaleToDpi(2, dpi), caption, length);
   if (flags & FB_HOT) {
-    HPEN blue = CreatePen(PS_SOLID, 1, kLinkColour);
+    // A pen wider than one pixel is centred on its line: the line moves up by half of it.
+    int thickness = ScaleToDpi(1, dpi);
+    int y = client.bottom - 1 - thickness / 2;
+    HPEN blue = CreatePen(PS_SOLID, thickness, kLinkColour);
     HGDIOBJ old = SelectObject(dc, blue);
-    MoveToEx(dc, 0, client.bottom - 1, nullptr);
-    LineTo(dc, client.right - 1, client.bottom - 1);
+    MoveToEx(dc, 0, y, nullptr);
+    LineTo(dc, client.right - 1, y);
     SelectObject(dc, old);
     DeleteObject(blue);
   }
@@ -82,6 +91,7 @@ void PaintButton(HWND button, HDC dc, LONG_PTR flags) {
   RECT client;
   GetClientRect(button, &client);
   int width = client.right, height = client.bottom;
+  UINT dpi = WindowDpi(button);
   // Loaded and deleted on every paint; not shared, so that deleting it is allowed.
   HBITMAP glyph =
       (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(GetDlgCtrlID(button) & 0xFFFF),
@@ -92,9 +102,11 @@ void PaintButton(HWND button, HDC dc, LONG_PTR flags) {
   GetWindowTextA(button, caption, sizeof caption);
 
   bool sunken = (flags & FB_PRESSED) && (flags & FB_HOT);
-  RECT text = {sunken ? 2 : 0, sunken ? 6 : 4, width, height};
+  // Offsets are those at 96 DPI, scaled; the glyph is drawn at its 96-DPI size scaled.
+  RECT text = {ScaleToDpi(sunken ? 2 : 0, dpi), ScaleToDpi(sunken ? 6 : 4, dpi), width, height};
   DrawTextA(dc, caption, -1, &text, DT_CENTER | (sunken ? DT_VCENTER : DT_BOTTOM));
-  if (glyph) DrawBitmap(dc, sunken ? 6 : 4, sunken ? 5 : 3, glyph, SRCCOPY);
+  DrawPictureForDpi(dc, ScaleToDpi(sunken ? 6 : 4, dpi), ScaleToDpi(sunken ? 5 : 3, dpi), glyph,
+                    dpi, SRCCOPY);
   if (flags & FB_HOT) {
     bool pressed = (flags & FB_PRESSED) != 0;
     DrawFrame(dc, width, height, pressed ? dark : light, pressed ? light : dark);
@@ -105,13 +117,36 @@ void PaintButton(HWND button, HDC dc, LONG_PTR flags) {
   if (dark) DeleteObject(dark);
 }
 
-LRESULT OnCreate(HWND button) {
+// Selects the label font for the button's DPI into its own device context, replacing (and
+// deleting) one made for another DPI.
+void SelectLabelFont(HWND button) {
+  HFONT font = DpiVarFont(WindowDpi(button));
   HDC dc = GetDC(button);
-  SelectObject(dc, GetStockObject(ANSI_VAR_FONT));
+  SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
   ReleaseDC(button, dc);
+  HFONT previous = (HFONT)RemovePropA(button, kFontProperty);
+  if (OwnsDpiFont(previous)) DeleteObject(previous);
+  if (OwnsDpiFont(font)) SetPropA(button, kFontProperty, font);
+}
+
+LRESULT OnCreate(HWND button) {
+  SelectLabelFont(button);
   StoreFlags(button, 0, false);
   return 0;
+}
+
+// Moved to a monitor of another DPI (the dialog has been laid out again): new font, repaint.
+LRESULT OnDpiChanged(HWND button) {
+  SelectLabelFont(button);
+  InvalidateRect(button, nullptr, TRUE);
+  return 0;
+}
+
+LRESULT OnNcDestroy(HWND button, UINT msg, WPARAM wParam, LPARAM lParam) {
+  HFONT font = (HFONT)RemovePropA(button, kFontProperty);
+  if (OwnsDpiFont(font)) DeleteObject(font);
+  return DefWindowProcA(button, msg, wParam, lParam);
 }
 
 LRESULT OnPaint(HWND button) {
@@ -170,6 +205,8 @@ LRESULT CALLBACK FlatButtonProc(HWND button, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_MOUSEMOVE: return OnMouseMove(button, wParam, lParam);
     case WM_LBUTTONDOWN: return OnLButtonDown(button);
     case WM_LBUTTONUP: return OnLButtonUp(button, lParam);
+    case WM_DPICHANGED_AFTERPARENT: return OnDpiChanged(button);
+    case WM_NCDESTROY: return OnNcDestroy(button, msg, wParam, lParam);
     default: return DefWindowProcA(button, msg, wParam, lParam);
   }
 }

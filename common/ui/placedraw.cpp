@@ -20,8 +20,11 @@ void StretchPicture(HDC dc, const PlaceRect &to, HDC source, LONG srcWidth, LONG
 void DrawTiledPicture(HDC dc, HBITMAP bitmap, LONG screenWidth, LONG screenHeight) {
   HBRUSH pattern = CreatePatternBrush(bitmap);
   if (!pattern) return;
-  POINT oldOrigin;
-  SetBrushOrgEx(dc, 0, 0, &oldOrigin);
+  // The pattern starts at the logical origin, wherever the viewport puts it (a monitor's
+  // top-left corner for the saver).
+  POINT oldOrigin, origin = {0, 0};
+  GetViewportOrgEx(dc, &origin);
+  SetBrushOrgEx(dc, origin.x, origin.y, &oldOrigin);
   HGDIOBJ old = SelectObject(dc, pattern);
   PatBlt(dc, 0, 0, screenWidth, screenHeight, PATCOPY);
   SelectObject(dc, old);

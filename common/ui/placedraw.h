@@ -13,8 +13,8 @@
 // enlargement keeps the context's own mode, which repeats pixels and keeps them crisp.
 void StretchPicture(HDC dc, const PlaceRect &to, HDC source, LONG srcWidth, LONG srcHeight);
 
-// Repeats the bitmap over (0, 0, screenWidth, screenHeight) starting at (0, 0); the last
-// column and row are cut at the screen's edges.
+// Repeats the bitmap over (0, 0, screenWidth, screenHeight) starting at (0, 0) (logical: a
+// viewport origin moves both); the last column and row are cut at the screen's edges.
 void DrawTiledPicture(HDC dc, HBITMAP bitmap, LONG screenWidth, LONG screenHeight);
 
 // Draws the picture selected in `source` where BestFitRect puts it. With a `buffer` context

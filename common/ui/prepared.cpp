@@ -32,10 +32,41 @@ HBITMAP DrawIntoNewBitmap(HBITMAP source, LONG width, LONG height, Draw draw) {
   return result;
 }
 
+// The tiled or best-fit drawing of bitmap (info) for a screenWidth x screenHeight screen and
+// where it goes; null for the centred mode, which copies the bitmap itself.
+HBITMAP PlacedDrawing(HBITMAP bitmap, const BITMAP &info, PlacementMode mode, int screenWidth,
+                      int screenHeight, PlaceRect *to) {
+  const LONG width = info.bmWidth, height = info.bmHeight;
+  if (mode == kModeTiled) {
+    *to = PlaceRect{0, 0, screenWidth, screenHeight};
+    return DrawIntoNewBitmap(bitmap, screenWidth, screenHeight, [&](HDC into, HDC) {
+      DrawTiledPicture(into, bitmap, screenWidth, screenHeight);
+    });
+  }
+  if (mode != kModeStretched) return nullptr;
+  *to = BestFitRect(screenWidth, screenHeight, width, height);
+  const LONG w = to->right - to->left, h = to->bottom - to->top;
+  if (w <= 0 || h <= 0) return nullptr;
+  return DrawIntoNewBitmap(bitmap, w, h, [&](HDC into, HDC from) {
+    StretchPicture(into, PlaceRect{0, 0, w, h}, from, width, height);
+  });
+}
+
+// Copies a placed drawing to where it goes.
+void CopyPlaced(HDC dc, HBITMAP placed, const PlaceRect &to) {
+  HDC source = CreateCompatibleDC(dc);
+  if (!source) return;
+  HGDIOBJ old = SelectObject(source, placed);
+  BitBlt(dc, to.left, to.top, to.right - to.left, to.bottom - to.top, source, 0, 0, SRCCOPY);
+  SelectObject(source, old);
+  DeleteDC(source);
+}
+
 }  // namespace
 
 PreparedPicture PreparePicture(const char *path, PlacementMode mode, int screenWidth,
-                               int screenHeight, const std::atomic<bool> *cancel) {
+                               int screenHeight, const std::atomic<bool> *cancel,
+                               const ScreenSize *otherSizes, int otherCount) {
   PreparedPicture picture = {};
   picture.bitmap = LoadPicture(path, cancel);
   BITMAP info;
@@ -43,22 +74,18 @@ PreparedPicture PreparePicture(const char *path, PlacementMode mode, int screenW
     FreePreparedPicture(&picture);
     return picture;
   }
-  const LONG width = info.bmWidth, height = info.bmHeight;
-  if (mode == kModeTiled) {
-    picture.placedRect = PlaceRect{0, 0, screenWidth, screenHeight};
-    picture.placed = DrawIntoNewBitmap(
-        picture.bitmap, screenWidth, screenHeight,
-        [&](HDC into, HDC) { DrawTiledPicture(into, picture.bitmap, screenWidth, screenHeight); });
-  } else if (mode == kModeStretched) {
-    picture.placedRect = BestFitRect(screenWidth, screenHeight, width, height);
-    const LONG w = picture.placedRect.right - picture.placedRect.left,
-               h = picture.placedRect.bottom - picture.placedRect.top;
-    if (w > 0 && h > 0)
-      picture.placed = DrawIntoNewBitmap(picture.bitmap, w, h, [&](HDC into, HDC from) {
-        StretchPicture(into, PlaceRect{0, 0, w, h}, from, width, height);
-      });
+  picture.placed =
+      PlacedDrawing(picture.bitmap, info, mode, screenWidth, screenHeight, &picture.placedRect);
+  for (int i = 0; i < otherCount && picture.otherCount < kMaxOtherSizes && !Cancelled(cancel);
+       i++) {
+    PlacedForSize &other = picture.other[picture.otherCount];
+    other.width = otherSizes[i].width;
+    other.height = otherSizes[i].height;
+    other.placed =
+        PlacedDrawing(picture.bitmap, info, mode, other.width, other.height, &other.rect);
+    if (other.placed) picture.otherCount++;
   }
-  if (picture.placed) picture.placedMode = mode;
+  if (picture.placed || picture.otherCount) picture.placedMode = mode;
   if (Cancelled(cancel)) FreePreparedPicture(&picture);
   return picture;
 }
@@ -66,6 +93,8 @@ PreparedPicture PreparePicture(const char *path, PlacementMode mode, int screenW
 void FreePreparedPicture(PreparedPicture *picture) {
   if (picture->bitmap) DeleteObject(picture->bitmap);
   if (picture->placed) DeleteObject(picture->placed);
+  for (int i = 0; i < picture->otherCount; i++)
+    if (picture->other[i].placed) DeleteObject(picture->other[i].placed);
   *picture = PreparedPicture{};
 }
 
@@ -79,4 +108,16 @@ bool DrawPlacedCopy(HDC dc, const PreparedPicture &picture, PlacementMode mode) 
   SelectObject(source, old);
   DeleteDC(source);
   return true;
+}
+
+bool DrawPlacedCopyFor(HDC dc, const PreparedPicture &picture, PlacementMode mode, int width,
+                       int height) {
+  if (picture.placedMode != mode) return false;
+  for (int i = 0; i < picture.otherCount; i++) {
+    const PlacedForSize &other = picture.other[i];
+    if (other.width != width || other.height != height) continue;
+    CopyPlaced(dc, other.placed, other.rect);
+    return true;
+  }
+  return false;
 }

@@ -58,6 +58,12 @@ ReadAhead::~ReadAhead() {
   DeleteCriticalSection(&lock_);
 }
 
+void ReadAhead::PlaceAlsoFor(const ScreenSize *sizes, int count) {
+  otherCount_ = 0;
+  for (int i = 0; i < count && otherCount_ < kMaxOtherSizes; i++)
+    otherSizes_[otherCount_++] = sizes[i];
+}
+
 bool ReadAhead::Start(int screenWidth, int screenHeight) {
   Stop();
   if (!ReadAheadWanted()) return false;
@@ -128,7 +134,8 @@ bool ReadAhead::ReadQueuedJob() {
 
   // The stamp before the read: a file replaced while it is read then counts as changed.
   const FileStamp stamp = ReadFileStamp(path);
-  PreparedPicture picture = PreparePicture(path, mode, screenWidth_, screenHeight_, &cancel_);
+  PreparedPicture picture =
+      PreparePicture(path, mode, screenWidth_, screenHeight_, &cancel_, otherSizes_, otherCount_);
 
   {
     ScopedLock hold(&lock_);

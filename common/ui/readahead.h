@@ -42,6 +42,9 @@ class ReadAhead {
   // Starts the worker for pictures laid out on a screenWidth x screenHeight screen. False,
   // with reading ahead off, when ReadAheadWanted says no or the thread cannot be made.
   bool Start(int screenWidth, int screenHeight);
+  // Monitors of other sizes (the saver on several monitors): the tiled and best-fit drawings
+  // are made for each of these too (PreparePicture). Called before Start; none by default.
+  void PlaceAlsoFor(const ScreenSize *sizes, int count);
   // Cancels what the worker does, waits for it to end and frees what it held. Prompt: a JPEG
   // decoding stops at its next row batch and leaves no temporary file.
   void Stop();
@@ -112,5 +115,7 @@ class ReadAhead {
   PreparedPicture trash_[kTrashSize] = {};  // pictures for the worker to free
   std::atomic<bool> cancel_{false};
   int screenWidth_ = 0, screenHeight_ = 0;
+  ScreenSize otherSizes_[kMaxOtherSizes] = {};
+  int otherCount_ = 0;
   int handOvers_ = 0;
 };

@@ -5,6 +5,11 @@
 #   wine-session.sh start   prints "export DISPLAY=... WINEPREFIX=..." lines for eval, and keeps
 #                           them in $STATE/session.env for tests/harness/wine-run.sh
 #   wine-session.sh stop
+# Modes, from the environment at start (each wants a state folder of its own, see
+# tests/harness/in-session.sh):
+#   LUMORA_DPI=N      the system DPI: "LogPixels" in the prefix, then a new Wine server
+#   LUMORA_SCREENS=2  two monitors, on Xorg's dummy driver (tests/harness/two-monitors.sh)
+#                     instead of Xvfb
 # The win64 tree's CTest runs start and stop as the fixture of every Windows test.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -25,6 +30,10 @@ mkdir -p "$HOME/Desktop"
 alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
 
 start_xvfb() {
+  if [ "${LUMORA_SCREENS:-1}" = 2 ]; then
+    eval "$("$ROOT/tests/harness/two-monitors.sh" start "$STATE")"
+    return
+  fi
   if alive "$STATE/xvfb.pid"; then
     export DISPLAY=$(cat "$STATE/xvfb.display")
     return
@@ -54,6 +63,13 @@ case "${1:-start}" in
     # A test that took the Windows directory's write permission away and did not live to give
     # it back must not leave the next session so.
     chmod u+w "$WINEPREFIX/drive_c/windows"
+    if [ -n "${LUMORA_DPI:-}" ]; then
+      # Read when the Wine server starts: a running one is ended first.
+      as_user "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+        /d "$LUMORA_DPI" /f >/dev/null 2>&1 </dev/null
+      as_user "$SERVER" -k >/dev/null 2>&1 </dev/null || true
+      as_user "$SERVER" -w >/dev/null 2>&1 </dev/null || true
+    fi
     as_user "$SERVER" -p >/dev/null 2>&1 </dev/null || true
     as_user "$WINE" wineboot >/dev/null 2>&1 </dev/null || true
     echo "export DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='" |

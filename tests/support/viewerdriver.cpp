@@ -199,9 +199,16 @@ void ViewerProcess::Settle() {
   Send(WM_NULL);
 }
 
-ScreenShot::ScreenShot() {
-  width_ = GetSystemMetrics(SM_CXSCREEN);
-  height_ = GetSystemMetrics(SM_CYSCREEN);
+ScreenShot::ScreenShot()
+    : ScreenShot(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)) {}
+
+ScreenShot ScreenShot::Desktop() {
+  return ScreenShot(GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                    GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+}
+
+ScreenShot::ScreenShot(int left, int top, int width, int height)
+    : left_(left), top_(top), width_(width), height_(height) {
   pixels_.assign((size_t)width_ * height_, 0);
   GdiFlush();
   HDC screen = GetDC(nullptr);
@@ -216,7 +223,7 @@ ScreenShot::ScreenShot() {
   HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (dib && bits) {
     HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, width_, height_, screen, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, width_, height_, screen, left_, top_, SRCCOPY);
     GdiFlush();
     memcpy(pixels_.data(), bits, pixels_.size() * 4);
     SelectObject(memory, old);
@@ -227,6 +234,8 @@ ScreenShot::ScreenShot() {
 }
 
 COLORREF ScreenShot::At(int x, int y) const {
+  x -= left_;
+  y -= top_;
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
   DWORD p = pixels_[(size_t)y * width_ + x];  // 0x00RRGGBB
   return RGB((p >> 16) & 0xff, (p >> 8) & 0xff, p & 0xff);

@@ -94,9 +94,14 @@ void CloseMenus();
 class ScreenShot {
  public:
   ScreenShot();
+  // The whole virtual screen (every monitor); At then takes virtual-screen coordinates, which
+  // are negative left of and above the primary monitor.
+  static ScreenShot Desktop();
   COLORREF At(int x, int y) const;
 
  private:
+  ScreenShot(int left, int top, int width, int height);
+  int left_ = 0, top_ = 0;
   int width_ = 0, height_ = 0;
   std::vector<DWORD> pixels_;
 };
