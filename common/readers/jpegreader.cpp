@@ -5,14 +5,17 @@
 #include <string>
 
 #include "bmpfilesink.h"
-#include "bmpreader.h"
 // jpeglib.h (through bmpfilesink.h) first: jerror.h needs its types.
 #include <jerror.h>
 
 namespace {
 
+// Rows handed to libjpeg per call when decoding into memory; the cancel flag is looked at
+// between calls.
+const int kRowsPerBatch = 32;
+
 // libjpeg's standard error manager, except that a fatal error returns to the recovery point
-// in ConvertJpegToBmp instead of ending the program.
+// of the decoding instead of ending the program.
 struct JpegErrorManager {
   jpeg_error_mgr pub;
   jmp_buf recovery;
@@ -21,6 +24,15 @@ struct JpegErrorManager {
 void JpegErrorExit(j_common_ptr cinfo) {
   (*cinfo->err->output_message)(cinfo);
   longjmp(reinterpret_cast<JpegErrorManager *>(cinfo->err)->recovery, 1);
+}
+
+void InitErrors(jpeg_decompress_struct *cinfo, JpegErrorManager *errors) {
+  memset(cinfo, 0, sizeof *cinfo);
+  cinfo->err = jpeg_std_error(&errors->pub);
+  errors->pub.error_exit = JpegErrorExit;
+  errors->pub.addon_message_table = kBmpFileSinkMessages;
+  errors->pub.first_addon_message = kJpegFirstSinkMessage;
+  errors->pub.last_addon_message = kJpegLastSinkMessage;
 }
 
 // stdio takes '\' as a folder separator only on Windows; the other file calls of the core
@@ -36,10 +48,6 @@ FILE *OpenStream(const char *path, const char *mode) {
 #endif
 }
 
-bool Cancelled(const std::atomic<bool> *cancel) {
-  return cancel && cancel->load(std::memory_order_relaxed);
-}
-
 // Everything between the recovery point and the end of the conversion; any fatal libjpeg
 // error leaves it through JpegErrorExit. False when cancelled before the last row.
 bool Convert(jpeg_decompress_struct *cinfo, FILE *jpegFile, FILE *bmpFile,
@@ -52,13 +60,48 @@ bool Convert(jpeg_decompress_struct *cinfo, FILE *jpegFile, FILE *bmpFile,
   jpeg_start_decompress(cinfo);
   (*sink->start)(cinfo, sink);
   while (cinfo->output_scanline < cinfo->output_height) {
-    if (Cancelled(cancel)) return false;  // jpeg_destroy_decompress releases the rest
+    if (ReadCancelled(cancel)) return false;  // jpeg_destroy_decompress releases the rest
     JDIMENSION rows = jpeg_read_scanlines(cinfo, sink->rowBuffer, sink->rowBufferHeight);
     // The stdio source never suspends; no progress would mean no end.
     if (rows == 0) ERREXIT(cinfo, JERR_INPUT_EMPTY);
     (*sink->storeRows)(cinfo, sink, rows);
   }
   (*sink->finish)(cinfo, sink);
+  jpeg_finish_decompress(cinfo);
+  return true;
+}
+
+// Decodes into a new packed bitmap, stored in *picture as soon as it exists so that the
+// caller frees it whatever happens; the rows go straight to their places, bottom-up, colour
+// as blue-green-red. False when cancelled before the last row.
+bool Decode(jpeg_decompress_struct *cinfo, FILE *jpegFile, PackedBitmap volatile *picture,
+            const std::atomic<bool> *cancel) {
+  jpeg_create_decompress(cinfo);
+  jpeg_stdio_src(cinfo, jpegFile);
+  jpeg_read_header(cinfo, TRUE);
+  BITMAPINFOHEADER info;
+  DescribeJpegOutput(cinfo, &info);
+  PackedBitmap bitmap =
+      AllocPackedBitmap(info.biWidth, info.biHeight, info.biBitCount, (int)info.biClrUsed);
+  if (!bitmap) ERREXIT(cinfo, kJpegMsgTooLarge);
+  *picture = bitmap;
+  memcpy(bitmap, &info, sizeof info);
+  if (info.biClrUsed) FillGrayTable(static_cast<BYTE *>(bitmap) + sizeof info);
+
+  BYTE *const pixels = PackedBitmapPixels(bitmap);
+  const size_t rowBytes = PackedRowBytes(info.biWidth, info.biBitCount);
+  const JDIMENSION height = (JDIMENSION)info.biHeight;
+  jpeg_start_decompress(cinfo);
+  JSAMPROW rows[kRowsPerBatch];
+  while (cinfo->output_scanline < height) {
+    if (ReadCancelled(cancel)) return false;  // jpeg_destroy_decompress releases the rest
+    const JDIMENSION first = cinfo->output_scanline;
+    JDIMENSION count = height - first;
+    if (count > (JDIMENSION)kRowsPerBatch) count = kRowsPerBatch;
+    for (JDIMENSION i = 0; i < count; i++) rows[i] = pixels + (height - 1 - first - i) * rowBytes;
+    // The stdio source never suspends; no progress would mean no end.
+    if (jpeg_read_scanlines(cinfo, rows, count) == 0) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+  }
   jpeg_finish_decompress(cinfo);
   return true;
 }
@@ -76,14 +119,8 @@ int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath, const std::atomi
   }
 
   jpeg_decompress_struct cinfo;
-  memset(&cinfo, 0, sizeof cinfo);
   JpegErrorManager errors;
-  cinfo.err = jpeg_std_error(&errors.pub);
-  errors.pub.error_exit = JpegErrorExit;
-  errors.pub.addon_message_table = kBmpFileSinkMessages;
-  errors.pub.first_addon_message = kJpegFirstSinkMessage;
-  errors.pub.last_addon_message = kJpegLastSinkMessage;
-
+  InitErrors(&cinfo, &errors);
   int result = kJpegFailed;
   if (setjmp(errors.recovery) == 0) {
     if (Convert(&cinfo, jpegFile, bmpFile, cancel)) result = kJpegConverted;
@@ -95,16 +132,20 @@ int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath, const std::atomi
 }
 
 PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel) {
-  // A file of our own in the user's temporary folder: several programs (the viewer, the
-  // saver's preview) may convert at the same moment.
-  char folder[MAX_PATH], temp[MAX_PATH];
-  const DWORD length = GetTempPathA(MAX_PATH, folder);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  if (!GetTempFileNameA(folder, kJpegTempPrefix, 0, temp)) return nullptr;
-
-  PackedBitmap bitmap = nullptr;
-  if (ConvertJpegToBmp(path, temp, cancel) == kJpegConverted && !Cancelled(cancel))
-    bitmap = ReadBmpFile(temp);
-  DeleteFileA(temp);
+  FILE *jpegFile = OpenStream(path, "rb");
+  if (!jpegFile) return nullptr;
+  jpeg_decompress_struct cinfo;
+  JpegErrorManager errors;
+  InitErrors(&cinfo, &errors);
+  PackedBitmap volatile picture = nullptr;
+  bool whole = false;
+  if (setjmp(errors.recovery) == 0) whole = Decode(&cinfo, jpegFile, &picture, cancel);
+  jpeg_destroy_decompress(&cinfo);
+  fclose(jpegFile);
+  PackedBitmap bitmap = picture;
+  if (!whole && bitmap) {
+    GlobalFree(bitmap);
+    bitmap = nullptr;
+  }
   return bitmap;
 }

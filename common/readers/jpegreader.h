@@ -1,13 +1,11 @@
-// JPEG pictures, decoded with libjpeg into an uncompressed BMP file (bottom-up rows, 24-bit
-// blue-green-red for colour, 8-bit with a 256-entry grey table for greyscale).
+// JPEG pictures, decoded with libjpeg into a packed bitmap in memory, or into an uncompressed
+// BMP file where a file is the product (bottom-up rows, 24-bit blue-green-red for colour, 8-bit
+// with a 256-entry grey table for greyscale).
 #pragma once
 
 #include <atomic>
 
 #include "packedbitmap.h"
-
-// The start of the names of the BMP files that ReadJpegFile converts through.
-const char kJpegTempPrefix[] = "lum";
 
 // ConvertJpegToBmp results.
 const int kJpegConverted = 0;
@@ -23,8 +21,8 @@ const int kJpegFailed = 1;
 int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath,
                      const std::atomic<bool> *cancel = nullptr);
 
-// Converts the JPEG file into a new BMP file of a unique name in the user's temporary folder
-// (GetTempPathA, GetTempFileNameA), reads that back with ReadBmpFile and deletes it. Null when the
-// conversion or the read fails, or when the cancel flag was set. The temporary file is deleted
-// on every path. The caller frees the result with GlobalFree.
+// Decodes the JPEG file straight into a PackedBitmap holding what ReadBmpFile gives for the BMP
+// file ConvertJpegToBmp writes, byte for byte; no file is written. Null when the file cannot
+// be opened or decoded, the picture would exceed kMaxPackedPixelBytes, or the cancel flag was
+// set before the last row batch. The caller frees the result with GlobalFree.
 PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel = nullptr);
