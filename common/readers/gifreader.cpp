@@ -60,6 +60,8 @@ struct GifState {
   bool interlaced;
   LONG nextLine;
   BYTE *out;  // where the pixels of line nextLine go: its row at 8 bits, else the line
+  const std::atomic<bool> *cancel;
+  bool cancelled;
 };
 
 // Makes sure the read buffer holds an unread byte. False at the end of the file (an empty or
@@ -159,6 +161,10 @@ bool GifStoreLine(GifState *s) {
     }
   }
   if (++s->nextLine >= s->height) return false;
+  if (s->nextLine % kRowsPerCancelCheck == 0 && ReadCancelled(s->cancel)) {
+    s->cancelled = true;
+    return false;
+  }
   s->out = s->bitCount == 8 ? RowOfLine(s, s->nextLine) : s->line;
   return true;
 }
@@ -310,7 +316,7 @@ void LzwDecodeImage(GifState *s) {
 
 }  // namespace
 
-PackedBitmap ReadGifFile(const char *path) {
+PackedBitmap ReadGifFile(const char *path, const std::atomic<bool> *cancel) {
   GifState *s = static_cast<GifState *>(GlobalAlloc(GPTR, sizeof(GifState)));
   if (!s) return nullptr;
   PackedBitmap bitmap = nullptr;
@@ -320,6 +326,7 @@ PackedBitmap ReadGifFile(const char *path) {
     return nullptr;
   }
   s->readBuffer = static_cast<BYTE *>(GlobalAlloc(GPTR, kGifReadBufferSize));
+  s->cancel = cancel;
 
   BYTE head[kScreenDescriptorEnd];
   BYTE descriptor[kImageDescriptorSize];
@@ -369,6 +376,10 @@ PackedBitmap ReadGifFile(const char *path) {
     s->rowBytes = PackedRowBytes(s->width, s->bitCount);
     s->rows = PackedBitmapPixels(bitmap);
     LzwDecodeImage(s);
+    if (s->cancelled) {
+      GlobalFree(bitmap);
+      bitmap = nullptr;
+    }
   }
 
 done:

@@ -25,8 +25,8 @@ PictureFormat PictureFormatOfName(const char *path) {
 PackedBitmap ReadPictureFile(const char *path, const std::atomic<bool> *cancel) {
   switch (PictureFormatOfName(path)) {
     case kPictureJpeg: return ReadJpegFile(path, cancel);
-    case kPictureGif: return ReadGifFile(path);
-    case kPicturePcx: return ReadPcxFile(path);
-    default: return ReadBmpFile(path);
+    case kPictureGif: return ReadGifFile(path, cancel);
+    case kPicturePcx: return ReadPcxFile(path, cancel);
+    default: return ReadBmpFile(path, cancel);
   }
 }
