@@ -4,7 +4,6 @@
 
 #include "flatbutton.h"
 #include "instance.h"
-#include "picture.h"
 #include "placedraw.h"
 #include "readahead.h"
 #include "resource.h"
@@ -29,22 +28,13 @@ ListEntry *NextEntry(ListEntry *entry) {
   return entry->next ? entry->next : SaverImages.first;
 }
 
-// Makes the entry current and its picture (or null) the current bitmap: the one read ahead
-// when it is still good, else read now. Returns the picture it replaces, for the caller to
-// free once the new one is drawn.
-PreparedPicture ShowEntry(ListEntry *entry) {
+// Makes the new current entry's picture (or null) the current bitmap; returns the picture it
+// replaces, for the caller to free once the new one is drawn.
+PreparedPicture ReplacePicture(const PreparedPicture &picture) {
   PreparedPicture replaced = Shown;
-  Shown = PreparedPicture{};
-  if (!Ahead.Take(entry, entry->path, &Shown)) Shown.bitmap = LoadPicture(entry->path);
+  Shown = picture;
   CurrentBitmap = Shown.bitmap;
-  CurrentEntry = entry;
   return replaced;
-}
-
-// The worker reads the entry after the current one.
-void ReadNextAhead() {
-  ListEntry *next = NextEntry(CurrentEntry);
-  Ahead.Request(next, next->path, next->mode);
 }
 
 // Black over the window, then the current picture laid out for the whole display.
@@ -68,8 +58,8 @@ LRESULT OnCreate(HWND window) {
   if (!LoadImageList(LastFile, &SaverImages, AddListEntry) || !SaverImages.first) return -1;
   if (MixFiles) ShuffleImageList(&SaverImages);
   Ahead.Start(ScreenWidth, ScreenHeight);
-  ShowEntry(SaverImages.first);
-  ReadNextAhead();
+  CurrentEntry = SaverImages.first;
+  Ahead.Change(CurrentEntry, SaverImages, ReplacePicture);  // drawn when the window is erased
   SetTimer(window, SlideTimer, TimeOut * 1000, nullptr);
   return 0;
 }
@@ -85,10 +75,12 @@ void OnDestroy(HWND window) {
 
 void OnTimer(HWND window) {
   if (!CurrentEntry) return;
-  PreparedPicture replaced = ShowEntry(NextEntry(CurrentEntry));
-  DrawShow(window);
-  Ahead.Dispose(&replaced);
-  ReadNextAhead();
+  CurrentEntry = NextEntry(CurrentEntry);
+  Ahead.Change(CurrentEntry, SaverImages, [window](const PreparedPicture &picture) {
+    PreparedPicture replaced = ReplacePicture(picture);
+    DrawShow(window);
+    return replaced;
+  });
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "view.h"
 
-#include "picture.h"
 #include "placedraw.h"
 #include "random.h"
 #include "readahead.h"
@@ -35,27 +34,33 @@ ListEntry *ChooseEntry(int code) {
   }
 }
 
-// Puts the picture's bitmap (or nothing) into the picture context and deletes the picture it
-// replaces.
-void ReplacePicture(const PreparedPicture &picture) {
+// Puts the picture's bitmap (or nothing) into the picture context and returns the picture it
+// replaces, for the caller to free.
+PreparedPicture ReplacePicture(const PreparedPicture &picture) {
   SelectObject(ImageDC, picture.bitmap ? (HGDIOBJ)picture.bitmap : ImageDCInitial);
-  FreePreparedPicture(&Shown);
+  PreparedPicture replaced = Shown;
   Shown = picture;
   View.CurrentBitmap = picture.bitmap;
+  return replaced;
 }
 
-// The entry's picture: the one read ahead when it is still good, else read now.
-PreparedPicture PictureOf(ListEntry *entry) {
-  PreparedPicture picture = {};
-  if (entry && !Ahead.Take(entry, entry->path, &picture)) picture.bitmap = LoadPicture(entry->path);
-  return picture;
+void FreeShownPicture() {
+  PreparedPicture replaced = ReplacePicture(PreparedPicture{});
+  FreePreparedPicture(&replaced);
 }
 
-// Has the worker read the entry that the next step forward will show.
-void ReadNextAhead() {
-  ListEntry *next =
-      View.CurrentEntry && View.CurrentEntry->next ? View.CurrentEntry->next : Images.first;
-  if (View.CurrentEntry && next) Ahead.Request(next, next->path, next->mode);
+// Shows the new current entry's picture laid out at actual size, centred, at once.
+PreparedPicture ShowPicture(const PreparedPicture &picture) {
+  PreparedPicture replaced = ReplacePicture(picture);
+  BITMAP info;
+  if (View.CurrentBitmap && GetObjectA(View.CurrentBitmap, sizeof info, &info)) {
+    View.PictureWidth = info.bmWidth;
+    View.PictureHeight = info.bmHeight;
+  }
+  LayOutActualSize(&View, ScreenWidth, ScreenHeight);
+  InvalidateRect(Window, nullptr, TRUE);
+  UpdateWindow(Window);
+  return replaced;
 }
 
 void FillBlack(const PlaceRect *rects, int count) {
@@ -85,28 +90,13 @@ void PaintCentred(HDC dc) {
 void GoToPicture(int code) {
   ListEntry *entry = ChooseEntry(code);
   View.CurrentEntry = entry;
-  // The picture replaced goes only once the new one is on the screen, and the worker starts
-  // on the next one after that: neither delays the change.
-  PreparedPicture replaced = Shown;
-  Shown = PictureOf(entry);
-  SelectObject(ImageDC, Shown.bitmap ? (HGDIOBJ)Shown.bitmap : ImageDCInitial);
-  View.CurrentBitmap = Shown.bitmap;
-  BITMAP info;
-  if (View.CurrentBitmap && GetObjectA(View.CurrentBitmap, sizeof info, &info)) {
-    View.PictureWidth = info.bmWidth;
-    View.PictureHeight = info.bmHeight;
-  }
-  LayOutActualSize(&View, ScreenWidth, ScreenHeight);
-  InvalidateRect(Window, nullptr, TRUE);
-  UpdateWindow(Window);
-  Ahead.Dispose(&replaced);
-  ReadNextAhead();
+  Ahead.Change(entry, Images, ShowPicture);
 }
 
 void ForgetCurrentEntry() {
   Ahead.Discard();
   View.CurrentEntry = nullptr;
-  ReplacePicture(PreparedPicture{});
+  FreeShownPicture();
   InvalidateRect(Window, nullptr, TRUE);
 }
 
@@ -206,7 +196,7 @@ int CreateDrawingResources(HWND window) {
 void ReleaseDrawingResources() {
   Ahead.Stop();
   if (ImageDC) {
-    ReplacePicture(PreparedPicture{});
+    FreeShownPicture();
     DeleteDC(ImageDC);
   }
   if (ZoomDC) {

@@ -1,85 +1,27 @@
 #include "readahead.h"
 
 #include "picture.h"
-#include "placedraw.h"
 
 namespace {
 
-bool Cancelled(const std::atomic<bool> *cancel) {
-  return cancel && cancel->load();
-}
-
-// A bitmap in the display's format holding `source` drawn by draw(into, from).
-template <typename Draw>
-HBITMAP DrawIntoNewBitmap(HBITMAP source, LONG width, LONG height, Draw draw) {
-  HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-  if (!display) return nullptr;
-  HBITMAP result = CreateCompatibleBitmap(display, width, height);
-  HDC into = CreateCompatibleDC(display), from = CreateCompatibleDC(display);
-  if (result && into && from) {
-    HGDIOBJ oldInto = SelectObject(into, result), oldFrom = SelectObject(from, source);
-    draw(into, from);
-    GdiFlush();
-    SelectObject(into, oldInto);
-    SelectObject(from, oldFrom);
-  } else if (result) {
-    DeleteObject(result);
-    result = nullptr;
+// Holds a critical section for the life of a block.
+class ScopedLock {
+ public:
+  explicit ScopedLock(CRITICAL_SECTION *section) : section_(section) {
+    EnterCriticalSection(section_);
   }
-  if (into) DeleteDC(into);
-  if (from) DeleteDC(from);
-  DeleteDC(display);
-  return result;
-}
+  ~ScopedLock() { LeaveCriticalSection(section_); }
+  ScopedLock(const ScopedLock &) = delete;
+  ScopedLock &operator=(const ScopedLock &) = delete;
+
+ private:
+  CRITICAL_SECTION *section_;
+};
+
+// The worker yields to the window thread's drawing wherever the system honours priorities.
+const int kWorkerPriority = THREAD_PRIORITY_BELOW_NORMAL;
 
 }  // namespace
-
-PreparedPicture PreparePicture(const char *path, PlacementMode mode, int screenWidth,
-                               int screenHeight, const std::atomic<bool> *cancel) {
-  PreparedPicture picture = {};
-  picture.bitmap = LoadPicture(path, cancel);
-  BITMAP info;
-  if (!picture.bitmap || !GetObjectA(picture.bitmap, sizeof info, &info) || Cancelled(cancel)) {
-    FreePreparedPicture(&picture);
-    return picture;
-  }
-  const LONG width = info.bmWidth, height = info.bmHeight;
-  if (mode == kModeTiled) {
-    picture.placedRect = PlaceRect{0, 0, screenWidth, screenHeight};
-    picture.placed = DrawIntoNewBitmap(
-        picture.bitmap, screenWidth, screenHeight,
-        [&](HDC into, HDC) { DrawTiledPicture(into, picture.bitmap, screenWidth, screenHeight); });
-  } else if (mode == kModeStretched) {
-    picture.placedRect = BestFitRect(screenWidth, screenHeight, width, height);
-    const LONG w = picture.placedRect.right - picture.placedRect.left,
-               h = picture.placedRect.bottom - picture.placedRect.top;
-    if (w > 0 && h > 0)
-      picture.placed = DrawIntoNewBitmap(picture.bitmap, w, h, [&](HDC into, HDC from) {
-        StretchPicture(into, PlaceRect{0, 0, w, h}, from, width, height);
-      });
-  }
-  if (picture.placed) picture.placedMode = mode;
-  if (Cancelled(cancel)) FreePreparedPicture(&picture);
-  return picture;
-}
-
-void FreePreparedPicture(PreparedPicture *picture) {
-  if (picture->bitmap) DeleteObject(picture->bitmap);
-  if (picture->placed) DeleteObject(picture->placed);
-  *picture = PreparedPicture{};
-}
-
-bool DrawPlacedCopy(HDC dc, const PreparedPicture &picture, PlacementMode mode) {
-  if (!picture.placed || picture.placedMode != mode) return false;
-  HDC source = CreateCompatibleDC(dc);
-  if (!source) return false;
-  HGDIOBJ old = SelectObject(source, picture.placed);
-  const PlaceRect &to = picture.placedRect;
-  BitBlt(dc, to.left, to.top, to.right - to.left, to.bottom - to.top, source, 0, 0, SRCCOPY);
-  SelectObject(source, old);
-  DeleteDC(source);
-  return true;
-}
 
 FileStamp ReadFileStamp(const char *path) {
   FileStamp stamp = {};
@@ -128,18 +70,18 @@ bool ReadAhead::Start(int screenWidth, int screenHeight) {
   wake_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   finished_ = CreateEventA(nullptr, TRUE, TRUE, nullptr);
   if (wake_ && finished_) thread_ = CreateThread(nullptr, 0, WorkerMain, this, 0, nullptr);
-  // The window thread's drawing comes first wherever the system honours priorities.
-  if (thread_) SetThreadPriority(thread_, THREAD_PRIORITY_BELOW_NORMAL);
+  if (thread_) SetThreadPriority(thread_, kWorkerPriority);
   if (!thread_) Stop();
   return thread_ != nullptr;
 }
 
 void ReadAhead::Stop() {
   if (thread_) {
-    EnterCriticalSection(&lock_);
-    quit_ = true;
-    cancel_ = true;
-    LeaveCriticalSection(&lock_);
+    {
+      ScopedLock hold(&lock_);
+      quit_ = true;
+      cancel_ = true;
+    }
     SetEvent(wake_);
     WaitForSingleObject(thread_, INFINITE);
     CloseHandle(thread_);
@@ -164,41 +106,40 @@ void ReadAhead::Work() {
     WaitForSingleObject(wake_, INFINITE);
     EmptyTrash();
     while (ReadQueuedJob()) EmptyTrash();
-    EnterCriticalSection(&lock_);
-    const bool quit = quit_;
-    LeaveCriticalSection(&lock_);
-    if (quit) return;
+    ScopedLock hold(&lock_);
+    if (quit_) return;
   }
 }
 
 // Reads the queued job if there is one; false when there was none or the worker is to end.
 bool ReadAhead::ReadQueuedJob() {
-  EnterCriticalSection(&lock_);
-  if (quit_ || state_ != kQueued) {
-    LeaveCriticalSection(&lock_);
-    return false;
-  }
-  const unsigned job = job_;
+  unsigned job;
   char path[MAX_PATH];
-  lstrcpynA(path, path_, MAX_PATH);
-  const PlacementMode mode = mode_;
-  state_ = kReading;
-  cancel_ = false;
-  LeaveCriticalSection(&lock_);
+  PlacementMode mode;
+  {
+    ScopedLock hold(&lock_);
+    if (quit_ || state_ != kQueued) return false;
+    job = job_;
+    lstrcpynA(path, path_, MAX_PATH);
+    mode = mode_;
+    state_ = kReading;
+    cancel_ = false;
+  }
 
   // The stamp before the read: a file replaced while it is read then counts as changed.
   const FileStamp stamp = ReadFileStamp(path);
   PreparedPicture picture = PreparePicture(path, mode, screenWidth_, screenHeight_, &cancel_);
 
-  EnterCriticalSection(&lock_);
-  if (job_ == job && state_ == kReading && !cancel_) {
-    result_ = picture;
-    stamp_ = stamp;
-    state_ = kReady;
-    SetEvent(finished_);
-    picture = PreparedPicture{};
+  {
+    ScopedLock hold(&lock_);
+    if (job_ == job && state_ == kReading && !cancel_) {
+      result_ = picture;
+      stamp_ = stamp;
+      state_ = kReady;
+      SetEvent(finished_);
+      picture = PreparedPicture{};
+    }
   }
-  LeaveCriticalSection(&lock_);
   FreePreparedPicture(&picture);  // a dropped job's result
   return true;
 }
@@ -214,34 +155,45 @@ void ReadAhead::DropLocked() {
   SetEvent(finished_);
 }
 
+// Whether the job, queued, under way or done, is this entry and path.
+bool ReadAhead::HoldsLocked(const ListEntry *entry, const char *path) const {
+  return state_ != kEmpty && entry_ == entry && path && lstrcmpA(path_, path) == 0;
+}
+
+// Whether the worker has yet to finish this entry and path.
+bool ReadAhead::Reading(const ListEntry *entry, const char *path) {
+  ScopedLock hold(&lock_);
+  return HoldsLocked(entry, path) && (state_ == kQueued || state_ == kReading);
+}
+
+// Waits for the job under way to finish, with the worker at the window thread's priority
+// meanwhile: the window thread is held up by nothing else.
+void ReadAhead::WaitForWorker() {
+  SetThreadPriority(thread_, THREAD_PRIORITY_NORMAL);
+  WaitForSingleObject(finished_, INFINITE);
+  SetThreadPriority(thread_, kWorkerPriority);
+}
+
 void ReadAhead::Request(const ListEntry *entry, const char *path, PlacementMode mode) {
   if (!thread_ || !entry || !path) return;
-  EnterCriticalSection(&lock_);
-  const bool same = state_ != kEmpty && entry_ == entry && lstrcmpA(path_, path) == 0;
-  if (!same) {
-    DropLocked();
-    entry_ = entry;
-    lstrcpynA(path_, path, MAX_PATH);
-    mode_ = mode;
-    state_ = kQueued;
-    ResetEvent(finished_);
-    SetEvent(wake_);
-  }
-  LeaveCriticalSection(&lock_);
+  ScopedLock hold(&lock_);
+  if (HoldsLocked(entry, path)) return;
+  DropLocked();
+  entry_ = entry;
+  lstrcpynA(path_, path, MAX_PATH);
+  mode_ = mode;
+  state_ = kQueued;
+  ResetEvent(finished_);
+  SetEvent(wake_);
 }
 
 bool ReadAhead::Take(const ListEntry *entry, const char *path, PreparedPicture *picture) {
   if (!thread_) return false;
-  EnterCriticalSection(&lock_);
-  const bool same = state_ != kEmpty && entry_ == entry && path && lstrcmpA(path_, path) == 0;
   // Only this thread changes the job, so the one waited for stays the same one.
-  while (same && (state_ == kQueued || state_ == kReading)) {
-    LeaveCriticalSection(&lock_);
-    WaitForSingleObject(finished_, INFINITE);
-    EnterCriticalSection(&lock_);
-  }
+  while (Reading(entry, path)) WaitForWorker();
+  ScopedLock hold(&lock_);
   bool taken = false;
-  if (same && state_ == kReady && SameFileStamp(stamp_, ReadFileStamp(path))) {
+  if (HoldsLocked(entry, path) && state_ == kReady && SameFileStamp(stamp_, ReadFileStamp(path))) {
     *picture = result_;
     result_ = PreparedPicture{};
     state_ = kEmpty;
@@ -249,32 +201,45 @@ bool ReadAhead::Take(const ListEntry *entry, const char *path, PreparedPicture *
     handOvers_++;
   }
   DropLocked();
-  LeaveCriticalSection(&lock_);
   return taken;
+}
+
+PreparedPicture ReadAhead::TakeOrRead(const ListEntry *entry) {
+  PreparedPicture picture = {};
+  if (entry && !Take(entry, entry->path, &picture)) picture.bitmap = LoadPicture(entry->path);
+  return picture;
+}
+
+void ReadAhead::RequestNext(const ListEntry *entry, const ImageList &list) {
+  if (!entry) return;
+  const ListEntry *next = entry->next ? entry->next : list.first;
+  if (next) Request(next, next->path, next->mode);
 }
 
 void ReadAhead::EmptyTrash() {
   PreparedPicture trash[kTrashSize];
-  EnterCriticalSection(&lock_);
-  for (int i = 0; i < kTrashSize; i++) {
-    trash[i] = trash_[i];
-    trash_[i] = PreparedPicture{};
+  {
+    ScopedLock hold(&lock_);
+    for (int i = 0; i < kTrashSize; i++) {
+      trash[i] = trash_[i];
+      trash_[i] = PreparedPicture{};
+    }
   }
-  LeaveCriticalSection(&lock_);
   for (PreparedPicture &picture : trash) FreePreparedPicture(&picture);
 }
 
 void ReadAhead::Dispose(PreparedPicture *picture) {
   if (!picture->bitmap && !picture->placed) return;
   if (thread_) {
-    EnterCriticalSection(&lock_);
-    for (PreparedPicture &slot : trash_) {
-      if (slot.bitmap || slot.placed) continue;
-      slot = *picture;
-      *picture = PreparedPicture{};
-      break;
+    {
+      ScopedLock hold(&lock_);
+      for (PreparedPicture &slot : trash_) {
+        if (slot.bitmap || slot.placed) continue;
+        slot = *picture;
+        *picture = PreparedPicture{};
+        break;
+      }
     }
-    LeaveCriticalSection(&lock_);
     SetEvent(wake_);
   }
   FreePreparedPicture(picture);  // no worker, or its trash is full
@@ -282,15 +247,12 @@ void ReadAhead::Dispose(PreparedPicture *picture) {
 
 void ReadAhead::Discard() {
   if (!thread_) return;
-  EnterCriticalSection(&lock_);
+  ScopedLock hold(&lock_);
   DropLocked();
-  LeaveCriticalSection(&lock_);
 }
 
 bool ReadAhead::Idle() {
   if (!thread_) return true;
-  EnterCriticalSection(&lock_);
-  const bool idle = state_ == kEmpty || state_ == kReady;
-  LeaveCriticalSection(&lock_);
-  return idle;
+  ScopedLock hold(&lock_);
+  return state_ == kEmpty || state_ == kReady;
 }

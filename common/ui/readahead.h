@@ -17,29 +17,7 @@
 
 #include "imagelist.h"
 #include "placement.h"
-
-// A picture ready to be shown: its display bitmap at actual size and, when it was made for a
-// tiled or best-fit entry, that drawing of it ready to be copied to the screen.
-struct PreparedPicture {
-  HBITMAP bitmap;            // null when the file cannot be read
-  HBITMAP placed;            // null, or `bitmap` as placedMode draws it
-  PlacementMode placedMode;  // kModeTiled or kModeStretched when `placed` is set
-  PlaceRect placedRect;      // where `placed` goes on the screen
-};
-
-// Reads the file into a display bitmap as LoadPicture does and, for the tiled and best-fit
-// modes, draws the placed picture for a screenWidth x screenHeight screen (tiled: the whole
-// screen; best fit: the fitted picture, reduced with HALFTONE as the painters do). Once the
-// cancel flag is set it gives up between steps and returns an empty picture.
-PreparedPicture PreparePicture(const char *path, PlacementMode mode, int screenWidth,
-                               int screenHeight, const std::atomic<bool> *cancel = nullptr);
-
-// Deletes both bitmaps and empties the record.
-void FreePreparedPicture(PreparedPicture *picture);
-
-// Copies the placed picture onto dc when it was made for `mode`; false (nothing drawn)
-// otherwise, and the caller draws from the bitmap.
-bool DrawPlacedCopy(HDC dc, const PreparedPicture &picture, PlacementMode mode);
+#include "prepared.h"
 
 // What tells a file that was read apart from one replaced since: whether it exists, its size
 // and its last-write time.
@@ -74,9 +52,25 @@ class ReadAhead {
   void Request(const ListEntry *entry, const char *path, PlacementMode mode);
 
   // The picture read ahead for this entry and path, waiting for the worker when it is still
-  // reading it. True and *picture filled (the caller owns it) when the file is unchanged
-  // since it was read; false otherwise, and whatever was held or being read is dropped.
+  // reading it (at normal priority meanwhile, so that a busy machine does not make the wait
+  // longer than reading at once). True and *picture filled (the caller owns it) when the file is
+  // unchanged since it was read; false otherwise, and whatever was held or being read is dropped.
   bool Take(const ListEntry *entry, const char *path, PreparedPicture *picture);
+
+  // Changes the picture shown to the entry's (none for a null entry): the picture read ahead
+  // when it is still good, else read now. show puts it on the screen and returns the picture
+  // it replaces; that one is then freed on the worker, and the worker starts on the entry after
+  // this one in the list (the first after the last). Neither delays the change.
+  template <typename Show>
+  void Change(const ListEntry *entry, const ImageList &list, Show show) {
+    PreparedPicture replaced = show(TakeOrRead(entry));
+    Dispose(&replaced);
+    RequestNext(entry, list);
+  }
+  // Change's steps: the entry's picture, taken or read now; and the request for the entry
+  // after this one (none after a null entry).
+  PreparedPicture TakeOrRead(const ListEntry *entry);
+  void RequestNext(const ListEntry *entry, const ImageList &list);
 
   // Drops what is held or being read: the list changed.
   void Discard();
@@ -96,6 +90,9 @@ class ReadAhead {
   static DWORD WINAPI WorkerMain(LPVOID self);
   void Work();
   bool ReadQueuedJob();
+  bool HoldsLocked(const ListEntry *entry, const char *path) const;
+  bool Reading(const ListEntry *entry, const char *path);
+  void WaitForWorker();
   void DropLocked();
   void EmptyTrash();
 
