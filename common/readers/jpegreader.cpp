@@ -1,5 +1,6 @@
 #include "jpegreader.h"
 
+#include <cmath>
 #include <csetjmp>
 #include <cstring>
 #include <string>
@@ -71,14 +72,40 @@ bool Convert(jpeg_decompress_struct *cinfo, FILE *jpegFile, FILE *bmpFile,
   return true;
 }
 
+// Chooses libjpeg's scaled output for a picture of width x height (its size as shown) that
+// will be fitted into fit's box: the largest of 1/2, 1/4 and 1/8 whose output is still at
+// least the fitted size, or none when the fit reduces the picture by less than 2.
+void ChooseReduction(jpeg_decompress_struct *cinfo, JDIMENSION width, JDIMENSION height,
+                     const PictureFit *fit) {
+  if (!fit || fit->boxWidth <= 0 || fit->boxHeight <= 0 || width == 0 || height == 0) return;
+  const double across = (double)fit->boxWidth / width, down = (double)fit->boxHeight / height;
+  const double ratio = across < down ? across : down;
+  if (ratio > 0.5) return;
+  // Rounded up, short of rounding errors on exact sizes.
+  const double fittedWidth = ceil(width * ratio - 1e-9), fittedHeight = ceil(height * ratio - 1e-9);
+  for (unsigned denominator : {8u, 4u, 2u}) {
+    cinfo->scale_num = 1;
+    cinfo->scale_denom = denominator;
+    jpeg_calc_output_dimensions(cinfo);
+    if (cinfo->output_width >= fittedWidth && cinfo->output_height >= fittedHeight) return;
+  }
+  cinfo->scale_denom = 1;
+}
+
 // Decodes into a new packed bitmap, stored in *picture as soon as it exists so that the
 // caller frees it whatever happens; the rows go straight to their places, bottom-up, colour
 // as blue-green-red. False when cancelled before the last row.
 bool Decode(jpeg_decompress_struct *cinfo, FILE *jpegFile, PackedBitmap volatile *picture,
-            const std::atomic<bool> *cancel) {
+            const std::atomic<bool> *cancel, PictureFit *fit) {
   jpeg_create_decompress(cinfo);
   jpeg_stdio_src(cinfo, jpegFile);
   jpeg_read_header(cinfo, TRUE);
+  const JDIMENSION width = cinfo->image_width, height = cinfo->image_height;
+  ChooseReduction(cinfo, width, height, fit);
+  if (fit) {
+    fit->fullWidth = (LONG)width;
+    fit->fullHeight = (LONG)height;
+  }
   BITMAPINFOHEADER info;
   DescribeJpegOutput(cinfo, &info);
   PackedBitmap bitmap =
@@ -90,15 +117,15 @@ bool Decode(jpeg_decompress_struct *cinfo, FILE *jpegFile, PackedBitmap volatile
 
   BYTE *const pixels = PackedBitmapPixels(bitmap);
   const size_t rowBytes = PackedRowBytes(info.biWidth, info.biBitCount);
-  const JDIMENSION height = (JDIMENSION)info.biHeight;
+  const JDIMENSION rowsOut = (JDIMENSION)info.biHeight;
   jpeg_start_decompress(cinfo);
   JSAMPROW rows[kRowsPerBatch];
-  while (cinfo->output_scanline < height) {
+  while (cinfo->output_scanline < rowsOut) {
     if (ReadCancelled(cancel)) return false;  // jpeg_destroy_decompress releases the rest
     const JDIMENSION first = cinfo->output_scanline;
-    JDIMENSION count = height - first;
+    JDIMENSION count = rowsOut - first;
     if (count > (JDIMENSION)kRowsPerBatch) count = kRowsPerBatch;
-    for (JDIMENSION i = 0; i < count; i++) rows[i] = pixels + (height - 1 - first - i) * rowBytes;
+    for (JDIMENSION i = 0; i < count; i++) rows[i] = pixels + (rowsOut - 1 - first - i) * rowBytes;
     // The stdio source never suspends; no progress would mean no end.
     if (jpeg_read_scanlines(cinfo, rows, count) == 0) ERREXIT(cinfo, JERR_INPUT_EMPTY);
   }
@@ -131,7 +158,7 @@ int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath, const std::atomi
   return result;
 }
 
-PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel) {
+PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel, PictureFit *fit) {
   FILE *jpegFile = OpenStream(path, "rb");
   if (!jpegFile) return nullptr;
   jpeg_decompress_struct cinfo;
@@ -139,7 +166,7 @@ PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel) {
   InitErrors(&cinfo, &errors);
   PackedBitmap volatile picture = nullptr;
   bool whole = false;
-  if (setjmp(errors.recovery) == 0) whole = Decode(&cinfo, jpegFile, &picture, cancel);
+  if (setjmp(errors.recovery) == 0) whole = Decode(&cinfo, jpegFile, &picture, cancel, fit);
   jpeg_destroy_decompress(&cinfo);
   fclose(jpegFile);
   PackedBitmap bitmap = picture;
@@ -147,5 +174,6 @@ PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel) {
     GlobalFree(bitmap);
     bitmap = nullptr;
   }
+  if (!bitmap && fit) fit->fullWidth = fit->fullHeight = 0;
   return bitmap;
 }

@@ -24,5 +24,8 @@ int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath,
 // Decodes the JPEG file straight into a PackedBitmap holding what ReadBmpFile gives for the BMP
 // file ConvertJpegToBmp writes, byte for byte; no file is written. Null when the file cannot
 // be opened or decoded, the picture would exceed kMaxPackedPixelBytes, or the cancel flag was
-// set before the last row batch. The caller frees the result with GlobalFree.
-PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel = nullptr);
+// set before the last row batch. With a fit, the picture is decoded reduced as PictureFit
+// says (libjpeg's scaled output) and its own size reported there. The caller frees the result
+// with GlobalFree.
+PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel = nullptr,
+                          PictureFit *fit = nullptr);

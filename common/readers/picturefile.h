@@ -14,5 +14,7 @@ PictureFormat PictureFormatOfName(const char *path);
 
 // Reads the file with the reader its name selects. Null when it cannot be read; the caller
 // frees the result with GlobalFree. A cancel flag, once set, stops any reader between row
-// batches (null result).
-PackedBitmap ReadPictureFile(const char *path, const std::atomic<bool> *cancel = nullptr);
+// batches (null result). With a fit, a JPEG picture is decoded reduced as PictureFit says, and
+// every picture's own size is reported there.
+PackedBitmap ReadPictureFile(const char *path, const std::atomic<bool> *cancel = nullptr,
+                             PictureFit *fit = nullptr);

@@ -13,9 +13,9 @@ bool FileExists(const char *path) {
 
 }  // namespace
 
-HBITMAP LoadPicture(const char *path, const std::atomic<bool> *cancel) {
+HBITMAP LoadPicture(const char *path, const std::atomic<bool> *cancel, PictureFit *fit) {
   if (!path || !FileExists(path)) return nullptr;
-  PackedBitmap packed = ReadPictureFile(path, cancel);
+  PackedBitmap packed = ReadPictureFile(path, cancel, fit);
   HBITMAP bitmap = nullptr;
   if (!(cancel && cancel->load())) bitmap = PackedBitmapToDevice(packed);
   if (packed) GlobalFree(packed);

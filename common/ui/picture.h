@@ -12,7 +12,9 @@
 // makes a display-compatible bitmap of it and frees the packed block. Null when the file is
 // missing, cannot be read, or the display refuses the bitmap. The caller owns the result. A
 // set cancel flag stops the reading (ReadPictureFile) and gives null.
-HBITMAP LoadPicture(const char *path, const std::atomic<bool> *cancel = nullptr);
+// With a fit, the picture may come reduced, and its own size is reported (ReadPictureFile).
+HBITMAP LoadPicture(const char *path, const std::atomic<bool> *cancel = nullptr,
+                    PictureFit *fit = nullptr);
 
 // A display-compatible device bitmap carrying the block's pixels, or null (for a null block,
 // a block that does not hold its whole header, colour table and rows, or one the display

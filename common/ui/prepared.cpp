@@ -37,20 +37,24 @@ HBITMAP DrawIntoNewBitmap(HBITMAP source, LONG width, LONG height, Draw draw) {
 PreparedPicture PreparePicture(const char *path, PlacementMode mode, int screenWidth,
                                int screenHeight, const std::atomic<bool> *cancel) {
   PreparedPicture picture = {};
-  picture.bitmap = LoadPicture(path, cancel);
+  PictureFit fit = {screenWidth, screenHeight, 0, 0};
+  picture.bitmap = LoadPicture(path, cancel, mode == kModeStretched ? &fit : nullptr);
   BITMAP info;
   if (!picture.bitmap || !GetObjectA(picture.bitmap, sizeof info, &info) || Cancelled(cancel)) {
     FreePreparedPicture(&picture);
     return picture;
   }
   const LONG width = info.bmWidth, height = info.bmHeight;
+  picture.reduced = mode == kModeStretched && width < fit.fullWidth;
   if (mode == kModeTiled) {
     picture.placedRect = PlaceRect{0, 0, screenWidth, screenHeight};
     picture.placed = DrawIntoNewBitmap(
         picture.bitmap, screenWidth, screenHeight,
         [&](HDC into, HDC) { DrawTiledPicture(into, picture.bitmap, screenWidth, screenHeight); });
   } else if (mode == kModeStretched) {
-    picture.placedRect = BestFitRect(screenWidth, screenHeight, width, height);
+    picture.placedRect =
+        BestFitRect(screenWidth, screenHeight, picture.reduced ? fit.fullWidth : width,
+                    picture.reduced ? fit.fullHeight : height);
     const LONG w = picture.placedRect.right - picture.placedRect.left,
                h = picture.placedRect.bottom - picture.placedRect.top;
     if (w > 0 && h > 0)

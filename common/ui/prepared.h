@@ -17,12 +17,15 @@ struct PreparedPicture {
   HBITMAP placed;            // null, or `bitmap` as placedMode draws it
   PlacementMode placedMode;  // kModeTiled or kModeStretched when `placed` is set
   PlaceRect placedRect;      // where `placed` goes on the screen
+  bool reduced;              // `bitmap` holds the picture decoded reduced for the best fit
 };
 
 // Reads the file into a display bitmap as LoadPicture does and, for the tiled and best-fit
 // modes, draws the placed picture for a screenWidth x screenHeight screen (tiled: the whole
-// screen; best fit: the fitted picture, reduced with HALFTONE as the painters do). Once the
-// cancel flag is set it gives up between steps and returns an empty picture.
+// screen; best fit: the fitted picture, reduced with HALFTONE as the painters do). For the best
+// fit a JPEG picture is decoded reduced (PictureFit) when that still covers the fitted size; the
+// fit is laid out from the picture's own size all the same. Once the cancel flag is set it gives
+// up between steps and returns an empty picture.
 PreparedPicture PreparePicture(const char *path, PlacementMode mode, int screenWidth,
                                int screenHeight, const std::atomic<bool> *cancel = nullptr);
 

@@ -60,9 +60,9 @@ ReadAhead::~ReadAhead() {
 
 bool ReadAhead::Start(int screenWidth, int screenHeight) {
   Stop();
-  if (!ReadAheadWanted()) return false;
   screenWidth_ = screenWidth;
   screenHeight_ = screenHeight;
+  if (!ReadAheadWanted()) return false;
   quit_ = false;
   handOvers_ = 0;
   state_ = kEmpty;
@@ -206,7 +206,8 @@ bool ReadAhead::Take(const ListEntry *entry, const char *path, PreparedPicture *
 
 PreparedPicture ReadAhead::TakeOrRead(const ListEntry *entry) {
   PreparedPicture picture = {};
-  if (entry && !Take(entry, entry->path, &picture)) picture.bitmap = LoadPicture(entry->path);
+  if (entry && !Take(entry, entry->path, &picture))
+    picture = PreparePicture(entry->path, entry->mode, screenWidth_, screenHeight_);
   return picture;
 }
 

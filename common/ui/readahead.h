@@ -39,8 +39,9 @@ class ReadAhead {
   ReadAhead(const ReadAhead &) = delete;
   ReadAhead &operator=(const ReadAhead &) = delete;
 
-  // Starts the worker for pictures laid out on a screenWidth x screenHeight screen. False,
-  // with reading ahead off, when ReadAheadWanted says no or the thread cannot be made.
+  // Starts the worker for pictures laid out on a screenWidth x screenHeight screen (the size
+  // pictures read at once are prepared for as well). False, with reading ahead off, when
+  // ReadAheadWanted says no or the thread cannot be made.
   bool Start(int screenWidth, int screenHeight);
   // Cancels what the worker does, waits for it to end and frees what it held. Prompt: a JPEG
   // decoding stops at its next row batch and leaves no temporary file.
@@ -67,8 +68,8 @@ class ReadAhead {
     Dispose(&replaced);
     RequestNext(entry, list);
   }
-  // Change's steps: the entry's picture, taken or read now; and the request for the entry
-  // after this one (none after a null entry).
+  // Change's steps: the entry's picture, taken or read now (prepared for its placement, as the
+  // worker does); and the request for the entry after this one (none after a null entry).
   PreparedPicture TakeOrRead(const ListEntry *entry);
   void RequestNext(const ListEntry *entry, const ImageList &list);
 

@@ -34,15 +34,6 @@ std::vector<DWORD> Capture(HWND window) {
   return WindowPixels(window, kWidth, kHeight);
 }
 
-// True while another process has the file open: the readers share a picture for reading and
-// writing but not for an exclusive open.
-bool OpenElsewhere(const std::string &path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
-  CloseHandle(file);
-  return false;
-}
-
 class SaverReadAhead : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -168,7 +159,7 @@ TEST_F(SaverReadAhead, AKeyWhileALargePictureIsReadAheadEndsPromptlyWithoutTempo
     bool reading = false;
     for (int i = 0; i < 5000 && !(window && reading); i++) {
       if (!window) window = WaitForProcessWindow(saver.Process(), kSaverClassName, nullptr, 0);
-      reading = OpenElsewhere(large);
+      reading = FileInUse(large);
       if (!(window && reading)) Sleep(1);
     }
     ASSERT_TRUE(window);
