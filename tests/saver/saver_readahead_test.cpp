@@ -160,7 +160,7 @@ TEST_F(SaverReadAhead, AKeyWhileALargePictureIsReadAheadEndsPromptlyWithoutTempo
     for (int i = 0; i < 5000 && !(window && reading); i++) {
       if (!window) window = WaitForProcessWindow(saver.Process(), kSaverClassName, nullptr, 0);
       reading = FileInUse(large);
-      if (!(window && reading)) Sleep(1);
+      if (!(window && reading)) Sleep(3);
     }
     ASSERT_TRUE(window);
     ASSERT_TRUE(reading) << "the picture was not being read ahead";

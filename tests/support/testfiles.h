@@ -45,5 +45,7 @@ bool FileExists(const std::string &path);
 #ifdef _WIN32
 // True while a handle is open on the file, in this process or another: the readers share a
 // picture for reading and writing but not for an exclusive open. Shows that a read is under way.
+// A reader opening the file during the probe's own brief open fails: poll every few
+// milliseconds, not faster.
 bool FileInUse(const std::string &path);
 #endif

@@ -272,7 +272,7 @@ TEST_F(ReadAheadTest, StopDuringALargeJpegEndsTheWorkerAndLeavesNoTemporaryFile)
   ASSERT_TRUE(ahead.Start(kScreenWidth, kScreenHeight));
   ahead.Request(&one, photo.c_str(), kModeCentred);
   bool reading = false;
-  for (int i = 0; i < 1000 && !(reading = FileInUse(photo)); i++) Sleep(1);
+  for (int i = 0; i < 500 && !(reading = FileInUse(photo)); i++) Sleep(4);
   EXPECT_TRUE(reading) << "the decoding had not begun";
   ahead.Stop();
   EXPECT_FALSE(ahead.Running());

@@ -233,7 +233,7 @@ TEST(ViewerReadAheadProcess, EscapeWhileAJpegIsReadAheadEndsAtOnceWithoutTempora
   ViewerProcess viewer(dir.File("list.wcl"));
   ASSERT_NE(nullptr, viewer.StartShow());
   bool reading = false;
-  for (int i = 0; i < 2000 && !(reading = FileInUse(dir.File("photo.jpg"))); i++) Sleep(1);
+  for (int i = 0; i < 1000 && !(reading = FileInUse(dir.File("photo.jpg"))); i++) Sleep(4);
   ASSERT_TRUE(reading) << "the JPEG was not being read ahead";
   viewer.Send(WM_KEYDOWN, VK_ESCAPE);
   EXPECT_EQ(0u, viewer.WaitForExit());
