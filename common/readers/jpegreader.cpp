@@ -92,10 +92,10 @@ void ChooseReduction(jpeg_decompress_struct *cinfo, JDIMENSION width, JDIMENSION
   cinfo->scale_denom = 1;
 }
 
-// Decodes into a new packed bitmap, stored in *picture as soon as it exists so that the
-// caller frees it whatever happens; the rows go straight to their places, bottom-up, colour
-// as blue-green-red. False when cancelled before the last row.
-bool Decode(jpeg_decompress_struct *cinfo, FILE *jpegFile, PackedBitmap volatile *picture,
+// Decodes into the rows the target gives (it keeps what it allocates, so that the caller frees
+// it whatever happens); the rows go straight to their places, bottom-up, colour as
+// blue-green-red. False when cancelled before the last row.
+bool Decode(jpeg_decompress_struct *cinfo, FILE *jpegFile, JpegRowsTarget target, void *context,
             const std::atomic<bool> *cancel, PictureFit *fit) {
   jpeg_create_decompress(cinfo);
   jpeg_stdio_src(cinfo, jpegFile);
@@ -106,18 +106,17 @@ bool Decode(jpeg_decompress_struct *cinfo, FILE *jpegFile, PackedBitmap volatile
     fit->fullWidth = (LONG)width;
     fit->fullHeight = (LONG)height;
   }
-  BITMAPINFOHEADER info;
-  DescribeJpegOutput(cinfo, &info);
-  PackedBitmap bitmap =
-      AllocPackedBitmap(info.biWidth, info.biHeight, info.biBitCount, (int)info.biClrUsed);
-  if (!bitmap) ERREXIT(cinfo, kJpegMsgTooLarge);
-  *picture = bitmap;
-  memcpy(bitmap, &info, sizeof info);
-  if (info.biClrUsed) FillGrayTable(static_cast<BYTE *>(bitmap) + sizeof info);
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colors[256];
+  } info;
+  DescribeJpegOutput(cinfo, &info.header);
+  if (info.header.biClrUsed) FillGrayTable(reinterpret_cast<BYTE *>(info.colors));
+  BYTE *const pixels = target(reinterpret_cast<const BITMAPINFO *>(&info), context);
+  if (!pixels) ERREXIT(cinfo, kJpegMsgTooLarge);
 
-  BYTE *const pixels = PackedBitmapPixels(bitmap);
-  const size_t rowBytes = PackedRowBytes(info.biWidth, info.biBitCount);
-  const JDIMENSION rowsOut = (JDIMENSION)info.biHeight;
+  const size_t rowBytes = PackedRowBytes(info.header.biWidth, info.header.biBitCount);
+  const JDIMENSION rowsOut = (JDIMENSION)info.header.biHeight;
   jpeg_start_decompress(cinfo);
   JSAMPROW rows[kRowsPerBatch];
   while (cinfo->output_scanline < rowsOut) {
@@ -131,6 +130,17 @@ bool Decode(jpeg_decompress_struct *cinfo, FILE *jpegFile, PackedBitmap volatile
   }
   jpeg_finish_decompress(cinfo);
   return true;
+}
+
+// ReadJpegFile's target: a packed bitmap with the header and grey table.
+BYTE *PackedRows(const BITMAPINFO *info, void *context) {
+  const BITMAPINFOHEADER &header = info->bmiHeader;
+  PackedBitmap bitmap =
+      AllocPackedBitmap(header.biWidth, header.biHeight, header.biBitCount, (int)header.biClrUsed);
+  if (!bitmap) return nullptr;
+  *static_cast<PackedBitmap volatile *>(context) = bitmap;
+  memcpy(bitmap, info, sizeof header + header.biClrUsed * sizeof(RGBQUAD));
+  return PackedBitmapPixels(bitmap);
 }
 
 }  // namespace
@@ -158,22 +168,30 @@ int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath, const std::atomi
   return result;
 }
 
-PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel, PictureFit *fit) {
+bool DecodeJpegFile(const char *path, JpegRowsTarget target, void *context,
+                    const std::atomic<bool> *cancel, PictureFit *fit) {
   FILE *jpegFile = OpenStream(path, "rb");
-  if (!jpegFile) return nullptr;
-  jpeg_decompress_struct cinfo;
-  JpegErrorManager errors;
-  InitErrors(&cinfo, &errors);
+  bool volatile whole = false;
+  if (jpegFile) {
+    jpeg_decompress_struct cinfo;
+    JpegErrorManager errors;
+    InitErrors(&cinfo, &errors);
+    if (setjmp(errors.recovery) == 0)
+      whole = Decode(&cinfo, jpegFile, target, context, cancel, fit);
+    jpeg_destroy_decompress(&cinfo);
+    fclose(jpegFile);
+  }
+  if (!whole && fit) fit->fullWidth = fit->fullHeight = 0;
+  return whole;
+}
+
+PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel, PictureFit *fit) {
   PackedBitmap volatile picture = nullptr;
-  bool whole = false;
-  if (setjmp(errors.recovery) == 0) whole = Decode(&cinfo, jpegFile, &picture, cancel, fit);
-  jpeg_destroy_decompress(&cinfo);
-  fclose(jpegFile);
+  const bool whole = DecodeJpegFile(path, PackedRows, (void *)&picture, cancel, fit);
   PackedBitmap bitmap = picture;
   if (!whole && bitmap) {
     GlobalFree(bitmap);
     bitmap = nullptr;
   }
-  if (!bitmap && fit) fit->fullWidth = fit->fullHeight = 0;
   return bitmap;
 }

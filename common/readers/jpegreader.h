@@ -21,6 +21,16 @@ const int kJpegFailed = 1;
 int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath,
                      const std::atomic<bool> *cancel = nullptr);
 
+// Memory for the rows of a decoded picture described by info (its header and, for grey, its
+// 256-entry table): bottom-up rows padded to 4 bytes, or null to refuse the picture. The
+// target keeps what it allocates in its context; the caller of DecodeJpegFile frees it.
+typedef BYTE *(*JpegRowsTarget)(const BITMAPINFO *info, void *context);
+
+// Decodes the JPEG file into the rows the target gives, as ReadJpegFile decodes (the same
+// rows, reduction, size report and cancelling). True when every row was decoded.
+bool DecodeJpegFile(const char *path, JpegRowsTarget target, void *context,
+                    const std::atomic<bool> *cancel = nullptr, PictureFit *fit = nullptr);
+
 // Decodes the JPEG file straight into a PackedBitmap holding what ReadBmpFile gives for the BMP
 // file ConvertJpegToBmp writes, byte for byte; no file is written. Null when the file cannot
 // be opened or decoded, the picture would exceed kMaxPackedPixelBytes, or the cancel flag was
