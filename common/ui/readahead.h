@@ -43,8 +43,8 @@ class ReadAhead {
   // pictures read at once are prepared for as well). False, with reading ahead off, when
   // ReadAheadWanted says no or the thread cannot be made.
   bool Start(int screenWidth, int screenHeight);
-  // Cancels what the worker does, waits for it to end and frees what it held. Prompt: a JPEG
-  // decoding stops at its next row batch and leaves no temporary file.
+  // Cancels what the worker does, waits for it to end and frees what it held. Prompt: a
+  // read of any format stops at its next row batch.
   void Stop();
   bool Running() const { return thread_ != nullptr; }
 
