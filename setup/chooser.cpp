@@ -309,8 +309,8 @@ INT_PTR DrawDriveEntry(const DRAWITEMSTRUCT *draw) {
   const RECT &r = draw->rcItem;
   UINT dpi = WindowDpi(draw->hwndItem);
   ExtTextOutA(draw->hDC, 2 * u + ScaleToDpi(kPictureSize + 2, dpi),
-              (r.top + r.bottom - metrics.tmHeight) / 2, ETO_CLIPPED | ETO_OPAQUE, &r,
-              entry, (UINT)strlen(entry), nullptr);
+              (r.top + r.bottom - metrics.tmHeight) / 2, ETO_CLIPPED | ETO_OPAQUE, &r, entry,
+              (UINT)strlen(entry), nullptr);
   SetTextColor(draw->hDC, oldText);
   SetBkColor(draw->hDC, oldBack);
   DrawDrivePicture(draw->hDC, u + ScaleToDpi(2, dpi), r.top + ScaleToDpi(1, dpi),

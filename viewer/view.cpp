@@ -63,6 +63,23 @@ PreparedPicture ShowPicture(const PreparedPicture &picture) {
   return replaced;
 }
 
+// A picture decoded reduced for the best fit holds too few pixels for another placement or a
+// zoom: the whole picture is read now in its place, laid out at actual size, the zoom kept.
+void EnsureFullPicture() {
+  if (!Shown.reduced || !View.CurrentEntry) return;
+  PreparedPicture replaced = ReplacePicture(
+      PreparePicture(View.CurrentEntry->path, kModeCentred, ScreenWidth, ScreenHeight));
+  Ahead.Dispose(&replaced);
+  BITMAP info;
+  if (View.CurrentBitmap && GetObjectA(View.CurrentBitmap, sizeof info, &info)) {
+    View.PictureWidth = info.bmWidth;
+    View.PictureHeight = info.bmHeight;
+  }
+  const LONG zoom = View.Zoom;
+  LayOutActualSize(&View, ScreenWidth, ScreenHeight);
+  View.Zoom = zoom;
+}
+
 void FillBlack(const PlaceRect *rects, int count) {
   HBRUSH black = (HBRUSH)GetStockObject(BLACK_BRUSH);
   for (int i = 0; i < count; i++) {
@@ -117,6 +134,7 @@ int ApplyZoom() {
     View.Zoom = View.BufferZoom;
     return 0;
   }
+  EnsureFullPicture();
   if (View.CurrentEntry->mode != kModeCentred) {
     View.CurrentEntry->mode = kModeCentred;
     InvalidateRect(Window, nullptr, TRUE);
@@ -157,6 +175,7 @@ void CentreView() {
 
 void SetPlacementMode(PlacementMode mode) {
   View.Zoom = 1;
+  if (mode != kModeStretched) EnsureFullPicture();
   if (View.CurrentEntry) View.CurrentEntry->mode = mode;
   InvalidateRect(Window, nullptr, TRUE);
 }

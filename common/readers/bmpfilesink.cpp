@@ -67,47 +67,25 @@ void StoreColorRows(j_decompress_ptr cinfo, BmpFileSink *sink, JDIMENSION rows) 
   CollectRows(cinfo, sink, rows);
 }
 
+// Rows already in file order of samples (grey, or blue-green-red from libjpeg's extended
+// colour spaces).
 void StoreIndexRows(j_decompress_ptr cinfo, BmpFileSink *sink, JDIMENSION rows) {
   CollectRows(cinfo, sink, rows);
 }
 
-// 256 entries of 4 bytes: entry i is i, i, i, 0.
-void WriteGrayColorTable(j_decompress_ptr cinfo, BmpFileSink *sink) {
-  BYTE table[kGrayEntries * 4];
-  for (int i = 0; i < kGrayEntries; i++) {
-    table[i * 4] = table[i * 4 + 1] = table[i * 4 + 2] = (BYTE)i;
-    table[i * 4 + 3] = 0;
-  }
-  WriteOrFail(cinfo, sink->output, table, sizeof table);
-}
-
 void WriteBmpFileHeaders(j_decompress_ptr cinfo, BmpFileSink *sink) {
-  const bool gray = cinfo->out_color_space == JCS_GRAYSCALE;
-  const DWORD colors = gray ? kGrayEntries : 0;
+  const BITMAPINFOHEADER &info = sink->info;
   const DWORD headerSize = (DWORD)sink->headerSize;
-  LONG xPelsPerMeter = 0, yPelsPerMeter = 0;
-  if (cinfo->density_unit == kDotsPerCentimetre) {
-    xPelsPerMeter = (LONG)cinfo->X_density * 100;
-    yPelsPerMeter = (LONG)cinfo->Y_density * 100;
-  }
-
   BYTE file[kFileHeaderSize] = {'B', 'M'};
   PutLittleEndian(file + 2, headerSize + sink->rowWidth * cinfo->output_height, 4);
   PutLittleEndian(file + 10, headerSize, 4);
-
-  BYTE info[kInfoHeaderSize] = {};
-  PutLittleEndian(info + 0, kInfoHeaderSize, 4);
-  PutLittleEndian(info + 4, cinfo->output_width, 4);
-  PutLittleEndian(info + 8, cinfo->output_height, 4);
-  PutLittleEndian(info + 12, 1, 2);
-  PutLittleEndian(info + 14, gray ? 8 : 24, 2);
-  PutLittleEndian(info + 24, (DWORD)xPelsPerMeter, 4);
-  PutLittleEndian(info + 28, (DWORD)yPelsPerMeter, 4);
-  PutLittleEndian(info + 32, colors, 4);
-
   WriteOrFail(cinfo, sink->output, file, sizeof file);
-  WriteOrFail(cinfo, sink->output, info, sizeof info);
-  if (colors) WriteGrayColorTable(cinfo, sink);
+  WriteOrFail(cinfo, sink->output, &info, sizeof info);
+  if (info.biClrUsed) {
+    BYTE table[kGrayEntries * 4];
+    FillGrayTable(table);
+    WriteOrFail(cinfo, sink->output, table, sizeof table);
+  }
 }
 
 }  // namespace
@@ -119,21 +97,13 @@ BmpFileSink *CreateBmpFileSink(j_decompress_ptr cinfo) {
   memset(sink, 0, sizeof *sink);
   sink->start = StartBmpFileSink;
   sink->finish = FinishBmpFileSink;
-  switch (cinfo->out_color_space) {
-    case JCS_GRAYSCALE: sink->storeRows = StoreIndexRows; break;
-    case JCS_RGB: sink->storeRows = StoreColorRows; break;
-    default: ERREXIT(cinfo, kJpegMsgBadColorSpace);
-  }
-
-  jpeg_calc_output_dimensions(cinfo);
-  const unsigned long long dataWidth =
-      (unsigned long long)cinfo->output_width * (unsigned)cinfo->output_components;
-  const unsigned long long rowWidth = (dataWidth + 3) & ~3ull;
-  if (dataWidth == 0 || cinfo->output_height == 0 ||
-      rowWidth * cinfo->output_height > kMaxPackedPixelBytes)
-    ERREXIT(cinfo, kJpegMsgTooLarge);
-  sink->dataWidth = (JDIMENSION)dataWidth;
-  sink->rowWidth = (JDIMENSION)rowWidth;
+  BITMAPINFOHEADER &info = sink->info;
+  DescribeJpegOutput(cinfo, &info);
+  sink->storeRows = cinfo->out_color_space == JCS_RGB ? StoreColorRows : StoreIndexRows;
+  const JDIMENSION dataWidth = cinfo->output_width * (JDIMENSION)cinfo->output_components;
+  const JDIMENSION rowWidth = PackedRowBytes(info.biWidth, info.biBitCount);
+  sink->dataWidth = dataWidth;
+  sink->rowWidth = rowWidth;
   sink->padBytes = sink->rowWidth - sink->dataWidth;
   sink->headerSize = (long)(kFileHeaderSize + kInfoHeaderSize +
                             (cinfo->out_color_space == JCS_GRAYSCALE ? kGrayEntries * 4 : 0));
@@ -160,4 +130,47 @@ void FinishBmpFileSink(j_decompress_ptr cinfo, BmpFileSink *sink) {
   if (fseek(sink->output, 0, SEEK_SET)) ERREXIT(cinfo, JERR_FILE_WRITE);
   WriteBmpFileHeaders(cinfo, sink);
   if (fflush(sink->output) != 0 || ferror(sink->output)) ERREXIT(cinfo, JERR_FILE_WRITE);
+}
+
+void DescribeJpegOutput(j_decompress_ptr cinfo, BITMAPINFOHEADER *info) {
+#ifdef JCS_EXTENSIONS
+  // libjpeg-turbo converts to blue-green-red itself, sparing a pass over every row.
+  if (cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = JCS_EXT_BGR;
+#endif
+  bool gray = false;
+  switch (cinfo->out_color_space) {
+    case JCS_GRAYSCALE: gray = true; break;
+    case JCS_RGB: break;
+#ifdef JCS_EXTENSIONS
+    case JCS_EXT_BGR: break;
+#endif
+    default: ERREXIT(cinfo, kJpegMsgBadColorSpace);
+  }
+  jpeg_calc_output_dimensions(cinfo);
+  const int bits = gray ? 8 : 24;
+  const DWORD rowWidth =
+      cinfo->output_width > 0x7FFFFFFF ? 0 : PackedRowBytes((LONG)cinfo->output_width, bits);
+  if (rowWidth == 0 || cinfo->output_height == 0 ||
+      (unsigned long long)rowWidth * cinfo->output_height > kMaxPackedPixelBytes)
+    ERREXIT(cinfo, kJpegMsgTooLarge);
+
+  memset(info, 0, sizeof *info);
+  info->biSize = kInfoHeaderSize;
+  info->biWidth = (LONG)cinfo->output_width;
+  info->biHeight = (LONG)cinfo->output_height;
+  info->biPlanes = 1;
+  info->biBitCount = (WORD)bits;
+  info->biCompression = BI_RGB;
+  if (cinfo->density_unit == kDotsPerCentimetre) {
+    info->biXPelsPerMeter = (LONG)cinfo->X_density * 100;
+    info->biYPelsPerMeter = (LONG)cinfo->Y_density * 100;
+  }
+  info->biClrUsed = gray ? kGrayEntries : 0;
+}
+
+void FillGrayTable(BYTE *table) {
+  for (int i = 0; i < kGrayEntries; i++) {
+    table[i * 4] = table[i * 4 + 1] = table[i * 4 + 2] = (BYTE)i;
+    table[i * 4 + 3] = 0;
+  }
 }

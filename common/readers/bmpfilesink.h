@@ -1,5 +1,6 @@
 // BmpFileSink: the output module that writes libjpeg's decoded rows as an uncompressed BMP
-// file. BMP rows go bottom-up while the decompressor delivers them top-down, so each row is
+// file (the wallpaper), and the BMP form of libjpeg's output that the JPEG reader also decodes
+// into memory. BMP rows go bottom-up while the decompressor delivers them top-down, so each row is
 // written straight to its own place in the file, and the headers, which make the file a BMP
 // file, last. Colour output becomes 24 bits per pixel, blue-green-red; grey output 8 bits per
 // pixel with a 256-entry grey colour table.
@@ -23,6 +24,7 @@ struct BmpFileSink {
   JDIMENSION padBytes;         // rowWidth - dataWidth
   JDIMENSION currentRow;       // picture row (from the top) that the next decoded row is
   long headerSize;             // file offset of the pixel rows
+  BITMAPINFOHEADER info;       // the file's info header
   // Consecutive rows are collected in one block in file order (the lowest picture row first)
   // and written with one call: batchRows[i] is the i-th row decoded into it.
   JSAMPLE *batch;
@@ -40,6 +42,18 @@ const int kJpegMsgTooLarge = 1006;       // rows would exceed kMaxPackedPixelByt
 extern const char *const kBmpFileSinkMessages[];
 const int kJpegFirstSinkMessage = kJpegMsgBadColorSpace;
 const int kJpegLastSinkMessage = kJpegMsgTooLarge;
+
+// Chooses the output colour space for a BMP picture (blue-green-red where libjpeg can give it,
+// else red-green-blue; grey stays grey), works out the output dimensions and fills the info
+// header a BMP file of the output carries: 24 bits per pixel for colour, 8 bits with a
+// 256-entry grey table for grey, the density when given in dots per centimetre, no image size.
+// For a decompression object whose header has been read and whose decompression has not
+// started. Raises kJpegMsgBadColorSpace for an output colour space other than grey or RGB and
+// kJpegMsgTooLarge for a picture beyond the packed-bitmap limit.
+void DescribeJpegOutput(j_decompress_ptr cinfo, BITMAPINFOHEADER *info);
+
+// Fills the 256 entries of 4 bytes of the grey table: entry i is i, i, i, 0.
+void FillGrayTable(BYTE *table);
 
 // Creates the sink in the image pool of a decompression object whose header has been read.
 // Raises kJpegMsgBadColorSpace for an output colour space

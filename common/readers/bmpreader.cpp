@@ -37,7 +37,21 @@ DWORD ReadInfoHeader(HFILE file, BYTE *header) {
   return size;
 }
 
-PackedBitmap ReadOpenBmpFile(HFILE file) {
+// Reads up to `count` bytes in pieces; false when cancelled. Bytes past the end of the file are
+// left as they are.
+bool ReadPieces(HFILE file, BYTE *to, DWORD count, const std::atomic<bool> *cancel) {
+  while (count > 0) {
+    if (ReadCancelled(cancel)) return false;
+    const UINT piece = count < kBmpReadPieceBytes ? (UINT)count : kBmpReadPieceBytes;
+    const UINT got = _lread(file, to, piece);
+    if (got != piece) return !ReadCancelled(cancel);
+    to += piece;
+    count -= piece;
+  }
+  return !ReadCancelled(cancel);
+}
+
+PackedBitmap ReadOpenBmpFile(HFILE file, const std::atomic<bool> *cancel) {
   BYTE fileHeader[kFileHeaderSize];
   if (_lread(file, fileHeader, kFileHeaderSize) != kFileHeaderSize) return nullptr;
   WORD type;
@@ -75,16 +89,19 @@ PackedBitmap ReadOpenBmpFile(HFILE file) {
     return nullptr;
   }
   // Whatever the file lacks of its pixel data stays zero.
-  _lread(file, block + layout.pixelOffset, layout.pixelBytes);
+  if (!ReadPieces(file, block + layout.pixelOffset, layout.pixelBytes, cancel)) {
+    GlobalFree(block);
+    return nullptr;
+  }
   return block;
 }
 
 }  // namespace
 
-PackedBitmap ReadBmpFile(const char *path) {
+PackedBitmap ReadBmpFile(const char *path, const std::atomic<bool> *cancel) {
   HFILE file = _lopen(path, OF_READ);
   if (file == HFILE_ERROR) return nullptr;
-  PackedBitmap bitmap = ReadOpenBmpFile(file);
+  PackedBitmap bitmap = ReadOpenBmpFile(file, cancel);
   _lclose(file);
   return bitmap;
 }

@@ -9,4 +9,8 @@
 // cannot be opened, does not begin with "BM", carries a header this reader cannot bound (an
 // unknown size, compression or depth, a width or height out of range) or would exceed
 // kMaxPackedPixelBytes. The caller frees the result with GlobalFree.
-PackedBitmap ReadBmpFile(const char *path);
+// A set cancel flag stops the read between pieces of kBmpReadPieceBytes (null).
+PackedBitmap ReadBmpFile(const char *path, const std::atomic<bool> *cancel = nullptr);
+
+// Bytes of pixel data read at a time.
+const UINT kBmpReadPieceBytes = 1024 * 1024;

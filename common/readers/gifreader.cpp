@@ -67,6 +67,8 @@ struct GifState {
   bool interlaced;
   LONG nextLine;
   BYTE *out;  // where the pixels of line nextLine go: its row at 8 bits, else the line
+  const std::atomic<bool> *cancel;
+  bool cancelled;
 };
 
 // Makes sure the read buffer holds an unread byte. False at the end of the file (an empty or
@@ -166,6 +168,10 @@ bool GifStoreLine(GifState *s) {
     }
   }
   if (++s->nextLine >= s->height) return false;
+  if (s->nextLine % kRowsPerCancelCheck == 0 && ReadCancelled(s->cancel)) {
+    s->cancelled = true;
+    return false;
+  }
   s->out = s->bitCount == 8 ? RowOfLine(s, s->nextLine) : s->line;
   return true;
 }
@@ -386,13 +392,18 @@ PackedBitmap GifReadImage(GifState *s) {
   if (colors) colors = GifReadImageDescriptor(s, colors);
   if (!colors) return nullptr;
   PackedBitmap bitmap = GifAllocateOutput(s, colors);
-  if (bitmap) LzwDecodeImage(s);
+  if (!bitmap) return nullptr;
+  LzwDecodeImage(s);
+  if (s->cancelled) {
+    GlobalFree(bitmap);
+    return nullptr;
+  }
   return bitmap;
 }
 
 }  // namespace
 
-PackedBitmap ReadGifFile(const char *path) {
+PackedBitmap ReadGifFile(const char *path, const std::atomic<bool> *cancel) {
   GifState *s = static_cast<GifState *>(GlobalAlloc(GPTR, sizeof(GifState)));
   if (!s) return nullptr;
   s->file = _lopen(path, OF_READ);
@@ -401,6 +412,7 @@ PackedBitmap ReadGifFile(const char *path) {
     return nullptr;
   }
   s->readBuffer = static_cast<BYTE *>(GlobalAlloc(GPTR, kGifReadBufferSize));
+  s->cancel = cancel;
   PackedBitmap bitmap = s->readBuffer ? GifReadImage(s) : nullptr;
   _lclose(s->file);
   if (s->line) GlobalFree(s->line);

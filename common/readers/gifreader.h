@@ -16,4 +16,5 @@ const UINT kGifReadBufferSize = 32768;
 // Null when the file cannot be opened, is not a GIF, has no global colour table, ends before
 // the first image descriptor or its colour table, has no image before the trailer, or the
 // image is empty or would exceed kMaxPackedPixelBytes. The caller frees it with GlobalFree.
-PackedBitmap ReadGifFile(const char *path);
+// A set cancel flag stops the decoding between batches of lines (null).
+PackedBitmap ReadGifFile(const char *path, const std::atomic<bool> *cancel = nullptr);

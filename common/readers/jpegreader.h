@@ -1,13 +1,11 @@
-// JPEG pictures, decoded with libjpeg into an uncompressed BMP file (bottom-up rows, 24-bit
-// blue-green-red for colour, 8-bit with a 256-entry grey table for greyscale).
+// JPEG pictures, decoded with libjpeg into a packed bitmap in memory, or into an uncompressed
+// BMP file where a file is the product (bottom-up rows, 24-bit blue-green-red for colour, 8-bit
+// with a 256-entry grey table for greyscale).
 #pragma once
 
 #include <atomic>
 
 #include "packedbitmap.h"
-
-// The start of the names of the BMP files that ReadJpegFile converts through.
-const char kJpegTempPrefix[] = "lum";
 
 // ConvertJpegToBmp results.
 const int kJpegConverted = 0;
@@ -23,8 +21,21 @@ const int kJpegFailed = 1;
 int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath,
                      const std::atomic<bool> *cancel = nullptr);
 
-// Converts the JPEG file into a new BMP file of a unique name in the user's temporary folder
-// (GetTempPathA, GetTempFileNameA), reads that back with ReadBmpFile and deletes it. Null when the
-// conversion or the read fails, or when the cancel flag was set. The temporary file is deleted
-// on every path. The caller frees the result with GlobalFree.
-PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel = nullptr);
+// Memory for the rows of a decoded picture described by info (its header and, for grey, its
+// 256-entry table): bottom-up rows padded to 4 bytes, or null to refuse the picture. The
+// target keeps what it allocates in its context; the caller of DecodeJpegFile frees it.
+typedef BYTE *(*JpegRowsTarget)(const BITMAPINFO *info, void *context);
+
+// Decodes the JPEG file into the rows the target gives, as ReadJpegFile decodes (the same
+// rows, reduction, size report and cancelling). True when every row was decoded.
+bool DecodeJpegFile(const char *path, JpegRowsTarget target, void *context,
+                    const std::atomic<bool> *cancel = nullptr, PictureFit *fit = nullptr);
+
+// Decodes the JPEG file straight into a PackedBitmap holding what ReadBmpFile gives for the BMP
+// file ConvertJpegToBmp writes, byte for byte; no file is written. Null when the file cannot
+// be opened or decoded, the picture would exceed kMaxPackedPixelBytes, or the cancel flag was
+// set before the last row batch. With a fit, the picture is decoded reduced as PictureFit
+// says (libjpeg's scaled output) and its own size reported there. The caller frees the result
+// with GlobalFree.
+PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel = nullptr,
+                          PictureFit *fit = nullptr);

@@ -4,9 +4,29 @@
 // the caller frees it with GlobalFree.
 #pragma once
 
+#include <atomic>
+
 #include "platform.h"
 
 typedef void *PackedBitmap;
+
+// Readers take an optional flag that another thread sets to stop the read; they look at it
+// between batches of rows and then give null.
+inline bool ReadCancelled(const std::atomic<bool> *cancel) {
+  return cancel && cancel->load(std::memory_order_relaxed);
+}
+
+// Rows a reader decodes between looks at the cancel flag.
+const int kRowsPerCancelCheck = 16;
+
+// A picture about to be shown fitted into a box (as large as fits, keeping its proportions).
+// A reader that can decode a picture reduced (JPEG) then does so by a power of two while the
+// result stays at least as large as the fitted picture, and only when the fit reduces it by 2
+// or more; every reader fills in the picture's own size.
+struct PictureFit {
+  LONG boxWidth, boxHeight;
+  LONG fullWidth, fullHeight;  // set by the reader, 0 when it could not read the picture
+};
 
 // The largest pixel block a reader will allocate: 8192 x 8192 at 32 bits per pixel. Larger
 // pictures are refused rather than risking an allocation the process cannot hold. A build may

@@ -192,7 +192,9 @@ void InterleaveBytePlanes(const PcxLayout &pcx, const BYTE *line, BYTE *row) {
 }
 
 // Reads the scan lines from the current position into the bitmap's rows, top line first.
-bool ReadScanLines(PcxInput *in, const PcxLayout &pcx, PackedBitmap bitmap) {
+// False for a broken file, or once the cancel flag is seen set.
+bool ReadScanLines(PcxInput *in, const PcxLayout &pcx, PackedBitmap bitmap,
+                   const std::atomic<bool> *cancel) {
   const UINT rowBytes = PackedRowBytes(pcx.width, pcx.bitCount);
   BYTE *const pixels = PackedBitmapPixels(bitmap);
   // One plane that fits the row is decoded in place; otherwise through a line buffer.
@@ -201,6 +203,8 @@ bool ReadScanLines(PcxInput *in, const PcxLayout &pcx, PackedBitmap bitmap) {
   if (!direct && !(line = static_cast<BYTE *>(GlobalAlloc(GPTR, pcx.lineBytes)))) return false;
   bool ok = true;
   for (LONG y = 0; y < pcx.height && ok; y++) {
+    if (y % kRowsPerCancelCheck == 0 && ReadCancelled(cancel)) ok = false;
+    if (!ok) break;
     BYTE *row = pixels + (size_t)rowBytes * (size_t)(pcx.height - 1 - y);
     if (direct) {
       ok = PcxDecodeSpan(in, row, pcx.lineBytes);
@@ -267,7 +271,7 @@ void FillColors(const PcxLayout &pcx, const BYTE *rgb, int colors, RGBQUAD *tabl
   }
 }
 
-PackedBitmap ReadOpenPcxFile(PcxInput *in) {
+PackedBitmap ReadOpenPcxFile(PcxInput *in, const std::atomic<bool> *cancel) {
   BYTE header[kHeaderSize];
   if (_lread(in->file, header, kHeaderSize) != kHeaderSize || header[0] != kManufacturer)
     return nullptr;
@@ -284,7 +288,7 @@ PackedBitmap ReadOpenPcxFile(PcxInput *in) {
   FillColors(pcx, rgb, colors, reinterpret_cast<RGBQUAD *>(static_cast<BYTE *>(bitmap) + 40));
 
   if (_llseek(in->file, (LONG)kHeaderSize, FILE_BEGIN) == HFILE_ERROR ||
-      !ReadScanLines(in, pcx, bitmap)) {
+      !ReadScanLines(in, pcx, bitmap, cancel)) {
     GlobalFree(bitmap);
     return nullptr;
   }
@@ -293,13 +297,13 @@ PackedBitmap ReadOpenPcxFile(PcxInput *in) {
 
 }  // namespace
 
-PackedBitmap ReadPcxFile(const char *path) {
+PackedBitmap ReadPcxFile(const char *path, const std::atomic<bool> *cancel) {
   PcxInput in = {};
   in.file = _lopen(path, OF_READ);
   if (in.file == HFILE_ERROR) return nullptr;
   PackedBitmap bitmap = nullptr;
   in.buffer = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, kReadBufferSize));
-  if (in.buffer) bitmap = ReadOpenPcxFile(&in);
+  if (in.buffer) bitmap = ReadOpenPcxFile(&in, cancel);
   if (in.buffer) GlobalFree(in.buffer);
   _lclose(in.file);
   return bitmap;

@@ -12,4 +12,5 @@
 // small for the width, or a plane layout other than those above; when the file ends before
 // the last scan line or a run reaches past it; and when the pixels would exceed
 // kMaxPackedPixelBytes. The caller frees the result with GlobalFree.
-PackedBitmap ReadPcxFile(const char *path);
+// A set cancel flag stops the read between batches of scan lines (null).
+PackedBitmap ReadPcxFile(const char *path, const std::atomic<bool> *cancel = nullptr);

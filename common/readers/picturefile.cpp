@@ -22,11 +22,23 @@ PictureFormat PictureFormatOfName(const char *path) {
   return kPictureBmp;
 }
 
-PackedBitmap ReadPictureFile(const char *path, const std::atomic<bool> *cancel) {
+PackedBitmap ReadPictureFile(const char *path, const std::atomic<bool> *cancel, PictureFit *fit) {
+  PackedBitmap bitmap;
   switch (PictureFormatOfName(path)) {
-    case kPictureJpeg: return ReadJpegFile(path, cancel);
-    case kPictureGif: return ReadGifFile(path);
-    case kPicturePcx: return ReadPcxFile(path);
-    default: return ReadBmpFile(path);
+    case kPictureJpeg: return ReadJpegFile(path, cancel, fit);
+    case kPictureGif: bitmap = ReadGifFile(path, cancel); break;
+    case kPicturePcx: bitmap = ReadPcxFile(path, cancel); break;
+    default: bitmap = ReadBmpFile(path, cancel); break;
   }
+  if (fit) {
+    const BITMAPINFOHEADER *info = static_cast<const BITMAPINFOHEADER *>(bitmap);
+    const bool core = info && info->biSize == kCoreHeaderSize;
+    const BITMAPCOREHEADER *old = static_cast<const BITMAPCOREHEADER *>(bitmap);
+    fit->fullWidth = !info ? 0 : core ? old->bcWidth : info->biWidth;
+    fit->fullHeight = !info                ? 0
+                      : core               ? old->bcHeight
+                      : info->biHeight < 0 ? -info->biHeight
+                                           : info->biHeight;
+  }
+  return bitmap;
 }

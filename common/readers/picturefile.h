@@ -13,6 +13,8 @@ enum PictureFormat { kPictureBmp, kPictureGif, kPicturePcx, kPictureJpeg };
 PictureFormat PictureFormatOfName(const char *path);
 
 // Reads the file with the reader its name selects. Null when it cannot be read; the caller
-// frees the result with GlobalFree. A cancel flag, once set, stops a JPEG decoding between row
-// batches (null result); the other readers are quick enough to finish.
-PackedBitmap ReadPictureFile(const char *path, const std::atomic<bool> *cancel = nullptr);
+// frees the result with GlobalFree. A cancel flag, once set, stops any reader between row
+// batches (null result). With a fit, a JPEG picture is decoded reduced as PictureFit says, and
+// every picture's own size is reported there.
+PackedBitmap ReadPictureFile(const char *path, const std::atomic<bool> *cancel = nullptr,
+                             PictureFit *fit = nullptr);

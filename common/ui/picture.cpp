@@ -1,11 +1,66 @@
 #include "picture.h"
 
+#include <cstring>
+
 #include "fileexists.h"
+#include "jpegreader.h"
 #include "picturefile.h"
 
-HBITMAP LoadPicture(const char *path, const std::atomic<bool> *cancel) {
+namespace {
+
+// A DIB section holding the block's rows as they are: no conversion into the display's format,
+// drawn by the same calls. Null for what a section cannot hold (run-length encoded rows, a
+// 12-byte header) and on failure.
+HBITMAP PackedBitmapToSection(PackedBitmap bitmap) {
+  PackedLayout layout;
+  if (!bitmap || !PackedBitmapIsWhole(bitmap) ||
+      !PackedBitmapLayout(bitmap, GlobalSize(bitmap), &layout))
+    return nullptr;
+  const BITMAPINFOHEADER *info = static_cast<const BITMAPINFOHEADER *>(bitmap);
+  if (info->biSize == kCoreHeaderSize ||
+      (info->biCompression != BI_RGB && info->biCompression != BI_BITFIELDS))
+    return nullptr;
+  void *bits = nullptr;
+  HBITMAP section = CreateDIBSection(nullptr, static_cast<const BITMAPINFO *>(bitmap),
+                                     DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!section) return nullptr;
+  if (!bits) {
+    DeleteObject(section);
+    return nullptr;
+  }
+  memcpy(bits, static_cast<const BYTE *>(bitmap) + layout.pixelOffset, layout.pixelBytes);
+  return section;
+}
+
+// DecodeJpegFile's target for the display: a DIB section, kept in *context, whose rows the
+// decoder writes.
+BYTE *SectionRows(const BITMAPINFO *info, void *context) {
+  void *bits = nullptr;
+  HBITMAP section = CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (section && !bits) {
+    DeleteObject(section);
+    section = nullptr;
+  }
+  *static_cast<HBITMAP volatile *>(context) = section;
+  return static_cast<BYTE *>(bits);
+}
+
+}  // namespace
+
+HBITMAP LoadPicture(const char *path, const std::atomic<bool> *cancel, PictureFit *fit) {
   if (!path || !FileExists(path)) return nullptr;
-  PackedBitmap packed = ReadPictureFile(path, cancel);
+  if (PictureFormatOfName(path) == kPictureJpeg) {
+    // Decoded straight into the display bitmap: no packed block, no copy.
+    HBITMAP volatile section = nullptr;
+    const bool whole = DecodeJpegFile(path, SectionRows, (void *)&section, cancel, fit);
+    HBITMAP bitmap = section;
+    if (bitmap && (!whole || (cancel && cancel->load()))) {
+      DeleteObject(bitmap);
+      bitmap = nullptr;
+    }
+    return bitmap;
+  }
+  PackedBitmap packed = ReadPictureFile(path, cancel, fit);
   HBITMAP bitmap = nullptr;
   if (!(cancel && cancel->load())) bitmap = PackedBitmapToDevice(packed);
   if (packed) GlobalFree(packed);
@@ -13,6 +68,8 @@ HBITMAP LoadPicture(const char *path, const std::atomic<bool> *cancel) {
 }
 
 HBITMAP PackedBitmapToDevice(PackedBitmap bitmap) {
+  HBITMAP section = PackedBitmapToSection(bitmap);
+  if (section) return section;
   HDC dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
   HBITMAP result = nullptr;
   if (bitmap && dc && PackedBitmapIsWhole(bitmap)) {

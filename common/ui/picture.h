@@ -9,14 +9,18 @@
 #include "packedbitmap.h"
 
 // Tests that the file exists, reads it with the reader its name selects (ReadPictureFile),
-// makes a display-compatible bitmap of it and frees the packed block. Null when the file is
+// makes a display bitmap of it and frees the packed block; a JPEG picture is decoded straight
+// into its display bitmap (a DIB section). Null when the file is
 // missing, cannot be read, or the display refuses the bitmap. The caller owns the result. A
 // set cancel flag stops the reading (ReadPictureFile) and gives null.
-HBITMAP LoadPicture(const char *path, const std::atomic<bool> *cancel = nullptr);
+// With a fit, the picture may come reduced, and its own size is reported (ReadPictureFile).
+HBITMAP LoadPicture(const char *path, const std::atomic<bool> *cancel = nullptr,
+                    PictureFit *fit = nullptr);
 
-// A display-compatible device bitmap carrying the block's pixels, or null (for a null block,
-// a block that does not hold its whole header, colour table and rows, or one the display
-// refuses). Does not free the block.
+// A display bitmap carrying the block's pixels: a DIB section of its rows as they are, or for
+// run-length rows and 12-byte headers a display-compatible device bitmap. Null for a null
+// block, a block that does not hold its whole header, colour table and rows, or one the
+// display refuses. Does not free the block.
 HBITMAP PackedBitmapToDevice(PackedBitmap bitmap);
 
 // Draws the whole bitmap with its top-left corner at (x, y) with the raster operation rop.

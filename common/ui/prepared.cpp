@@ -33,9 +33,11 @@ HBITMAP DrawIntoNewBitmap(HBITMAP source, LONG width, LONG height, Draw draw) {
 }
 
 // The tiled or best-fit drawing of bitmap (info) for a screenWidth x screenHeight screen and
-// where it goes; null for the centred mode, which copies the bitmap itself.
-HBITMAP PlacedDrawing(HBITMAP bitmap, const BITMAP &info, PlacementMode mode, int screenWidth,
-                      int screenHeight, PlaceRect *to) {
+// where it goes; null for the centred mode, which copies the bitmap itself. The best fit is
+// laid out for the picture's own size, fullWidth x fullHeight, even when the bitmap holds it
+// decoded reduced.
+HBITMAP PlacedDrawing(HBITMAP bitmap, const BITMAP &info, LONG fullWidth, LONG fullHeight,
+                      PlacementMode mode, int screenWidth, int screenHeight, PlaceRect *to) {
   const LONG width = info.bmWidth, height = info.bmHeight;
   if (mode == kModeTiled) {
     *to = PlaceRect{0, 0, screenWidth, screenHeight};
@@ -44,7 +46,7 @@ HBITMAP PlacedDrawing(HBITMAP bitmap, const BITMAP &info, PlacementMode mode, in
     });
   }
   if (mode != kModeStretched) return nullptr;
-  *to = BestFitRect(screenWidth, screenHeight, width, height);
+  *to = BestFitRect(screenWidth, screenHeight, fullWidth, fullHeight);
   const LONG w = to->right - to->left, h = to->bottom - to->top;
   if (w <= 0 || h <= 0) return nullptr;
   return DrawIntoNewBitmap(bitmap, w, h, [&](HDC into, HDC from) {
@@ -68,21 +70,30 @@ PreparedPicture PreparePicture(const char *path, PlacementMode mode, int screenW
                                int screenHeight, const std::atomic<bool> *cancel,
                                const ScreenSize *otherSizes, int otherCount) {
   PreparedPicture picture = {};
-  picture.bitmap = LoadPicture(path, cancel);
+  // A reduced decoding must cover the fitted size on the largest screen.
+  PictureFit fit = {screenWidth, screenHeight, 0, 0};
+  for (int i = 0; i < otherCount; i++) {
+    if (otherSizes[i].width > fit.boxWidth) fit.boxWidth = otherSizes[i].width;
+    if (otherSizes[i].height > fit.boxHeight) fit.boxHeight = otherSizes[i].height;
+  }
+  picture.bitmap = LoadPicture(path, cancel, mode == kModeStretched ? &fit : nullptr);
   BITMAP info;
   if (!picture.bitmap || !GetObjectA(picture.bitmap, sizeof info, &info) || Cancelled(cancel)) {
     FreePreparedPicture(&picture);
     return picture;
   }
-  picture.placed =
-      PlacedDrawing(picture.bitmap, info, mode, screenWidth, screenHeight, &picture.placedRect);
+  picture.reduced = mode == kModeStretched && info.bmWidth < fit.fullWidth;
+  const LONG fullWidth = picture.reduced ? fit.fullWidth : info.bmWidth,
+             fullHeight = picture.reduced ? fit.fullHeight : info.bmHeight;
+  picture.placed = PlacedDrawing(picture.bitmap, info, fullWidth, fullHeight, mode, screenWidth,
+                                 screenHeight, &picture.placedRect);
   for (int i = 0; i < otherCount && picture.otherCount < kMaxOtherSizes && !Cancelled(cancel);
        i++) {
     PlacedForSize &other = picture.other[picture.otherCount];
     other.width = otherSizes[i].width;
     other.height = otherSizes[i].height;
-    other.placed =
-        PlacedDrawing(picture.bitmap, info, mode, other.width, other.height, &other.rect);
+    other.placed = PlacedDrawing(picture.bitmap, info, fullWidth, fullHeight, mode, other.width,
+                                 other.height, &other.rect);
     if (other.placed) picture.otherCount++;
   }
   if (picture.placed || picture.otherCount) picture.placedMode = mode;

@@ -29,14 +29,17 @@ struct PreparedPicture {
   PlaceRect placedRect;      // where `placed` goes on the screen
   int otherCount;            // placed for other screen sizes too (tiled and best fit only)
   PlacedForSize other[kMaxOtherSizes];
+  bool reduced;  // `bitmap` holds the picture decoded reduced for the best fit
 };
 
 // Reads the file into a display bitmap as LoadPicture does and, for the tiled and best-fit
 // modes, draws the placed picture for a screenWidth x screenHeight screen (tiled: the whole
-// screen; best fit: the fitted picture, reduced with HALFTONE as the painters do). Once the
-// cancel flag is set it gives up between steps and returns an empty picture.
-// Given otherSizes (monitors of other sizes), the tiled and best-fit drawings are made for
-// each of those as well (at most kMaxOtherSizes).
+// screen; best fit: the fitted picture, reduced with HALFTONE as the painters do). For the best
+// fit a JPEG picture is decoded reduced (PictureFit) when that still covers the fitted size; the
+// fit is laid out from the picture's own size all the same. Once the cancel flag is set it gives
+// up between steps and returns an empty picture. Given otherSizes (monitors of other sizes),
+// the tiled and best-fit drawings are made for each of those as well (at most kMaxOtherSizes),
+// and a reduced decoding covers the largest of them.
 PreparedPicture PreparePicture(const char *path, PlacementMode mode, int screenWidth,
                                int screenHeight, const std::atomic<bool> *cancel = nullptr,
                                const ScreenSize *otherSizes = nullptr, int otherCount = 0);

@@ -66,9 +66,9 @@ void ReadAhead::PlaceAlsoFor(const ScreenSize *sizes, int count) {
 
 bool ReadAhead::Start(int screenWidth, int screenHeight) {
   Stop();
-  if (!ReadAheadWanted()) return false;
   screenWidth_ = screenWidth;
   screenHeight_ = screenHeight;
+  if (!ReadAheadWanted()) return false;
   quit_ = false;
   handOvers_ = 0;
   state_ = kEmpty;
@@ -93,6 +93,8 @@ void ReadAhead::Stop() {
     CloseHandle(thread_);
     thread_ = nullptr;
   }
+  DropBehind();
+  shown_ = Held{};
   EmptyTrash();
   if (state_ == kReady) FreePreparedPicture(&result_);
   state_ = kEmpty;
@@ -194,7 +196,8 @@ void ReadAhead::Request(const ListEntry *entry, const char *path, PlacementMode 
   SetEvent(wake_);
 }
 
-bool ReadAhead::Take(const ListEntry *entry, const char *path, PreparedPicture *picture) {
+bool ReadAhead::Take(const ListEntry *entry, const char *path, PreparedPicture *picture,
+                     FileStamp *stamp) {
   if (!thread_) return false;
   // Only this thread changes the job, so the one waited for stays the same one.
   while (Reading(entry, path)) WaitForWorker();
@@ -202,6 +205,7 @@ bool ReadAhead::Take(const ListEntry *entry, const char *path, PreparedPicture *
   bool taken = false;
   if (HoldsLocked(entry, path) && state_ == kReady && SameFileStamp(stamp_, ReadFileStamp(path))) {
     *picture = result_;
+    if (stamp) *stamp = stamp_;
     result_ = PreparedPicture{};
     state_ = kEmpty;
     taken = true;
@@ -211,16 +215,56 @@ bool ReadAhead::Take(const ListEntry *entry, const char *path, PreparedPicture *
   return taken;
 }
 
-PreparedPicture ReadAhead::TakeOrRead(const ListEntry *entry) {
+PreparedPicture ReadAhead::TakeOrRead(const ListEntry *entry, FileStamp *stamp) {
   PreparedPicture picture = {};
-  if (entry && !Take(entry, entry->path, &picture)) picture.bitmap = LoadPicture(entry->path);
-  return picture;
+  if (!entry || TakeBehind(entry, &picture, stamp) || Take(entry, entry->path, &picture, stamp))
+    return picture;
+  if (stamp) *stamp = ReadFileStamp(entry->path);  // before the read, as the worker does
+  return PreparePicture(entry->path, entry->mode, screenWidth_, screenHeight_, nullptr, otherSizes_,
+                        otherCount_);
+}
+
+bool ReadAhead::TakeBehind(const ListEntry *entry, PreparedPicture *picture, FileStamp *stamp) {
+  if (!behind_.picture.bitmap || behind_.entry != entry || lstrcmpA(behind_.path, entry->path))
+    return false;
+  // A picture decoded reduced for the best fit serves no other placement.
+  const bool fits = SameFileStamp(behind_.stamp, ReadFileStamp(entry->path)) &&
+                    (!behind_.picture.reduced || entry->mode == kModeStretched);
+  if (fits) {
+    *picture = behind_.picture;
+    if (stamp) *stamp = behind_.stamp;
+    behind_ = Held{};
+    handOvers_++;
+  }
+  DropBehind();
+  return fits;
+}
+
+void ReadAhead::KeepBehind(PreparedPicture *replaced, const ListEntry *entry,
+                           const FileStamp &stamp) {
+  DropBehind();
+  if (thread_ && replaced->bitmap && shown_.entry) {
+    behind_ = shown_;
+    behind_.picture = *replaced;
+    *replaced = PreparedPicture{};
+  }
+  Dispose(replaced);
+  shown_ = Held{};
+  shown_.entry = entry;
+  if (entry) lstrcpynA(shown_.path, entry->path, MAX_PATH);
+  shown_.stamp = stamp;
+}
+
+void ReadAhead::DropBehind() {
+  Dispose(&behind_.picture);
+  behind_ = Held{};
 }
 
 void ReadAhead::RequestNext(const ListEntry *entry, const ImageList &list) {
   if (!entry) return;
   const ListEntry *next = entry->next ? entry->next : list.first;
-  if (next) Request(next, next->path, next->mode);
+  if (next && !(behind_.picture.bitmap && behind_.entry == next))
+    Request(next, next->path, next->mode);
 }
 
 void ReadAhead::EmptyTrash() {
@@ -253,6 +297,8 @@ void ReadAhead::Dispose(PreparedPicture *picture) {
 }
 
 void ReadAhead::Discard() {
+  DropBehind();
+  shown_ = Held{};
   if (!thread_) return;
   ScopedLock hold(&lock_);
   DropLocked();

@@ -39,14 +39,15 @@ class ReadAhead {
   ReadAhead(const ReadAhead &) = delete;
   ReadAhead &operator=(const ReadAhead &) = delete;
 
-  // Starts the worker for pictures laid out on a screenWidth x screenHeight screen. False,
-  // with reading ahead off, when ReadAheadWanted says no or the thread cannot be made.
+  // Starts the worker for pictures laid out on a screenWidth x screenHeight screen (the size
+  // pictures read at once are prepared for as well). False, with reading ahead off, when
+  // ReadAheadWanted says no or the thread cannot be made.
   bool Start(int screenWidth, int screenHeight);
   // Monitors of other sizes (the saver on several monitors): the tiled and best-fit drawings
   // are made for each of these too (PreparePicture). Called before Start; none by default.
   void PlaceAlsoFor(const ScreenSize *sizes, int count);
-  // Cancels what the worker does, waits for it to end and frees what it held. Prompt: a JPEG
-  // decoding stops at its next row batch and leaves no temporary file.
+  // Cancels what the worker does, waits for it to end and frees what it held. Prompt: a
+  // read of any format stops at its next row batch.
   void Stop();
   bool Running() const { return thread_ != nullptr; }
 
@@ -58,24 +59,33 @@ class ReadAhead {
   // reading it (at normal priority meanwhile, so that a busy machine does not make the wait
   // longer than reading at once). True and *picture filled (the caller owns it) when the file is
   // unchanged since it was read; false otherwise, and whatever was held or being read is dropped.
-  bool Take(const ListEntry *entry, const char *path, PreparedPicture *picture);
+  bool Take(const ListEntry *entry, const char *path, PreparedPicture *picture,
+            FileStamp *stamp = nullptr);
 
   // Changes the picture shown to the entry's (none for a null entry): the picture read ahead
   // when it is still good, else read now. show puts it on the screen and returns the picture
   // it replaces; that one is then freed on the worker, and the worker starts on the entry after
   // this one in the list (the first after the last). Neither delays the change.
+  // With the worker running, the replaced picture is kept as the one behind instead, so that
+  // a step back to it swaps at once: it is taken under Take's checks (same entry and path, the
+  // file unchanged) and only for a placement it holds the pixels for. At most three pictures
+  // are held: the one shown, the one behind and the one read ahead.
   template <typename Show>
   void Change(const ListEntry *entry, const ImageList &list, Show show) {
-    PreparedPicture replaced = show(TakeOrRead(entry));
-    Dispose(&replaced);
+    FileStamp stamp = {};
+    PreparedPicture replaced = show(TakeOrRead(entry, &stamp));
+    KeepBehind(&replaced, entry, stamp);
     RequestNext(entry, list);
   }
-  // Change's steps: the entry's picture, taken or read now; and the request for the entry
-  // after this one (none after a null entry).
-  PreparedPicture TakeOrRead(const ListEntry *entry);
+  // Change's steps: the entry's picture, taken from behind or ahead or read now (prepared for
+  // its placement, as the worker does), with the stamp of the file it was read from; keeping
+  // the replaced picture behind; and the request for the entry after this one (none after a
+  // null entry, nor when that one is held behind).
+  PreparedPicture TakeOrRead(const ListEntry *entry, FileStamp *stamp = nullptr);
+  void KeepBehind(PreparedPicture *replaced, const ListEntry *entry, const FileStamp &stamp);
   void RequestNext(const ListEntry *entry, const ImageList &list);
 
-  // Drops what is held or being read: the list changed.
+  // Drops what is held ahead or behind or being read: the list changed.
   void Discard();
 
   // Frees a picture no longer shown on the worker, so that deleting large bitmaps does not
@@ -84,7 +94,7 @@ class ReadAhead {
 
   // For tests: true once the worker holds a finished picture (or has none to read).
   bool Idle();
-  // For tests: how many pictures Take has handed over since Start.
+  // For tests: how many pictures Take and the step back have handed over since Start.
   int HandOvers() const { return handOvers_; }
 
  private:
@@ -98,6 +108,18 @@ class ReadAhead {
   void WaitForWorker();
   void DropLocked();
   void EmptyTrash();
+  bool TakeBehind(const ListEntry *entry, PreparedPicture *picture, FileStamp *stamp);
+  void DropBehind();
+
+  // A picture shown or kept for a step back, with what identifies it (window thread only).
+  struct Held {
+    PreparedPicture picture;
+    const ListEntry *entry;
+    char path[MAX_PATH];
+    FileStamp stamp;
+  };
+  Held shown_ = {};   // what the last change showed; its picture is the caller's
+  Held behind_ = {};  // the picture shown before that one
 
   CRITICAL_SECTION lock_;
   HANDLE thread_ = nullptr;

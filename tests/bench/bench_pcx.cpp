@@ -7,6 +7,7 @@
 // Windows gives large global-heap blocks (the cost of the new pages then counts for both).
 #include <malloc.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -26,8 +27,9 @@ struct Picture {
   std::string pcx, bmp;
 };
 
-void Read(PackedBitmap (*reader)(const char *), const std::string &file) {
-  PackedBitmap bitmap = reader(file.c_str());
+void Read(PackedBitmap (*reader)(const char *, const std::atomic<bool> *),
+          const std::string &file) {
+  PackedBitmap bitmap = reader(file.c_str(), nullptr);
   if (!bitmap) {
     fprintf(stderr, "cannot read %s\n", file.c_str());
     exit(1);

@@ -1,6 +1,5 @@
-// Any bytes as a JPEG file, through the whole JPEG path: conversion with libjpeg into a
-// temporary BMP file, read back, deleted. No input may end the process, and the temporary file
-// must be gone afterwards.
+// Any bytes as a JPEG file, through the whole JPEG path: libjpeg decoding straight into the
+// packed bitmap. No input may end the process, and nothing may appear in the temporary folder.
 #include <dirent.h>
 #include <unistd.h>
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,39 @@ TEST_F(ReferenceTest, JpegBmpFileIsDjpegsBmpFile) {
     ASSERT_EQ(kJpegConverted, ConvertJpegToBmp(jpeg.c_str(), bmp.c_str()));
     ASSERT_TRUE(RunShell("djpeg -bmp " + Quote(jpeg) + " > " + Quote(reference)));
     EXPECT_EQ(ReadBytes(reference), ReadBytes(bmp)) << colour;
+  }
+}
+
+// A picture shown fitted into a box is decoded at the smallest of libjpeg's 1/2, 1/4, 1/8 that
+// still covers the fitted size, with djpeg's pixels at that scale; a fit that reduces by less
+// than 2 decodes it whole.
+TEST_F(ReferenceTest, JpegFittedIntoABoxIsDecodedAtTheScaleThatStillCoversIt) {
+  struct Case {
+    const char *size;
+    LONG boxWidth, boxHeight;
+    const char *scale;  // djpeg's
+    LONG width, height;
+  } cases[] = {
+      {"600x400", 80, 60, "1/4", 150, 100},   {"600x400", 80, 50, "1/8", 75, 50},
+      {"600x400", 150, 400, "1/4", 150, 100}, {"601x401", 150, 100, "1/4", 151, 101},
+      {"600x400", 300, 300, "1/2", 300, 200}, {"600x400", 301, 600, "1/1", 600, 400},
+      {"97x61", 10, 10, "1/8", 13, 8},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << c.size << " into " << c.boxWidth << "x" << c.boxHeight);
+    const std::string file = Make(Plasma(c.size), "fit.jpg");
+    PictureFit fit = {c.boxWidth, c.boxHeight, 0, 0};
+    PackedBitmap bitmap = ReadJpegFile(file.c_str(), nullptr, &fit);
+    ASSERT_TRUE(bitmap);
+    const BITMAPINFOHEADER *info = static_cast<const BITMAPINFOHEADER *>(bitmap);
+    EXPECT_EQ(c.width, info->biWidth);
+    EXPECT_EQ(c.height, info->biHeight);
+    EXPECT_EQ(atoi(c.size), fit.fullWidth);
+    EXPECT_EQ(atoi(strchr(c.size, 'x') + 1), fit.fullHeight);
+    EXPECT_TRUE(
+        SameRgb(DecodeWithCommand("djpeg -pnm -scale " + std::string(c.scale) + " " + Quote(file)),
+                PackedBitmapToRgb(bitmap)));
+    GlobalFree(bitmap);
   }
 }
 

@@ -172,19 +172,36 @@ TEST_F(JpegReaderTest, MissingJpegLeavesTheBmpFileAsItWas) {
   EXPECT_EQ(kJpegFailed, ConvertJpegToBmp(in.c_str(), dir.File("no/such/folder.bmp").c_str()));
 }
 
-TEST_F(JpegReaderTest, ReadJpegFileReadsBackTheTemporaryBmpAndDeletesIt) {
-  const std::string in = dir.File("photo.jpg"), out = dir.File("photo.bmp");
-  WriteBytes(in, MakeJpeg(37, 21));
-  ASSERT_EQ(kJpegConverted, ConvertJpegToBmp(in.c_str(), out.c_str()));
-  PackedBitmap expected = ReadBmpFile(out.c_str());
-  PackedBitmap bitmap = ReadJpegFile(in.c_str());
-  ASSERT_TRUE(bitmap);
-  ASSERT_TRUE(expected);
-  ASSERT_EQ(GlobalSize(expected), GlobalSize(bitmap));
-  EXPECT_EQ(0, memcmp(expected, bitmap, GlobalSize(bitmap)));
-  EXPECT_EQ(0u, FileNames(temp.path()).size());
-  GlobalFree(expected);
-  GlobalFree(bitmap);
+TEST_F(JpegReaderTest, ReadJpegFileHoldsWhatTheBmpFileHoldsAndWritesNoFile) {
+  struct Case {
+    int width, height, components;
+    bool progressive;
+    int densityUnit;
+  } cases[] = {
+      {37, 21, 3, false, 0}, {1, 1, 3, false, 0},      {33, 19, 1, true, 0},
+      {101, 7, 3, true, 2},  {3001, 250, 3, false, 0}, {3001, 250, 1, false, 1},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " " << c.components);
+    JpegOptions options;
+    options.components = c.components;
+    options.progressive = c.progressive;
+    options.densityUnit = c.densityUnit;
+    options.xDensity = 31;
+    options.yDensity = 17;
+    const std::string in = dir.File("photo.jpg"), out = dir.File("photo.bmp");
+    WriteBytes(in, MakeJpeg(c.width, c.height, options));
+    ASSERT_EQ(kJpegConverted, ConvertJpegToBmp(in.c_str(), out.c_str()));
+    PackedBitmap expected = ReadBmpFile(out.c_str());
+    PackedBitmap bitmap = ReadJpegFile(in.c_str());
+    ASSERT_TRUE(bitmap);
+    ASSERT_TRUE(expected);
+    ASSERT_EQ(GlobalSize(expected), GlobalSize(bitmap));
+    EXPECT_EQ(0, memcmp(expected, bitmap, GlobalSize(bitmap)));
+    EXPECT_EQ(0u, FileNames(temp.path()).size());
+    GlobalFree(expected);
+    GlobalFree(bitmap);
+  }
 }
 
 TEST_F(JpegReaderTest, ASetCancelFlagStopsTheDecodingAndLeavesNoTemporaryFile) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -10,7 +11,10 @@
 #include <sys/wait.h>
 #endif
 
+#include "gifwriter.h"
+#include "jpegreader.h"
 #include "jpegwriter.h"
+#include "pcxwriter.h"
 #include "picturefile.h"
 #include "pixels.h"
 #include "testfiles.h"
@@ -27,6 +31,29 @@ TEST(PictureFormatOfName, LastCharactersPickTheReaderInAnyCase) {
   for (const char *name : {"photo.jpe", "photo.jfif", "picture", "picture.dib", "x.bmp", "jpg",
                            "gif", "", "photo.jpg ", "photo.jpg.bak"})
     EXPECT_EQ(kPictureBmp, PictureFormatOfName(name)) << name;
+}
+
+// A set cancel flag stops every reader (null); a clear one changes nothing. The pictures span
+// several batches of rows (the BMP file several pieces).
+TEST(ReadPictureFile, ACancelFlagStopsEveryReader) {
+  TempDir dir;
+  WriteBytes(dir.File("p.jpg"), MakeJpeg(700, 600));
+  ASSERT_EQ(kJpegConverted, ConvertJpegToBmp(dir.File("p.jpg").c_str(), dir.File("p.bmp").c_str()));
+  WriteBytes(dir.File("p.pcx"), MakePcx(300, 200));
+  WriteBytes(dir.File("p.gif"), MakeGif(300, 200, 256, std::vector<unsigned char>(300 * 200, 7)));
+  for (const char *name : {"p.jpg", "p.bmp", "p.pcx", "p.gif"}) {
+    SCOPED_TRACE(name);
+    const std::string path = dir.File(name);
+    std::atomic<bool> cancel{true};
+    PackedBitmap bitmap = ReadPictureFile(path.c_str(), &cancel);
+    EXPECT_EQ(nullptr, bitmap);
+    if (bitmap) GlobalFree(bitmap);
+    cancel = false;
+    bitmap = ReadPictureFile(path.c_str(), &cancel);
+    ASSERT_NE(nullptr, bitmap);
+    EXPECT_TRUE(PackedBitmapIsWhole(bitmap));
+    GlobalFree(bitmap);
+  }
 }
 
 #ifndef _WIN32

@@ -1,14 +1,17 @@
 // Reading ahead in the screen saver: the same screens in the same order with and without it,
 // with "MixFiles" and with files replaced, removed and appearing between ticks; and a key
-// pressed while the real Lumora.scr reads a large JPEG ahead ends it with no temporary file
-// left.
+// pressed while the real Lumora.scr reads a large picture ahead ends it promptly with no
+// temporary file left; and a JPEG show writes no file.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "gifwriter.h"
 #include "jpegwriter.h"
+#include "pcxwriter.h"
 #include "processwatch.h"
 #include "random.h"
 #include "saver.h"
@@ -122,24 +125,69 @@ TEST_F(SaverReadAhead, ShowsTheSameScreensInTheSameOrderAsWithout) {
     EXPECT_TRUE(without[i] == with[i]) << "tick " << i << " " << pathsOn[i];
 }
 
-TEST_F(SaverReadAhead, AKeyWhileAJpegIsReadAheadEndsAtOnceWithoutTemporaryFile) {
+TEST_F(SaverReadAhead, AKeyWhileALargePictureIsReadAheadEndsPromptlyWithoutTemporaryFile) {
   DestroyWindow(host);
   TempDir temp;
   TempFolderOverride tempFolder{temp.path()};  // inherited by the saver
   WriteSolidBmp(dir.File("first.bmp"), 64, 48, kWhite);
-  WriteBytes(dir.File("photo.jpg"), MakeJpeg(4000, 3000));
-  // Entries go in at the front: the small picture is shown first, the JPEG read ahead.
-  WriteList(dir.File("list.wcl"),
-            {"centred=" + dir.File("photo.jpg"), "centred=" + dir.File("first.bmp")});
+  WriteBmp(dir.File("large.bmp"), 4000, 3000, Quadrants);
+  WriteBytes(dir.File("large.jpg"), MakeJpeg(4000, 3000));
+  WriteBytes(dir.File("large.pcx"), MakePcx(4000, 3000));
+  std::vector<unsigned char> pixels((size_t)4000 * 3000);
+  for (size_t i = 0; i < pixels.size(); i++) pixels[i] = (unsigned char)(i % 4000 / 3 ^ i / 4000);
+  WriteBytes(dir.File("large.gif"), MakeGif(4000, 3000, 256, pixels));
+  for (const char *name : {"large.jpg", "large.pcx", "large.gif", "large.bmp"}) {
+    SCOPED_TRACE(name);
+    const std::string large = dir.File(name);
+    // Entries go in at the front: the small picture is shown first, the large one read ahead.
+    WriteList(dir.File("list.wcl"), {"centred=" + large, "centred=" + dir.File("first.bmp")});
+    SetUserValue(kSaverKey, "TimeOut", REG_DWORD, DwordBytes(30000));
+    SetUserValue(kSaverKey, "LastFile", REG_SZ, dir.File("list.wcl") + '\0');
+    ViewerProcess saver("/s", "Lumora.scr");
+    // The window comes up and the large picture is opened moments apart: look for both.
+    HWND window = nullptr;
+    bool reading = false;
+    for (int i = 0; i < 5000 && !(window && reading); i++) {
+      if (!window) window = WaitForProcessWindow(saver.Process(), kSaverClassName, nullptr, 0);
+      reading = FileInUse(large);
+      if (!(window && reading)) Sleep(3);
+    }
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(reading) << "the picture was not being read ahead";
+    const DWORD start = GetTickCount();
+    PostMessageA(window, WM_KEYDOWN, 'A', 0);
+    EXPECT_EQ(0u, saver.WaitForExit());
+    const DWORD elapsed = GetTickCount() - start;
+    printf("%s: ended %lu ms after the key\n", name, (unsigned long)elapsed);
+    EXPECT_LT(elapsed, 1000u) << "the read was not cancelled";
+    for (const std::string &file : FileNames(temp.path())) ADD_FAILURE() << file << " left behind";
+  }
+}
+
+TEST_F(SaverReadAhead, ATwentySlideJpegShowWritesNothingToTheTemporaryFolder) {
+  DestroyWindow(host);
+  TempDir temp;
+  TempFolderOverride tempFolder{temp.path()};  // inherited by the saver
+  std::vector<std::string> lines;
+  for (int i = 0; i < 4; i++)
+    WriteBytes(dir.File("p" + std::to_string(i) + ".jpg"), MakeJpeg(1200 + 8 * i, 900));
+  for (int i = 0; i < 20; i++)
+    lines.push_back((i % 2 ? "centred=" : "stretched=") +
+                    dir.File("p" + std::to_string(i % 4) + ".jpg"));
+  WriteList(dir.File("list.wcl"), lines);
   SetUserValue(kSaverKey, "TimeOut", REG_DWORD, DwordBytes(30000));
   SetUserValue(kSaverKey, "LastFile", REG_SZ, dir.File("list.wcl") + '\0');
+  HANDLE watch = FindFirstChangeNotificationA(
+      temp.path().c_str(), TRUE,
+      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE);
+  ASSERT_NE(INVALID_HANDLE_VALUE, watch);
   ViewerProcess saver("/s", "Lumora.scr");
   ASSERT_NE(nullptr, saver.AttachWindow(kSaverClassName, kSaverWindowTitle));
-  WaitFor([&] { return !FileNames(temp.path()).empty(); }, 60000);
-  ASSERT_EQ(1u, FileNames(temp.path()).size()) << "the JPEG was not being read ahead";
+  for (int tick = 1; tick < 20; tick++) saver.Send(WM_TIMER, SlideTimer);
   saver.Send(WM_KEYDOWN, 'A');
   EXPECT_EQ(0u, saver.WaitForExit());
-  for (const std::string &name : FileNames(temp.path())) ADD_FAILURE() << name << " left behind";
+  EXPECT_EQ((DWORD)WAIT_TIMEOUT, WaitForSingleObject(watch, 0)) << "a file was written";
+  FindCloseChangeNotification(watch);
 }
 
 }  // namespace

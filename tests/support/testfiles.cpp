@@ -60,6 +60,15 @@ bool FileExists(const std::string &path) {
   return fs::is_regular_file(path, ec);
 }
 
+#ifdef _WIN32
+bool FileInUse(const std::string &path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+  CloseHandle(file);
+  return false;
+}
+#endif
+
 namespace {
 
 void SetTmp(const std::string *value) {

@@ -41,3 +41,11 @@ void WriteBytes(const std::string &path, const std::string &bytes);
 void WriteBytes(const std::string &path, const std::vector<unsigned char> &bytes);
 std::string ReadBytes(const std::string &path);
 bool FileExists(const std::string &path);
+
+#ifdef _WIN32
+// True while a handle is open on the file, in this process or another: the readers share a
+// picture for reading and writing but not for an exclusive open. Shows that a read is under way.
+// A reader opening the file during the probe's own brief open fails: poll every few
+// milliseconds, not faster.
+bool FileInUse(const std::string &path);
+#endif

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "jpegreader.h"
+#include "jpegwriter.h"
 #include "picture.h"
 #include "pixels.h"
 #include "testfiles.h"
@@ -118,6 +121,39 @@ TEST_F(LoadPictureTest, ReadsByNameAndMakesTheDeviceBitmap) {
   // A BMP file named .gif, .pcx or .jpg goes to the reader its name selects, which refuses it.
   for (const char *name : {"picture.bmp.gif", "x.PCX", "photo.JPeG"})
     EXPECT_FALSE(LoadAs(b, dir.File(name))) << name;
+}
+
+// A JPEG picture is decoded straight into a DIB section holding the rows ReadJpegFile gives,
+// whole or reduced for a fit; a set cancel flag leaves nothing.
+TEST_F(LoadPictureTest, JpegIsDecodedIntoADibSectionOfTheReadersRows) {
+  JpegOptions grey;
+  grey.components = 1;
+  struct Case {
+    const char *name;
+    std::string jpeg;
+    LONG boxWidth;  // 0: no fit
+  } cases[] = {
+      {"colour.jpg", MakeJpeg(37, 21), 0},
+      {"grey.jpeg", MakeJpeg(30, 17, grey), 0},
+      {"fitted.jpg", MakeJpeg(400, 300), 100},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir.File(c.name);
+    WriteBytes(path, c.jpeg);
+    PictureFit fit = {c.boxWidth, c.boxWidth, 0, 0}, readerFit = fit;
+    Bitmap loaded(LoadPicture(path.c_str(), nullptr, c.boxWidth ? &fit : nullptr));
+    Block packed(ReadJpegFile(path.c_str(), nullptr, c.boxWidth ? &readerFit : nullptr));
+    ASSERT_TRUE(loaded);
+    ASSERT_TRUE(packed);
+    DIBSECTION section = {};
+    ASSERT_EQ((int)sizeof section, GetObjectA(loaded.get(), sizeof section, &section));
+    EXPECT_TRUE(section.dsBm.bmBits);
+    EXPECT_EQ(readerFit.fullWidth, fit.fullWidth);
+    EXPECT_TRUE(SameRgb(PackedBitmapToRgb(packed.get()), DeviceBitmapToRgb(loaded.get())));
+    std::atomic<bool> cancel{true};
+    EXPECT_FALSE(LoadPicture(path.c_str(), &cancel));
+  }
 }
 
 TEST_F(LoadPictureTest, MissingFilesAndFoldersGiveNull) {
