@@ -6,6 +6,8 @@
 
 #include "bmpfilesink.h"
 #include "bmpreader.h"
+#include "exiforientation.h"
+#include "turnbitmap.h"
 // jpeglib.h (through bmpfilesink.h) first: jerror.h needs its types.
 #include <jerror.h>
 
@@ -43,10 +45,12 @@ bool Cancelled(const std::atomic<bool> *cancel) {
 // Everything between the recovery point and the end of the conversion; any fatal libjpeg
 // error leaves it through JpegErrorExit. False when cancelled before the last row.
 bool Convert(jpeg_decompress_struct *cinfo, FILE *jpegFile, FILE *bmpFile,
-             const std::atomic<bool> *cancel) {
+             const std::atomic<bool> *cancel, int *orientation) {
   jpeg_create_decompress(cinfo);
   jpeg_stdio_src(cinfo, jpegFile);
+  jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);  // EXIF, for its Orientation tag
   jpeg_read_header(cinfo, TRUE);
+  if (orientation) *orientation = JpegMarkersOrientation(cinfo->marker_list);
   BmpFileSink *sink = CreateBmpFileSink(cinfo);
   sink->output = bmpFile;
   jpeg_start_decompress(cinfo);
@@ -65,7 +69,8 @@ bool Convert(jpeg_decompress_struct *cinfo, FILE *jpegFile, FILE *bmpFile,
 
 }  // namespace
 
-int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath, const std::atomic<bool> *cancel) {
+int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath, const std::atomic<bool> *cancel,
+                     int *orientation) {
   // The JPEG file first, so that a missing picture leaves an earlier BMP file as it was.
   FILE *jpegFile = OpenStream(jpegPath, "rb");
   if (!jpegFile) return kJpegFailed;
@@ -86,7 +91,7 @@ int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath, const std::atomi
 
   int result = kJpegFailed;
   if (setjmp(errors.recovery) == 0) {
-    if (Convert(&cinfo, jpegFile, bmpFile, cancel)) result = kJpegConverted;
+    if (Convert(&cinfo, jpegFile, bmpFile, cancel, orientation)) result = kJpegConverted;
   }
   jpeg_destroy_decompress(&cinfo);
   fclose(jpegFile);
@@ -103,8 +108,9 @@ PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel) {
   if (!GetTempFileNameA(folder, kJpegTempPrefix, 0, temp)) return nullptr;
 
   PackedBitmap bitmap = nullptr;
-  if (ConvertJpegToBmp(path, temp, cancel) == kJpegConverted && !Cancelled(cancel))
-    bitmap = ReadBmpFile(temp);
+  int orientation = kOrientationAsStored;
+  if (ConvertJpegToBmp(path, temp, cancel, &orientation) == kJpegConverted && !Cancelled(cancel))
+    bitmap = TurnPackedBitmap(ReadBmpFile(temp), orientation);
   DeleteFileA(temp);
   return bitmap;
 }

@@ -1,5 +1,6 @@
 // JPEG pictures, decoded with libjpeg into an uncompressed BMP file (bottom-up rows, 24-bit
-// blue-green-red for colour, 8-bit with a 256-entry grey table for greyscale).
+// blue-green-red for colour, 8-bit with a 256-entry grey table for greyscale), and read
+// upright as the EXIF Orientation tag says.
 #pragma once
 
 #include <atomic>
@@ -19,12 +20,15 @@ const int kJpegFailed = 1;
 // the BMP file cannot be written (the BMP file may then be empty or partly written). A
 // picture whose rows would exceed kMaxPackedPixelBytes is refused. libjpeg's messages go to
 // the standard error stream; a fatal one never ends the program. With a cancel flag, the
-// decoding stops between row batches once the flag is set (kJpegFailed).
+// decoding stops between row batches once the flag is set (kJpegFailed). The BMP file holds
+// the picture as stored; with `orientation`, that gets the picture's EXIF orientation
+// (exiforientation.h) when the header could be read.
 int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath,
-                     const std::atomic<bool> *cancel = nullptr);
+                     const std::atomic<bool> *cancel = nullptr, int *orientation = nullptr);
 
 // Converts the JPEG file into a new BMP file of a unique name in the user's temporary folder
 // (GetTempPathA, GetTempFileNameA), reads that back with ReadBmpFile and deletes it. Null when the
-// conversion or the read fails, or when the cancel flag was set. The temporary file is deleted
+// conversion or the read fails, or when the cancel flag was set. The picture is turned upright
+// as its EXIF Orientation tag says (TurnPackedBitmap). The temporary file is deleted
 // on every path. The caller frees the result with GlobalFree.
 PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel = nullptr);
