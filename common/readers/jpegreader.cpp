@@ -110,7 +110,7 @@ PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel) {
   PackedBitmap bitmap = nullptr;
   int orientation = kOrientationAsStored;
   if (ConvertJpegToBmp(path, temp, cancel, &orientation) == kJpegConverted && !Cancelled(cancel))
-    bitmap = TurnPackedBitmap(ReadBmpFile(temp), orientation);
+    bitmap = ReadUprightBmpFile(temp, orientation);
   DeleteFileA(temp);
   return bitmap;
 }

@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bmpreader.h"
 #include "exiforientation.h"
 
 namespace {
+
+const DWORD kFileHeaderSize = 14;
+const DWORD kBandBytes = 256 * 1024;  // stored rows read from a file at a time
 
 // Pixels along a tile's side: 64 rows of 64 pixels of 4 bytes read and as many written stay
 // well inside a first-level cache.
@@ -110,6 +114,57 @@ PixelRows RowsOf(BYTE *pixels, LONG width, LONG height, int bitCount) {
   return {pixels + (rows - 1) * stride, -stride, width, rows};
 }
 
+bool TurnableDepth(int bits) {
+  return bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+// The header fields AllocPackedBitmap does not set, carried over to the upright block.
+void CopyHeaderFields(const BITMAPINFOHEADER *stored, BITMAPINFOHEADER *upright, bool transposed) {
+  upright->biXPelsPerMeter = transposed ? stored->biYPelsPerMeter : stored->biXPelsPerMeter;
+  upright->biYPelsPerMeter = transposed ? stored->biXPelsPerMeter : stored->biYPelsPerMeter;
+  upright->biClrImportant = stored->biClrImportant;
+}
+
+// The rest of a BMP file whose headers have been read into `info` (a plain bottom-up picture),
+// band by band into its upright block. Null when the colour table is cut short or memory runs
+// out.
+PackedBitmap ReadTurnedPixels(HFILE file, const BITMAPINFOHEADER &info, DWORD pixelsAt,
+                              int orientation) {
+  const int bits = info.biBitCount;
+  const LONG colors = PackedBitmapColorCount(const_cast<BITMAPINFOHEADER *>(&info));
+  PackedBitmap upright = AllocUprightBitmap(info.biWidth, info.biHeight, bits, colors, orientation);
+  const DWORD stride = PackedRowBytes(info.biWidth, bits);
+  const LONG bandRows = std::max<LONG>(1, std::min<LONG>(info.biHeight, kBandBytes / stride));
+  BYTE *band = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, (SIZE_T)bandRows * stride));
+  BITMAPINFOHEADER *out = static_cast<BITMAPINFOHEADER *>(upright);
+  const UINT table = (UINT)colors * sizeof(RGBQUAD);
+  if (!upright || !band || _lread(file, out + 1, table) != table) {
+    if (band) GlobalFree(band);
+    if (upright) GlobalFree(upright);
+    return nullptr;
+  }
+  CopyHeaderFields(&info, out, true);
+  // Pixels start at bfOffBits when that lies past the colour table, as ReadBmpFile has it.
+  const DWORD tableEnd = kFileHeaderSize + (DWORD)sizeof info + table;
+  _llseek(file, (LONG)std::max(pixelsAt, tableEnd), FILE_BEGIN);
+  const PixelRows rows = RowsOf(PackedBitmapPixels(upright), out->biWidth, out->biHeight, bits);
+  // File rows go bottom-up: each band is the stored picture's rows just above the last one.
+  for (LONG done = 0; done < info.biHeight;) {
+    const LONG n = std::min(bandRows, info.biHeight - done);
+    const UINT want = (UINT)n * stride;
+    const UINT got = _lread(file, band, want);
+    if (got == (UINT)HFILE_ERROR || got == 0) break;  // the rest stays zero
+    if (got < want) memset(band + got, 0, want - got);
+    const PixelRows stored = {band + (ptrdiff_t)(n - 1) * stride, -(ptrdiff_t)stride, info.biWidth,
+                              n};
+    TurnRows(stored, info.biHeight - done - n, info.biHeight, bits / 8, orientation, rows);
+    done += n;
+    if (got < want) break;
+  }
+  GlobalFree(band);
+  return upright;
+}
+
 }  // namespace
 
 void TurnRows(const PixelRows &band, LONG bandTop, LONG storedHeight, int bytesPerPixel,
@@ -129,6 +184,13 @@ void TurnRows(const PixelRows &band, LONG bandTop, LONG storedHeight, int bytesP
   }
 }
 
+PackedBitmap AllocUprightBitmap(LONG storedWidth, LONG storedHeight, int bitCount, int colors,
+                                int orientation) {
+  if (TurnOf(orientation).transposed)
+    return AllocPackedBitmap(storedHeight, storedWidth, bitCount, colors);
+  return AllocPackedBitmap(storedWidth, storedHeight, bitCount, colors);
+}
+
 PackedBitmap TurnPackedBitmap(PackedBitmap bitmap, int orientation) {
   if (!bitmap || orientation <= kOrientationAsStored ||
       orientation > kOrientationTurnedAnticlockwise)
@@ -136,7 +198,7 @@ PackedBitmap TurnPackedBitmap(PackedBitmap bitmap, int orientation) {
   const BITMAPINFOHEADER *info = static_cast<const BITMAPINFOHEADER *>(bitmap);
   const int bits = info->biBitCount;
   if (info->biSize != sizeof(BITMAPINFOHEADER) || info->biCompression != BI_RGB ||
-      (bits != 8 && bits != 16 && bits != 24 && bits != 32) || !PackedBitmapIsWhole(bitmap))
+      !TurnableDepth(bits) || !PackedBitmapIsWhole(bitmap))
     return bitmap;
   const int n = bits / 8;
   const PixelRows stored =
@@ -153,15 +215,36 @@ PackedBitmap TurnPackedBitmap(PackedBitmap bitmap, int orientation) {
   }
 
   const LONG colors = PackedBitmapColorCount(bitmap);
-  PackedBitmap turned = AllocPackedBitmap(stored.height, stored.width, bits, (int)colors);
+  PackedBitmap turned = AllocUprightBitmap(stored.width, stored.height, bits, colors, orientation);
   if (!turned) return bitmap;
   BITMAPINFOHEADER *out = static_cast<BITMAPINFOHEADER *>(turned);
-  out->biXPelsPerMeter = info->biYPelsPerMeter;
-  out->biYPelsPerMeter = info->biXPelsPerMeter;
-  out->biClrImportant = info->biClrImportant;
+  CopyHeaderFields(info, out, true);
   memcpy(out + 1, info + 1, (size_t)colors * sizeof(RGBQUAD));
   TurnRows(stored, 0, stored.height, n, orientation,
            RowsOf(PackedBitmapPixels(turned), out->biWidth, out->biHeight, bits));
   GlobalFree(bitmap);
   return turned;
+}
+
+PackedBitmap ReadUprightBmpFile(const char *path, int orientation) {
+  if (!TurnOf(orientation).transposed) return TurnPackedBitmap(ReadBmpFile(path), orientation);
+  HFILE file = _lopen(path, OF_READ);
+  if (file == HFILE_ERROR) return nullptr;
+  BYTE head[kFileHeaderSize + sizeof(BITMAPINFOHEADER)] = {};
+  const bool whole = _lread(file, head, sizeof head) == sizeof head;
+  BITMAPINFOHEADER info;
+  memcpy(&info, head + kFileHeaderSize, sizeof info);
+  PackedLayout layout;
+  const bool plain = whole && head[0] == 'B' && head[1] == 'M' && info.biSize == sizeof info &&
+                     info.biCompression == BI_RGB && info.biHeight > 0 &&
+                     TurnableDepth(info.biBitCount) &&
+                     PackedBitmapLayout(&info, sizeof info, &layout);
+  PackedBitmap upright = nullptr;
+  if (plain) {
+    DWORD pixelsAt;
+    memcpy(&pixelsAt, head + 10, sizeof pixelsAt);  // bfOffBits
+    upright = ReadTurnedPixels(file, info, pixelsAt, orientation);
+  }
+  _lclose(file);
+  return plain ? upright : TurnPackedBitmap(ReadBmpFile(path), orientation);
 }

@@ -235,8 +235,11 @@ TEST_F(JpegReaderTest, EveryExifOrientationReadsUpright) {
       {7, [](int x, int y, int w, int h) { return std::make_pair(w - 1 - y, h - 1 - x); }},
       {8, [](int x, int y, int w, int) { return std::make_pair(w - 1 - y, x); }},
   };
-  // Odd sizes, so that stored and turned rows pad differently; one side past a 64-pixel tile.
-  const struct { int components, width, height; } pictures[] = {{3, 70, 9}, {1, 5, 67}};
+  // Odd sizes, so that stored and turned rows pad differently; sides past a 64-pixel tile; and
+  // one read from the temporary file in several bands of rows, the last one short.
+  const struct {
+    int components, width, height;
+  } pictures[] = {{3, 70, 9}, {1, 5, 67}, {3, 601, 203}};
   for (const auto &p : pictures) {
     JpegOptions options;
     options.components = p.components;
