@@ -1,5 +1,6 @@
 #include "jpegwriter.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +42,7 @@ std::string MakeJpeg(int width, int height, const JpegOptions &options) {
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, options.quality, TRUE);
   if (options.progressive) jpeg_simple_progression(&cinfo);
+  if (!options.halfChroma) cinfo.comp_info[0].h_samp_factor = cinfo.comp_info[0].v_samp_factor = 1;
   cinfo.density_unit = (UINT8)options.densityUnit;
   cinfo.X_density = (UINT16)options.xDensity;
   cinfo.Y_density = (UINT16)options.yDensity;
@@ -53,6 +55,8 @@ std::string MakeJpeg(int width, int height, const JpegOptions &options) {
     const int y = (int)cinfo.next_scanline;
     for (size_t i = 0; i < row.size(); i++)
       row[i] = (unsigned char)((i * 7 + (size_t)y * 13 + (i / options.components) * y) & 0xFF);
+    if (options.samples.size() >= row.size() * height)
+      std::copy_n(options.samples.begin() + (ptrdiff_t)(row.size() * y), row.size(), row.begin());
     JSAMPROW rows[1] = {row.data()};
     jpeg_write_scanlines(&cinfo, rows, 1);
   }

@@ -9,9 +9,12 @@ struct JpegOptions {
   int components = 3;  // 1 grey, 3 colour (YCbCr in the file), 4 CMYK
   int quality = 90;
   bool progressive = false;
-  int densityUnit = 0;  // JFIF: 0 none, 1 dots per inch, 2 dots per centimetre
+  bool halfChroma = true;  // colour: chroma at half the resolution both ways, else at full
+  int densityUnit = 0;     // JFIF: 0 none, 1 dots per inch, 2 dots per centimetre
   int xDensity = 1;
   int yDensity = 1;
+  // When not empty, the picture itself: rows top first, `components` samples per pixel.
+  std::vector<unsigned char> samples = {};
   std::string exif = {};  // when not empty, the data of an APP1 marker written after the JFIF one
 };
 
@@ -26,7 +29,7 @@ std::string ExifBlock(int orientation, bool bigEndian);
 // Stores `value` in `bytes` bytes at `at`, in the block's byte order.
 void PutExifNumber(std::string &block, size_t at, unsigned long value, int bytes);
 
-// A JPEG file of a width x height picture with a pattern of its own.
+// A JPEG file of a width x height picture: options.samples, or a pattern of its own.
 std::string MakeJpeg(int width, int height, const JpegOptions &options = JpegOptions());
 
 // libjpeg's decoding of a JPEG file with default parameters: top row first, output
