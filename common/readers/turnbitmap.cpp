@@ -144,9 +144,12 @@ PackedBitmap ReadTurnedPixels(HFILE file, const BITMAPINFOHEADER &info, DWORD pi
     return nullptr;
   }
   CopyHeaderFields(&info, out, true);
-  // Pixels start at bfOffBits when that lies past the colour table, as ReadBmpFile has it.
+  // Pixels start at bfOffBits when that lies between the colour table and the end of the
+  // file, as ReadBmpFile has it; else right after the table.
   const DWORD tableEnd = kFileHeaderSize + (DWORD)sizeof info + table;
-  _llseek(file, (LONG)std::max(pixelsAt, tableEnd), FILE_BEGIN);
+  const LONG end = _llseek(file, 0, FILE_END);
+  const bool gap = end != HFILE_ERROR && pixelsAt > tableEnd && pixelsAt < (DWORD)end;
+  _llseek(file, (LONG)(gap ? pixelsAt : tableEnd), FILE_BEGIN);
   const PixelRows rows = RowsOf(PackedBitmapPixels(upright), out->biWidth, out->biHeight, bits);
   // File rows go bottom-up: each band is the stored picture's rows just above the last one.
   for (LONG done = 0; done < info.biHeight;) {
