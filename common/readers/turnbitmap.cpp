@@ -1,6 +1,7 @@
 #include "turnbitmap.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "bmpreader.h"
@@ -9,7 +10,8 @@
 namespace {
 
 const DWORD kFileHeaderSize = 14;
-const DWORD kBandBytes = 256 * 1024;  // stored rows read from a file at a time
+// Stored rows read from a file at a time: a tile's height of rows, up to a megabyte.
+const DWORD kBandBytes = 1024 * 1024;
 
 // Pixels along a tile's side: 64 rows of 64 pixels of 4 bytes read and as many written stay
 // well inside a first-level cache.
@@ -62,7 +64,18 @@ void CopyTiles(const PixelRows &band, LONG bandTop, LONG storedHeight, const Tur
         if (turn.mirrorY) y = storedHeight - 1 - y;
         const BYTE *from = band.top + (y - bandTop) * band.step + (ptrdiff_t)x * N;
         BYTE *to = upright.top + v * upright.step + (ptrdiff_t)tu * N;
-        for (LONG u = tu; u < tuEnd; u++, from += along, to += N) CopyPixel<N>(to, from);
+        LONG u = tu;
+        if (N == 3 && x + 1 < band.width) {
+          // One 4-byte load and store a pixel: the byte read beyond it is its right neighbour
+          // in the stored row, the byte written beyond it the next pixel's first, which is
+          // written after it (this call's last pixel is copied whole).
+          for (const LONG fast = std::min(tuEnd, u1 - 1); u < fast; u++, from += along, to += N) {
+            uint32_t four;
+            memcpy(&four, from, sizeof four);
+            memcpy(to, &four, sizeof four);
+          }
+        }
+        for (; u < tuEnd; u++, from += along, to += N) CopyPixel<N>(to, from);
       }
     }
   }
@@ -134,7 +147,8 @@ PackedBitmap ReadTurnedPixels(HFILE file, const BITMAPINFOHEADER &info, DWORD pi
   const LONG colors = PackedBitmapColorCount(const_cast<BITMAPINFOHEADER *>(&info));
   PackedBitmap upright = AllocUprightBitmap(info.biWidth, info.biHeight, bits, colors, orientation);
   const DWORD stride = PackedRowBytes(info.biWidth, bits);
-  const LONG bandRows = std::max<LONG>(1, std::min<LONG>(info.biHeight, kBandBytes / stride));
+  const LONG bandRows =
+      std::max<LONG>(1, std::min<LONG>({info.biHeight, kTile, (LONG)(kBandBytes / stride)}));
   BYTE *band = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, (SIZE_T)bandRows * stride));
   BITMAPINFOHEADER *out = static_cast<BITMAPINFOHEADER *>(upright);
   const UINT table = (UINT)colors * sizeof(RGBQUAD);
