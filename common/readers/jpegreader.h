@@ -27,8 +27,8 @@ int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath,
                      const std::atomic<bool> *cancel = nullptr, int *orientation = nullptr);
 
 // Converts the JPEG file into a new BMP file of a unique name in the user's temporary folder
-// (GetTempPathA, GetTempFileNameA), reads that back with ReadBmpFile and deletes it. Null when the
-// conversion or the read fails, or when the cancel flag was set. The picture is turned upright
-// as its EXIF Orientation tag says (TurnPackedBitmap). The temporary file is deleted
-// on every path. The caller frees the result with GlobalFree.
+// (GetTempPathA, GetTempFileNameA), reads that back turned upright as the picture's EXIF
+// Orientation tag says (ReadUprightBmpFile) and deletes it. Null when the conversion or the read
+// fails, or when the cancel flag was set. The temporary file is deleted on every path. The
+// caller frees the result with GlobalFree.
 PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel = nullptr);
