@@ -131,18 +131,18 @@ bool TurnableDepth(int bits) {
   return bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
-// The header fields AllocPackedBitmap does not set, carried over to the upright block.
-void CopyHeaderFields(const BITMAPINFOHEADER *stored, BITMAPINFOHEADER *upright, bool transposed) {
-  upright->biXPelsPerMeter = transposed ? stored->biYPelsPerMeter : stored->biXPelsPerMeter;
-  upright->biYPelsPerMeter = transposed ? stored->biXPelsPerMeter : stored->biYPelsPerMeter;
+// The header fields AllocPackedBitmap does not set, carried over to the block of a picture
+// turned a quarter: the resolutions swap places.
+void CopyHeaderFields(const BITMAPINFOHEADER *stored, BITMAPINFOHEADER *upright) {
+  upright->biXPelsPerMeter = stored->biYPelsPerMeter;
+  upright->biYPelsPerMeter = stored->biXPelsPerMeter;
   upright->biClrImportant = stored->biClrImportant;
 }
 
 // The rest of a BMP file whose headers have been read into `info` (a plain bottom-up picture),
 // band by band into its upright block. Null when the colour table is cut short or memory runs
 // out.
-PackedBitmap ReadTurnedPixels(HFILE file, const BITMAPINFOHEADER &info, DWORD pixelsAt,
-                              int orientation) {
+PackedBitmap ReadTurnedPixels(HFILE file, const BITMAPINFOHEADER &info, int orientation) {
   const int bits = info.biBitCount;
   const LONG colors = PackedBitmapColorCount(const_cast<BITMAPINFOHEADER *>(&info));
   PackedBitmap upright = AllocUprightBitmap(info.biWidth, info.biHeight, bits, colors, orientation);
@@ -157,13 +157,7 @@ PackedBitmap ReadTurnedPixels(HFILE file, const BITMAPINFOHEADER &info, DWORD pi
     if (upright) GlobalFree(upright);
     return nullptr;
   }
-  CopyHeaderFields(&info, out, true);
-  // Pixels start at bfOffBits when that lies between the colour table and the end of the
-  // file, as ReadBmpFile has it; else right after the table.
-  const DWORD tableEnd = kFileHeaderSize + (DWORD)sizeof info + table;
-  const LONG end = _llseek(file, 0, FILE_END);
-  const bool gap = end != HFILE_ERROR && pixelsAt > tableEnd && pixelsAt < (DWORD)end;
-  _llseek(file, (LONG)(gap ? pixelsAt : tableEnd), FILE_BEGIN);
+  CopyHeaderFields(&info, out);
   const PixelRows rows = RowsOf(PackedBitmapPixels(upright), out->biWidth, out->biHeight, bits);
   // File rows go bottom-up: each band is the stored picture's rows just above the last one.
   for (LONG done = 0; done < info.biHeight;) {
@@ -235,7 +229,7 @@ PackedBitmap TurnPackedBitmap(PackedBitmap bitmap, int orientation) {
   PackedBitmap turned = AllocUprightBitmap(stored.width, stored.height, bits, colors, orientation);
   if (!turned) return bitmap;
   BITMAPINFOHEADER *out = static_cast<BITMAPINFOHEADER *>(turned);
-  CopyHeaderFields(info, out, true);
+  CopyHeaderFields(info, out);
   memcpy(out + 1, info + 1, (size_t)colors * sizeof(RGBQUAD));
   TurnRows(stored, 0, stored.height, n, orientation,
            RowsOf(PackedBitmapPixels(turned), out->biWidth, out->biHeight, bits));
@@ -251,17 +245,15 @@ PackedBitmap ReadUprightBmpFile(const char *path, int orientation) {
   const bool whole = _lread(file, head, sizeof head) == sizeof head;
   BITMAPINFOHEADER info;
   memcpy(&info, head + kFileHeaderSize, sizeof info);
+  DWORD pixelsAt;
+  memcpy(&pixelsAt, head + 10, sizeof pixelsAt);  // bfOffBits
   PackedLayout layout;
   const bool plain = whole && head[0] == 'B' && head[1] == 'M' && info.biSize == sizeof info &&
                      info.biCompression == BI_RGB && info.biHeight > 0 &&
                      TurnableDepth(info.biBitCount) &&
-                     PackedBitmapLayout(&info, sizeof info, &layout);
-  PackedBitmap upright = nullptr;
-  if (plain) {
-    DWORD pixelsAt;
-    memcpy(&pixelsAt, head + 10, sizeof pixelsAt);  // bfOffBits
-    upright = ReadTurnedPixels(file, info, pixelsAt, orientation);
-  }
+                     PackedBitmapLayout(&info, sizeof info, &layout) &&
+                     pixelsAt == kFileHeaderSize + layout.pixelOffset;
+  PackedBitmap upright = plain ? ReadTurnedPixels(file, info, orientation) : nullptr;
   _lclose(file);
   return plain ? upright : TurnPackedBitmap(ReadBmpFile(path), orientation);
 }

@@ -39,8 +39,8 @@ PackedBitmap AllocUprightBitmap(LONG storedWidth, LONG storedHeight, int bitCoun
 PackedBitmap TurnPackedBitmap(PackedBitmap bitmap, int orientation);
 
 // Reads a BMP file (ReadBmpFile) turned upright. For orientations 5 to 8, an uncompressed
-// bottom-up file of 8, 16, 24 or 32 bits with a BITMAPINFOHEADER is read band by band straight
-// into its upright block, so that the stored picture is never held whole; pixel data cut short
-// reads as zero, as ReadBmpFile has it. Other files are read whole and turned. Null when the
-// file cannot be read.
+// bottom-up file of 8, 16, 24 or 32 bits with a BITMAPINFOHEADER and its pixels right after the
+// colour table (as ConvertJpegToBmp writes them) is read band by band straight into its upright
+// block, so that the stored picture is never held whole; pixel data cut short reads as zero, as
+// ReadBmpFile has it. Other files are read whole and turned. Null when the file cannot be read.
 PackedBitmap ReadUprightBmpFile(const char *path, int orientation);
