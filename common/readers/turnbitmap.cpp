@@ -10,8 +10,9 @@
 namespace {
 
 const DWORD kFileHeaderSize = 14;
-// Stored rows read from a file at a time: a tile's height of rows, up to a megabyte.
-const DWORD kBandBytes = 1024 * 1024;
+// Stored rows read from a file at a time: four tiles' height of rows, up to 4 MiB. Taller
+// bands write longer runs of each upright row at a time.
+const DWORD kBandBytes = 4 * 1024 * 1024;
 
 // Pixels along a tile's side: 64 rows of 64 pixels of 4 bytes read and as many written stay
 // well inside a first-level cache.
@@ -148,7 +149,7 @@ PackedBitmap ReadTurnedPixels(HFILE file, const BITMAPINFOHEADER &info, int orie
   PackedBitmap upright = AllocUprightBitmap(info.biWidth, info.biHeight, bits, colors, orientation);
   const DWORD stride = PackedRowBytes(info.biWidth, bits);
   const LONG bandRows =
-      std::max<LONG>(1, std::min<LONG>({info.biHeight, kTile, (LONG)(kBandBytes / stride)}));
+      std::max<LONG>(1, std::min<LONG>({info.biHeight, 4 * kTile, (LONG)(kBandBytes / stride)}));
   BYTE *band = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, (SIZE_T)bandRows * stride));
   BITMAPINFOHEADER *out = static_cast<BITMAPINFOHEADER *>(upright);
   const UINT table = (UINT)colors * sizeof(RGBQUAD);
