@@ -103,8 +103,7 @@ boolean ReadApp1(j_decompress_ptr cinfo) {
   ExifState *state = static_cast<ExifState *>(cinfo->client_data);
   size_t length = (size_t)NextByte(cinfo) << 8;
   length |= NextByte(cinfo);
-  if (length < 2) ERREXIT(cinfo, JERR_BAD_LENGTH);
-  length -= 2;
+  length = length < 2 ? 0 : length - 2;  // a length too short to count itself: nothing to skip
   if (!state->seen && length >= 6) {
     JOCTET *data = static_cast<JOCTET *>(
         (*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, length));

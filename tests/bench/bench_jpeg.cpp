@@ -69,10 +69,7 @@ std::string ReadWhole(const std::string &path) {
 
 // The JPEG file with an APP1 EXIF block of the given orientation right after its SOI marker.
 void WriteWithOrientation(const std::string &jpeg, int orientation, const std::string &path) {
-  const std::string block = ExifBlock(orientation, false);
-  const size_t length = block.size() + 2;
-  std::string bytes = jpeg.substr(0, 2) + "\xFF\xE1" + (char)(length >> 8) + (char)(length & 0xFF) +
-                      block + jpeg.substr(2);
+  const std::string bytes = WithApp1(jpeg, ExifBlock(orientation, false));
   FILE *f = fopen(path.c_str(), "wb");
   if (!f || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || fclose(f) != 0) exit(1);
 }

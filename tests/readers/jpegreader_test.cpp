@@ -327,4 +327,42 @@ TEST_F(JpegReaderTest, BrokenOrientationTagsReadAsStored) {
     }
 }
 
+// Only the first APP1 block that starts "Exif\0\0" counts, read whole up to the largest a
+// marker holds; other APP1 blocks, however many and large, are skipped.
+TEST_F(JpegReaderTest, TheFirstExifBlockAmongApp1BlocksGivesTheOrientation) {
+  const std::string xmp = "http://ns.adobe.com/xap/1.0/" + std::string(60000, 'x');
+  std::string largest = ExifBlock(3, true);
+  largest.resize(65533);
+  std::vector<std::string> many(100, xmp);
+  many.push_back(ExifBlock(7, false));
+  const struct {
+    const char *what;
+    std::string raw;                  // bytes right after SOI, before the blocks
+    std::vector<std::string> blocks;  // APP1 data in file order
+    int expected;
+  } cases[] = {
+      {"after an XMP block", "", {xmp, ExifBlock(6, false)}, 6},
+      {"first of two", "", {ExifBlock(6, false), ExifBlock(8, true)}, 6},
+      {"of the largest size", "", {largest}, 3},
+      {"after a block too short for the signature", "", {"Exi", ExifBlock(8, true)}, 8},
+      {"after a length too short to count itself",
+       std::string("\xFF\xE1\x00\x01", 4),
+       {ExifBlock(5, false)},
+       5},
+      {"after 100 blocks of 60 KB", "", many, 7},
+      {"none", "", {xmp}, 1},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string jpeg = MakeJpeg(9, 6);
+    for (size_t i = c.blocks.size(); i-- > 0;) jpeg = WithApp1(jpeg, c.blocks[i]);
+    jpeg.insert(2, c.raw);
+    JpegOptions upright;
+    if (c.expected != 1) upright.exif = ExifBlock(c.expected, false);
+    const std::string expected = Read(MakeJpeg(9, 6, upright));
+    ASSERT_NE("failed", expected);
+    EXPECT_TRUE(Read(jpeg) == expected);
+  }
+}
+
 }  // namespace

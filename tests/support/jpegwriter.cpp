@@ -73,6 +73,12 @@ void PutExifNumber(std::string &block, size_t at, unsigned long value, int bytes
     block[at + (bigEndian ? bytes - 1 - i : i)] = (char)(value >> (8 * i) & 0xFF);
 }
 
+std::string WithApp1(const std::string &jpeg, const std::string &data) {
+  const size_t length = data.size() + 2;
+  return jpeg.substr(0, 2) + "\xFF\xE1" + (char)(length >> 8) + (char)(length & 0xFF) + data +
+         jpeg.substr(2);
+}
+
 std::string ExifBlock(int orientation, bool bigEndian) {
   std::string block("Exif\0\0", 6);
   block += bigEndian ? "MM" : "II";

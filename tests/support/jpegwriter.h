@@ -26,6 +26,10 @@ const size_t kExifEntryCountAt = 14;   // IFD0's count of entries (2 bytes)
 const size_t kExifOrientationAt = 28;  // the Orientation entry: tag, type, count, value
 std::string ExifBlock(int orientation, bool bigEndian);
 
+// The JPEG file with an APP1 marker of `data` (at most 65533 bytes) put right after its SOI
+// marker, before every other marker.
+std::string WithApp1(const std::string &jpeg, const std::string &data);
+
 // Stores `value` in `bytes` bytes at `at`, in the block's byte order.
 void PutExifNumber(std::string &block, size_t at, unsigned long value, int bytes);
 
