@@ -6,7 +6,6 @@
 
 #include <cstring>
 
-#include "jpegreader.h"
 #include "picturefile.h"
 #include "view.h"
 
@@ -24,10 +23,10 @@ int EnsureFolder(const char *folder) {
   return CreateDirectoryA(folder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-// Writes the picture as a BMP file at `to`. Returns 1 when the whole file was written.
-int ConvertToBmp(const char *picture, PictureFormat format, const char *to) {
-  if (format == kPictureJpeg) return ConvertJpegToBmp(picture, to) == kJpegConverted;
-  PackedBitmap bitmap = ReadPictureFile(picture);  // the GIF or PCX reader, by the name
+// Writes the picture as a BMP file at `to`, upright as shown. Returns 1 when the whole file
+// was written.
+int ConvertToBmp(const char *picture, const char *to) {
+  PackedBitmap bitmap = ReadPictureFile(picture);  // the JPEG, GIF or PCX reader, by the name
   if (!bitmap) return 0;
   int written = WritePackedBitmapFile(to, bitmap);
   GlobalFree(bitmap);
@@ -58,8 +57,7 @@ int PrepareWallpaperFile(const char *picture, char *wallpaper) {
   strcpy(folder, wallpaper);
   *strrchr(folder, '\\') = 0;
   if (!GetTempFileNameA(folder, kWallpaperTempPrefix, 0, temp)) return 0;
-  if (ConvertToBmp(picture, format, temp) &&
-      MoveFileExA(temp, wallpaper, MOVEFILE_REPLACE_EXISTING))
+  if (ConvertToBmp(picture, temp) && MoveFileExA(temp, wallpaper, MOVEFILE_REPLACE_EXISTING))
     return 1;
   DeleteFileA(temp);
   return 0;

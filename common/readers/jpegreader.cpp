@@ -1,11 +1,14 @@
 #include "jpegreader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <csetjmp>
 #include <cstring>
 #include <string>
 
 #include "bmpfilesink.h"
+#include "exiforientation.h"
+#include "turnbitmap.h"
 // jpeglib.h (through bmpfilesink.h) first: jerror.h needs its types.
 #include <jerror.h>
 
@@ -14,6 +17,11 @@ namespace {
 // Rows handed to libjpeg per call when decoding into memory; the cancel flag is looked at
 // between calls.
 const int kRowsPerBatch = 32;
+
+// The band that a picture to be turned is decoded into: four of TurnRows' 64-pixel tiles high,
+// so that each upright row is written in runs of some length, and at most 4 MiB.
+const size_t kBandRows = 256;
+const size_t kBandBytes = 4 * 1024 * 1024;
 
 // libjpeg's standard error manager, except that a fatal error returns to the recovery point
 // of the decoding instead of ending the program.
@@ -72,11 +80,52 @@ bool Convert(jpeg_decompress_struct *cinfo, FILE *jpegFile, FILE *bmpFile,
   return true;
 }
 
-// Chooses libjpeg's scaled output for a picture of width x height (its size as shown) that
+// The first APP1 "Exif" block's orientation, gathered while libjpeg reads the markers.
+struct ExifState {
+  bool seen;  // an "Exif" block was read: later APP1 blocks are skipped
+  int orientation;
+};
+
+// The next byte of the marker being read. The stdio source never suspends; at the end of the
+// file it supplies an end-of-image marker.
+JOCTET NextByte(j_decompress_ptr cinfo) {
+  jpeg_source_mgr *src = cinfo->src;
+  if (src->bytes_in_buffer == 0 && !(*src->fill_input_buffer)(cinfo))
+    ERREXIT(cinfo, JERR_CANT_SUSPEND);
+  src->bytes_in_buffer--;
+  return *src->next_input_byte++;
+}
+
+// libjpeg's processor for APP1 markers: the first one that starts with "Exif\0\0" is read
+// into a block of its own (at most 64 KiB, the most a marker holds) and its orientation
+// parsed; every other APP1 block is skipped unread, so that no number of them costs memory.
+boolean ReadApp1(j_decompress_ptr cinfo) {
+  ExifState *state = static_cast<ExifState *>(cinfo->client_data);
+  size_t length = (size_t)NextByte(cinfo) << 8;
+  length |= NextByte(cinfo);
+  length = length < 2 ? 0 : length - 2;  // a length too short to count itself: nothing to skip
+  if (!state->seen && length >= 6) {
+    JOCTET *data = static_cast<JOCTET *>(
+        (*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, length));
+    for (size_t i = 0; i < 6; i++) data[i] = NextByte(cinfo);
+    if (memcmp(data, "Exif\0\0", 6) == 0) {
+      for (size_t i = 6; i < length; i++) data[i] = NextByte(cinfo);
+      state->seen = true;
+      state->orientation = ExifOrientation(data, length);
+      return TRUE;
+    }
+    length -= 6;
+  }
+  if (length > 0) (*cinfo->src->skip_input_data)(cinfo, (long)length);
+  return TRUE;
+}
+
+// Chooses libjpeg's scaled output for a picture of width x height (its upright size) that
 // will be fitted into fit's box: the largest of 1/2, 1/4 and 1/8 whose output is still at
-// least the fitted size, or none when the fit reduces the picture by less than 2.
+// least the fitted size, or none when the fit reduces the picture by less than 2. A sideways
+// picture's output is stored with width and height swapped.
 void ChooseReduction(jpeg_decompress_struct *cinfo, JDIMENSION width, JDIMENSION height,
-                     const PictureFit *fit) {
+                     bool sideways, const PictureFit *fit) {
   if (!fit || fit->boxWidth <= 0 || fit->boxHeight <= 0 || width == 0 || height == 0) return;
   const double across = (double)fit->boxWidth / width, down = (double)fit->boxHeight / height;
   const double ratio = across < down ? across : down;
@@ -87,37 +136,18 @@ void ChooseReduction(jpeg_decompress_struct *cinfo, JDIMENSION width, JDIMENSION
     cinfo->scale_num = 1;
     cinfo->scale_denom = denominator;
     jpeg_calc_output_dimensions(cinfo);
-    if (cinfo->output_width >= fittedWidth && cinfo->output_height >= fittedHeight) return;
+    const JDIMENSION outWidth = sideways ? cinfo->output_height : cinfo->output_width;
+    const JDIMENSION outHeight = sideways ? cinfo->output_width : cinfo->output_height;
+    if (outWidth >= fittedWidth && outHeight >= fittedHeight) return;
   }
   cinfo->scale_denom = 1;
 }
 
-// Decodes into the rows the target gives (it keeps what it allocates, so that the caller frees
-// it whatever happens); the rows go straight to their places, bottom-up, colour as
-// blue-green-red. False when cancelled before the last row.
-bool Decode(jpeg_decompress_struct *cinfo, FILE *jpegFile, JpegRowsTarget target, void *context,
-            const std::atomic<bool> *cancel, PictureFit *fit) {
-  jpeg_create_decompress(cinfo);
-  jpeg_stdio_src(cinfo, jpegFile);
-  jpeg_read_header(cinfo, TRUE);
-  const JDIMENSION width = cinfo->image_width, height = cinfo->image_height;
-  ChooseReduction(cinfo, width, height, fit);
-  if (fit) {
-    fit->fullWidth = (LONG)width;
-    fit->fullHeight = (LONG)height;
-  }
-  struct {
-    BITMAPINFOHEADER header;
-    RGBQUAD colors[256];
-  } info;
-  DescribeJpegOutput(cinfo, &info.header);
-  if (info.header.biClrUsed) FillGrayTable(reinterpret_cast<BYTE *>(info.colors));
-  BYTE *const pixels = target(reinterpret_cast<const BITMAPINFO *>(&info), context);
-  if (!pixels) ERREXIT(cinfo, kJpegMsgTooLarge);
-
-  const size_t rowBytes = PackedRowBytes(info.header.biWidth, info.header.biBitCount);
-  const JDIMENSION rowsOut = (JDIMENSION)info.header.biHeight;
-  jpeg_start_decompress(cinfo);
+// Decodes every row straight into its place in the bottom-up rows, batch by batch. False when
+// cancelled before the last row.
+bool DecodeAsStored(jpeg_decompress_struct *cinfo, BYTE *pixels, size_t rowBytes,
+                    const std::atomic<bool> *cancel) {
+  const JDIMENSION rowsOut = cinfo->output_height;
   JSAMPROW rows[kRowsPerBatch];
   while (cinfo->output_scanline < rowsOut) {
     if (ReadCancelled(cancel)) return false;  // jpeg_destroy_decompress releases the rest
@@ -127,6 +157,92 @@ bool Decode(jpeg_decompress_struct *cinfo, FILE *jpegFile, JpegRowsTarget target
     for (JDIMENSION i = 0; i < count; i++) rows[i] = pixels + (rowsOut - 1 - first - i) * rowBytes;
     // The stdio source never suspends; no progress would mean no end.
     if (jpeg_read_scanlines(cinfo, rows, count) == 0) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+  }
+  return true;
+}
+
+// Decodes the stored rows band by band into a band of a few hundred rows and turns each band
+// into its upright place (TurnRows), so that the stored picture is never held whole. The
+// upright picture is `upright`; the cancel flag is looked at between row batches.
+bool DecodeTurned(jpeg_decompress_struct *cinfo, int orientation, const PixelRows &upright,
+                  const std::atomic<bool> *cancel) {
+  const JDIMENSION width = cinfo->output_width, height = cinfo->output_height;
+  const int pixelBytes = cinfo->output_components;
+  const size_t stride = (size_t)width * pixelBytes;
+  size_t bandRows = kBandBytes / stride;
+  if (bandRows > kBandRows) bandRows = kBandRows;
+  if (bandRows > height) bandRows = height;
+  if (bandRows < 1) bandRows = 1;
+  JSAMPLE *band = static_cast<JSAMPLE *>((*cinfo->mem->alloc_large)(
+      reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, bandRows * stride));
+  JSAMPROW rows[kRowsPerBatch];
+  while (cinfo->output_scanline < height) {
+    const JDIMENSION bandTop = cinfo->output_scanline;
+    JDIMENSION bandHeight = height - bandTop;
+    if (bandHeight > bandRows) bandHeight = (JDIMENSION)bandRows;
+    for (JDIMENSION filled = 0; filled < bandHeight;) {
+      if (ReadCancelled(cancel)) return false;  // jpeg_destroy_decompress releases the rest
+      JDIMENSION count = bandHeight - filled;
+      if (count > (JDIMENSION)kRowsPerBatch) count = kRowsPerBatch;
+      for (JDIMENSION i = 0; i < count; i++) rows[i] = band + (filled + i) * stride;
+      const JDIMENSION got = jpeg_read_scanlines(cinfo, rows, count);
+      if (got == 0) ERREXIT(cinfo, JERR_INPUT_EMPTY);  // no progress would mean no end
+      filled += got;
+    }
+    const PixelRows stored = {band, (ptrdiff_t)stride, (LONG)width, (LONG)bandHeight};
+    TurnRows(stored, (LONG)bandTop, (LONG)height, pixelBytes, orientation, upright);
+  }
+  return true;
+}
+
+// Decodes into the rows the target gives (it keeps what it allocates, so that the caller frees
+// it whatever happens), upright as the picture's EXIF orientation says; colour as
+// blue-green-red. False when cancelled before the last row.
+bool Decode(jpeg_decompress_struct *cinfo, FILE *jpegFile, JpegRowsTarget target, void *context,
+            const std::atomic<bool> *cancel, PictureFit *fit) {
+  ExifState exif = {false, kOrientationAsStored};
+  jpeg_create_decompress(cinfo);
+  cinfo->client_data = &exif;
+  jpeg_stdio_src(cinfo, jpegFile);
+  jpeg_set_marker_processor(cinfo, JPEG_APP0 + 1, ReadApp1);
+  jpeg_read_header(cinfo, TRUE);
+  exif.seen = true;  // EXIF blocks between scans come too late to count
+  const int orientation = exif.orientation;
+  const bool sideways = orientation >= kOrientationTransposed;
+  const JDIMENSION width = sideways ? cinfo->image_height : cinfo->image_width;
+  const JDIMENSION height = sideways ? cinfo->image_width : cinfo->image_height;
+  ChooseReduction(cinfo, width, height, sideways, fit);
+  if (fit) {
+    fit->fullWidth = (LONG)width;
+    fit->fullHeight = (LONG)height;
+  }
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colors[256];
+  } info;
+  DescribeJpegOutput(cinfo, &info.header);
+  if (sideways) {
+    std::swap(info.header.biWidth, info.header.biHeight);
+    std::swap(info.header.biXPelsPerMeter, info.header.biYPelsPerMeter);
+    // Rows padded to 4 bytes: the turned picture may need a few bytes more than the stored one.
+    if ((unsigned long long)PackedRowBytes(info.header.biWidth, info.header.biBitCount) *
+            (DWORD)info.header.biHeight >
+        kMaxPackedPixelBytes)
+      ERREXIT(cinfo, kJpegMsgTooLarge);
+  }
+  if (info.header.biClrUsed) FillGrayTable(reinterpret_cast<BYTE *>(info.colors));
+  BYTE *const pixels = target(reinterpret_cast<const BITMAPINFO *>(&info), context);
+  if (!pixels) ERREXIT(cinfo, kJpegMsgTooLarge);
+
+  const size_t rowBytes = PackedRowBytes(info.header.biWidth, info.header.biBitCount);
+  jpeg_start_decompress(cinfo);
+  if (orientation == kOrientationAsStored) {
+    if (!DecodeAsStored(cinfo, pixels, rowBytes, cancel)) return false;
+  } else {
+    const LONG uprightHeight = info.header.biHeight;
+    const PixelRows upright = {pixels + (size_t)(uprightHeight - 1) * rowBytes,
+                               -(ptrdiff_t)rowBytes, info.header.biWidth, uprightHeight};
+    if (!DecodeTurned(cinfo, orientation, upright, cancel)) return false;
   }
   jpeg_finish_decompress(cinfo);
   return true;

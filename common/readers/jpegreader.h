@@ -1,6 +1,7 @@
 // JPEG pictures, decoded with libjpeg into a packed bitmap in memory, or into an uncompressed
 // BMP file where a file is the product (bottom-up rows, 24-bit blue-green-red for colour, 8-bit
-// with a 256-entry grey table for greyscale).
+// with a 256-entry grey table for greyscale). In memory they stand upright as the EXIF
+// Orientation tag says (exiforientation.h); the BMP file holds the picture as stored.
 #pragma once
 
 #include <atomic>
@@ -27,15 +28,18 @@ int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath,
 typedef BYTE *(*JpegRowsTarget)(const BITMAPINFO *info, void *context);
 
 // Decodes the JPEG file into the rows the target gives, as ReadJpegFile decodes (the same
-// rows, reduction, size report and cancelling). True when every row was decoded.
+// upright rows, reduction, size report and cancelling). True when every row was decoded.
 bool DecodeJpegFile(const char *path, JpegRowsTarget target, void *context,
                     const std::atomic<bool> *cancel = nullptr, PictureFit *fit = nullptr);
 
-// Decodes the JPEG file straight into a PackedBitmap holding what ReadBmpFile gives for the BMP
-// file ConvertJpegToBmp writes, byte for byte; no file is written. Null when the file cannot
-// be opened or decoded, the picture would exceed kMaxPackedPixelBytes, or the cancel flag was
-// set before the last row batch. With a fit, the picture is decoded reduced as PictureFit
-// says (libjpeg's scaled output) and its own size reported there. The caller frees the result
-// with GlobalFree.
+// Decodes the JPEG file straight into a PackedBitmap, upright as its EXIF Orientation tag
+// says; no file is written. For a picture stored upright (orientation 1, or none) the block
+// holds what ReadBmpFile gives for the BMP file ConvertJpegToBmp writes, byte for byte; for
+// orientations 5 to 8 width and height, and the resolutions, swap. Only the first APP1 "Exif"
+// block is read, into at most 64 KiB; every other APP1 block is skipped unread. Null when the
+// file cannot be opened or decoded, the picture would exceed kMaxPackedPixelBytes, or the
+// cancel flag was set before the last row batch. With a fit, the picture is decoded reduced
+// as PictureFit says (libjpeg's scaled output, chosen for the upright size) and its own
+// upright size reported there. The caller frees the result with GlobalFree.
 PackedBitmap ReadJpegFile(const char *path, const std::atomic<bool> *cancel = nullptr,
                           PictureFit *fit = nullptr);

@@ -11,6 +11,7 @@
 #include "gifreader.h"
 #include "gifwriter.h"
 #include "jpegreader.h"
+#include "jpegwriter.h"
 #include "pixels.h"
 #include "testfiles.h"
 
@@ -128,22 +129,34 @@ TEST_F(ReferenceTest, JpegBmpFileIsDjpegsBmpFile) {
 
 // A picture shown fitted into a box is decoded at the smallest of libjpeg's 1/2, 1/4, 1/8 that
 // still covers the fitted size, with djpeg's pixels at that scale; a fit that reduces by less
-// than 2 decodes it whole.
+// than 2 decodes it whole. A photo to be turned a quarter is fitted, and reported, by its
+// upright size.
 TEST_F(ReferenceTest, JpegFittedIntoABoxIsDecodedAtTheScaleThatStillCoversIt) {
   struct Case {
-    const char *size;
+    const char *size;  // upright
     LONG boxWidth, boxHeight;
     const char *scale;  // djpeg's
     LONG width, height;
+    int orientation;
   } cases[] = {
-      {"600x400", 80, 60, "1/4", 150, 100},   {"600x400", 80, 50, "1/8", 75, 50},
-      {"600x400", 150, 400, "1/4", 150, 100}, {"601x401", 150, 100, "1/4", 151, 101},
-      {"600x400", 300, 300, "1/2", 300, 200}, {"600x400", 301, 600, "1/1", 600, 400},
-      {"97x61", 10, 10, "1/8", 13, 8},
+      {"600x400", 80, 60, "1/4", 150, 100, 1},   {"600x400", 80, 50, "1/8", 75, 50, 1},
+      {"600x400", 150, 400, "1/4", 150, 100, 1}, {"601x401", 150, 100, "1/4", 151, 101, 1},
+      {"600x400", 300, 300, "1/2", 300, 200, 1}, {"600x400", 301, 600, "1/1", 600, 400, 1},
+      {"97x61", 10, 10, "1/8", 13, 8, 1},        {"600x400", 80, 60, "1/4", 150, 100, 6},
+      {"401x601", 60, 80, "1/4", 101, 151, 8},
   };
   for (const Case &c : cases) {
-    SCOPED_TRACE(testing::Message() << c.size << " into " << c.boxWidth << "x" << c.boxHeight);
-    const std::string file = Make(Plasma(c.size), "fit.jpg");
+    SCOPED_TRACE(testing::Message() << c.size << " into " << c.boxWidth << "x" << c.boxHeight
+                                    << " orientation " << c.orientation);
+    std::string file = Make(Plasma(c.size), "fit.jpg");
+    std::string reference = "djpeg -pnm -scale " + std::string(c.scale) + " %s";
+    if (c.orientation != 1) {
+      // The same picture stored sideways, with the tag that turns it back.
+      const char *stored = c.orientation == 6 ? "-rotate -90" : "-rotate 90";
+      file = Make(Plasma(c.size) + " " + stored, "turned.jpg");
+      WriteBytes(file, WithApp1(ReadBytes(file), ExifBlock(c.orientation, false)));
+      reference += c.orientation == 6 ? " | pnmflip -cw" : " | pnmflip -ccw";
+    }
     PictureFit fit = {c.boxWidth, c.boxHeight, 0, 0};
     PackedBitmap bitmap = ReadJpegFile(file.c_str(), nullptr, &fit);
     ASSERT_TRUE(bitmap);
@@ -152,9 +165,9 @@ TEST_F(ReferenceTest, JpegFittedIntoABoxIsDecodedAtTheScaleThatStillCoversIt) {
     EXPECT_EQ(c.height, info->biHeight);
     EXPECT_EQ(atoi(c.size), fit.fullWidth);
     EXPECT_EQ(atoi(strchr(c.size, 'x') + 1), fit.fullHeight);
-    EXPECT_TRUE(
-        SameRgb(DecodeWithCommand("djpeg -pnm -scale " + std::string(c.scale) + " " + Quote(file)),
-                PackedBitmapToRgb(bitmap)));
+    char command[512];
+    snprintf(command, sizeof command, reference.c_str(), Quote(file).c_str());
+    EXPECT_TRUE(SameRgb(DecodeWithCommand(command), PackedBitmapToRgb(bitmap)));
     GlobalFree(bitmap);
   }
 }

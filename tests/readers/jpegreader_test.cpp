@@ -8,7 +8,9 @@
 
 #include "bmpfilesink.h"
 #include "bmpreader.h"
+#include "exiforientation.h"
 #include "jpegwriter.h"
+#include "pixels.h"
 #include "testfiles.h"
 
 namespace {
@@ -53,6 +55,19 @@ class JpegReaderTest : public ::testing::Test {
       for (size_t pad = (size_t)decoded.width * c; pad < rowWidth; pad++)
         ASSERT_EQ(0, bmp[row + pad]);
     }
+  }
+
+  // ReadJpegFile on the JPEG bytes: the picture's pixels as RGB, and the block's bytes (or
+  // "failed").
+  std::string Read(const std::string &jpeg, RgbImage *rgb = nullptr) {
+    const std::string in = dir.File("read.jpg");
+    WriteBytes(in, jpeg);
+    PackedBitmap bitmap = ReadJpegFile(in.c_str());
+    if (!bitmap) return "failed";
+    if (rgb) *rgb = PackedBitmapToRgb(bitmap);
+    std::string bytes(static_cast<const char *>(bitmap), GlobalSize(bitmap));
+    GlobalFree(bitmap);
+    return bytes;
   }
 
   TempDir dir;
@@ -217,6 +232,137 @@ TEST_F(JpegReaderTest, ASetCancelFlagStopsTheDecodingAndLeavesNoTemporaryFile) {
   EXPECT_EQ(64, static_cast<BITMAPINFOHEADER *>(bitmap)->biWidth);
   EXPECT_EQ(0u, FileNames(temp.path()).size());
   GlobalFree(bitmap);
+}
+
+// ---- EXIF orientation ----
+
+TEST_F(JpegReaderTest, EveryExifOrientationReadsUpright) {
+  // Where the upright picture's pixel (x, y) lies in the stored w x h picture.
+  using From = std::pair<int, int> (*)(int x, int y, int w, int h);
+  const struct {
+    int value;
+    From from;
+  } cases[] = {
+      {1, [](int x, int y, int, int) { return std::make_pair(x, y); }},
+      {2, [](int x, int y, int w, int) { return std::make_pair(w - 1 - x, y); }},
+      {3, [](int x, int y, int w, int h) { return std::make_pair(w - 1 - x, h - 1 - y); }},
+      {4, [](int x, int y, int, int h) { return std::make_pair(x, h - 1 - y); }},
+      {5, [](int x, int y, int, int) { return std::make_pair(y, x); }},
+      {6, [](int x, int y, int, int h) { return std::make_pair(y, h - 1 - x); }},
+      {7, [](int x, int y, int w, int h) { return std::make_pair(w - 1 - y, h - 1 - x); }},
+      {8, [](int x, int y, int w, int) { return std::make_pair(w - 1 - y, x); }},
+  };
+  // Odd sizes, so that stored and turned rows pad differently; sides past a 64-pixel tile; and
+  // one decoded in several bands of 256 rows, the last one short.
+  const struct {
+    int components, width, height;
+  } pictures[] = {{3, 70, 9}, {1, 5, 67}, {3, 67, 530}};
+  for (const auto &p : pictures) {
+    JpegOptions options;
+    options.components = p.components;
+    RgbImage stored, upright;
+    ASSERT_NE("failed", Read(MakeJpeg(p.width, p.height, options), &stored));
+    ASSERT_EQ(p.width, stored.width);
+    for (const auto &c : cases)
+      for (bool bigEndian : {false, true}) {
+        SCOPED_TRACE(testing::Message()
+                     << "orientation " << c.value << (bigEndian ? " MM " : " II ") << p.components
+                     << " components");
+        options.exif = ExifBlock(c.value, bigEndian);
+        const std::string read = Read(MakeJpeg(p.width, p.height, options), &upright);
+        ASSERT_NE("failed", read);
+        EXPECT_EQ(p.components * 8, (BYTE)read[14]);  // biBitCount
+        const bool sideways = c.value >= 5;
+        ASSERT_EQ(sideways ? p.height : p.width, upright.width);
+        ASSERT_EQ(sideways ? p.width : p.height, upright.height);
+        for (int y = 0; y < upright.height; y++)
+          for (int x = 0; x < upright.width; x++) {
+            const std::pair<int, int> s = c.from(x, y, p.width, p.height);
+            ASSERT_EQ(stored.At(s.first, s.second), upright.At(x, y)) << x << ", " << y;
+          }
+      }
+  }
+}
+
+TEST_F(JpegReaderTest, BrokenOrientationTagsReadAsStored) {
+  const std::string picture = MakeJpeg(7, 5);
+  JpegOptions options;
+  const std::string stored = Read(picture);
+  ASSERT_NE("failed", stored);
+  const size_t tag = kExifOrientationAt;
+  const struct {
+    const char *what;
+    size_t at;  // where to change the block of orientation 6; 0 for no change
+    unsigned long value;
+    int bytes;
+    size_t keep;  // bytes of the block to keep; 0 for all
+  } cases[] = {
+      {"IFD0 past the end", kExifIfdOffsetAt, 0xFFFFFFF0, 4, 0},
+      {"IFD0 on the last byte", kExifIfdOffsetAt, 37, 4, 0},
+      {"IFD0 in the TIFF header", kExifIfdOffsetAt, 2, 4, 0},
+      {"no entries", kExifEntryCountAt, 0, 2, 0},
+      {"huge count of values", tag + 4, 0xFFFFFFFF, 4, 0},
+      {"two values", tag + 4, 2, 4, 0},
+      {"type LONG", tag + 2, 4, 2, 0},
+      {"value 0", tag + 8, 0, 2, 0},
+      {"value 9", tag + 8, 9, 2, 0},
+      {"value 65535", tag + 8, 0xFFFF, 2, 0},
+      {"not 42", 8, 43, 2, 0},
+      {"no byte order", 7, 'X', 1, 0},
+      {"block cut inside the tag", 0, 0, 0, tag + 9},
+      {"block cut inside the TIFF header", 0, 0, 0, 12},
+      {"signature only", 0, 0, 0, 6},
+  };
+  for (const auto &c : cases)
+    for (bool bigEndian : {false, true}) {
+      SCOPED_TRACE(testing::Message() << c.what << (bigEndian ? " MM" : " II"));
+      std::string block = ExifBlock(kOrientationTurnedClockwise, bigEndian);
+      if (c.at) PutExifNumber(block, c.at, c.value, c.bytes);
+      if (c.keep) block.resize(c.keep);
+      options.exif = block;
+      EXPECT_EQ(
+          kOrientationAsStored,
+          ExifOrientation(reinterpret_cast<const unsigned char *>(block.data()), block.size()));
+      EXPECT_TRUE(Read(MakeJpeg(7, 5, options)) == stored);
+    }
+}
+
+// Only the first APP1 block that starts "Exif\0\0" counts, read whole up to the largest a
+// marker holds; other APP1 blocks, however many and large, are skipped.
+TEST_F(JpegReaderTest, TheFirstExifBlockAmongApp1BlocksGivesTheOrientation) {
+  const std::string xmp = "http://ns.adobe.com/xap/1.0/" + std::string(60000, 'x');
+  std::string largest = ExifBlock(3, true);
+  largest.resize(65533);
+  std::vector<std::string> many(100, xmp);
+  many.push_back(ExifBlock(7, false));
+  const struct {
+    const char *what;
+    std::string raw;                  // bytes right after SOI, before the blocks
+    std::vector<std::string> blocks;  // APP1 data in file order
+    int expected;
+  } cases[] = {
+      {"after an XMP block", "", {xmp, ExifBlock(6, false)}, 6},
+      {"first of two", "", {ExifBlock(6, false), ExifBlock(8, true)}, 6},
+      {"of the largest size", "", {largest}, 3},
+      {"after a block too short for the signature", "", {"Exi", ExifBlock(8, true)}, 8},
+      {"after a length too short to count itself",
+       std::string("\xFF\xE1\x00\x01", 4),
+       {ExifBlock(5, false)},
+       5},
+      {"after 100 blocks of 60 KB", "", many, 7},
+      {"none", "", {xmp}, 1},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string jpeg = MakeJpeg(9, 6);
+    for (size_t i = c.blocks.size(); i-- > 0;) jpeg = WithApp1(jpeg, c.blocks[i]);
+    jpeg.insert(2, c.raw);
+    JpegOptions upright;
+    if (c.expected != 1) upright.exif = ExifBlock(c.expected, false);
+    const std::string expected = Read(MakeJpeg(9, 6, upright));
+    ASSERT_NE("failed", expected);
+    EXPECT_TRUE(Read(jpeg) == expected);
+  }
 }
 
 }  // namespace

@@ -75,19 +75,30 @@ class ConverterTest : public ::testing::Test {
 };
 
 TEST_F(ConverterTest, EveryFormatBecomesTheSamePixelsInABmpFile) {
+  // Photos with an EXIF orientation come out upright; djpeg leaves them as stored.
+  JpegOptions clockwise, anticlockwise;
+  clockwise.exif = ExifBlock(6, false);
+  anticlockwise.exif = ExifBlock(8, true);
+  anticlockwise.components = 1;
   struct {
     const char *name, *make, *reference;
+    std::string bytes;  // the file, when no command makes it
   } files[] = {
-      {"a.bmp", "convert rose: -colors 100 -compress RLE BMP3:", "convert %s ppm:-"},
-      {"a.gif", "convert rose: -resize 41x23! -colors 64 GIF:", "convert %s ppm:-"},
-      {"a.PCX", "convert rose: -resize 41x23! -colors 64 PCX:", "pcxtoppm %s"},
-      {"a.jpeg", "convert rose: -quality 85 JPEG:", "djpeg -pnm %s"},
-      {"grey.jpg", "convert rose: -colorspace gray -quality 85 JPEG:", "djpeg -pnm %s"},
+      {"a.bmp", "convert rose: -colors 100 -compress RLE BMP3:", "convert %s ppm:-", ""},
+      {"a.gif", "convert rose: -resize 41x23! -colors 64 GIF:", "convert %s ppm:-", ""},
+      {"a.PCX", "convert rose: -resize 41x23! -colors 64 PCX:", "pcxtoppm %s", ""},
+      {"a.jpeg", "convert rose: -quality 85 JPEG:", "djpeg -pnm %s", ""},
+      {"grey.jpg", "convert rose: -colorspace gray -quality 85 JPEG:", "djpeg -pnm %s", ""},
+      {"portrait.jpg", nullptr, "djpeg -pnm %s | pnmflip -cw", MakeJpeg(41, 23, clockwise)},
+      {"left.jpg", nullptr, "djpeg -pnm %s | pnmflip -ccw", MakeJpeg(23, 41, anticlockwise)},
   };
   for (auto &f : files) {
     SCOPED_TRACE(f.name);
     const std::string in = dir.File(f.name), out = dir.File("out.bmp");
-    ASSERT_TRUE(RunShell(std::string(f.make) + Quote(in)));
+    if (f.make)
+      ASSERT_TRUE(RunShell(std::string(f.make) + Quote(in)));
+    else
+      WriteBytes(in, f.bytes);
     ASSERT_EQ(0, Convert(in, out)) << stderrText;
     EXPECT_EQ("", stderrText);
     char command[1024];

@@ -67,6 +67,15 @@ bool FileInUse(const std::string &path) {
   CloseHandle(file);
   return false;
 }
+
+bool WaitUntilInUse(const std::string &path, DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (FileInUse(path)) return true;
+    if (GetTickCount() - start > ms) return false;
+    Sleep(3);
+  }
+}
 #endif
 
 namespace {

@@ -48,4 +48,8 @@ bool FileExists(const std::string &path);
 // A reader opening the file during the probe's own brief open fails: poll every few
 // milliseconds, not faster.
 bool FileInUse(const std::string &path);
+// Polls FileInUse every few milliseconds until it holds (true) or ms have passed (false). A
+// read may be missed, when it is over between two probes or its open met a probe: a test
+// that needs one repeats what starts it.
+bool WaitUntilInUse(const std::string &path, DWORD ms);
 #endif

@@ -77,7 +77,7 @@ void MoveMouse(int x, int y) {
         GetCursorPos(&p);
         return p.x == x && p.y == y;
       },
-      1000);
+      10000);  // the first input of a session waits for Wine's desktop to come up
   Sleep(30);
 }
 

@@ -124,10 +124,11 @@ TEST_F(LoadPictureTest, ReadsByNameAndMakesTheDeviceBitmap) {
 }
 
 // A JPEG picture is decoded straight into a DIB section holding the rows ReadJpegFile gives,
-// whole or reduced for a fit; a set cancel flag leaves nothing.
+// whole or reduced for a fit, upright as its EXIF tag says; a set cancel flag leaves nothing.
 TEST_F(LoadPictureTest, JpegIsDecodedIntoADibSectionOfTheReadersRows) {
-  JpegOptions grey;
+  JpegOptions grey, turned;
   grey.components = 1;
+  turned.exif = ExifBlock(8, true);
   struct Case {
     const char *name;
     std::string jpeg;
@@ -136,6 +137,8 @@ TEST_F(LoadPictureTest, JpegIsDecodedIntoADibSectionOfTheReadersRows) {
       {"colour.jpg", MakeJpeg(37, 21), 0},
       {"grey.jpeg", MakeJpeg(30, 17, grey), 0},
       {"fitted.jpg", MakeJpeg(400, 300), 100},
+      {"turned.jpg", MakeJpeg(37, 21, turned), 0},             // upright 21 x 37
+      {"turned fitted.jpg", MakeJpeg(300, 400, turned), 100},  // upright 400 x 300: 1/4
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -150,6 +153,7 @@ TEST_F(LoadPictureTest, JpegIsDecodedIntoADibSectionOfTheReadersRows) {
     ASSERT_EQ((int)sizeof section, GetObjectA(loaded.get(), sizeof section, &section));
     EXPECT_TRUE(section.dsBm.bmBits);
     EXPECT_EQ(readerFit.fullWidth, fit.fullWidth);
+    EXPECT_EQ(readerFit.fullHeight, fit.fullHeight);
     EXPECT_TRUE(SameRgb(PackedBitmapToRgb(packed.get()), DeviceBitmapToRgb(loaded.get())));
     std::atomic<bool> cancel{true};
     EXPECT_FALSE(LoadPicture(path.c_str(), &cancel));

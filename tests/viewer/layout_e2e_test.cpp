@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "jpegwriter.h"
 #include "resource.h"
 #include "testfiles.h"
 #include "uidriver.h"
@@ -184,6 +185,32 @@ TEST_F(LayoutTest, ZoomAfterBestFitRendersAfresh) {
   Command(kTiled);
   for (int x : {0, 640})
     for (int y : {0, 480}) EXPECT_TRUE(EventuallyDrawnAt(x, y, 640, 480, false));
+}
+
+// A phone photo held upright: stored as 480 x 320 landscape pixels with EXIF orientation 6,
+// shown as the 320 x 480 quadrant picture, centred and then fitted.
+TEST(PortraitPhotoTest, ShownUprightCentredAndFitted) {
+  TempDir dir;
+  const int w = 320, h = 480;  // upright; the quadrants meet on whole 16-pixel blocks
+  JpegOptions options;
+  options.quality = 100;
+  options.halfChroma = false;  // no chroma smoothed across the quadrants' edges
+  options.exif = ExifBlock(6, false);
+  for (int y = 0; y < w; y++)
+    for (int x = 0; x < h; x++) {
+      const COLORREF c = Quadrants(w - 1 - y, x, w, h);  // upright pixel of stored (x, y)
+      options.samples.insert(options.samples.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
+    }
+  const std::string photo = dir.File("portrait.jpg");
+  WriteBytes(photo, MakeJpeg(h, w, options));
+  WriteList(dir.File("list.wcl"), {"stretched=" + photo, "centred=" + photo});
+  ResetViewerSettings();
+  ViewerProcess viewer(dir.File("list.wcl"));
+  ASSERT_NE(nullptr, viewer.StartShow());
+  EXPECT_TRUE(EventuallyDrawnAt((kW - w) / 2, (kH - h) / 2, w, h));
+  PressKey(VK_RETURN);
+  viewer.Settle();
+  EXPECT_TRUE(EventuallyDrawnAt(180, 0, 440, 600));  // 120 added to both sides
 }
 
 }  // namespace

@@ -230,13 +230,16 @@ TEST(ViewerReadAheadProcess, EscapeWhileAJpegIsReadAheadEndsAtOnceWithoutTempora
   WriteList(dir.File("list.wcl"),
             {"centred=" + dir.File("photo.jpg"), "centred=" + dir.File("first.bmp")});
   ResetViewerSettings();
-  ViewerProcess viewer(dir.File("list.wcl"));
-  ASSERT_NE(nullptr, viewer.StartShow());
+  // A read over before the first probe, or one whose open met a probe, is missed: start again.
   bool reading = false;
-  for (int i = 0; i < 15000 && !(reading = FileInUse(dir.File("photo.jpg"))); i++) Sleep(4);
+  for (int attempt = 0; attempt < 3 && !reading; attempt++) {
+    ViewerProcess viewer(dir.File("list.wcl"));
+    ASSERT_NE(nullptr, viewer.StartShow());
+    reading = WaitUntilInUse(dir.File("photo.jpg"), 5000);
+    viewer.Send(WM_KEYDOWN, VK_ESCAPE);
+    EXPECT_EQ(0u, viewer.WaitForExit());
+  }
   ASSERT_TRUE(reading) << "the JPEG was not being read ahead";
-  viewer.Send(WM_KEYDOWN, VK_ESCAPE);
-  EXPECT_EQ(0u, viewer.WaitForExit());
   for (const std::string &name : FileNames(temp.path())) ADD_FAILURE() << name << " left behind";
 }
 

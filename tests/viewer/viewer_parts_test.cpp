@@ -329,12 +329,15 @@ TEST_F(WallpaperTest, JpegPcxAndGifAreConvertedIntoTheWallpaperFile) {
   ReadOnlyWindowsDirectory readOnly;
   ASSERT_TRUE(readOnly.active());
   EXPECT_NE(std::string::npos, wallpaper.find("\\Ostrel\\Lumora\\KORDAX.BMP")) << wallpaper;
+  JpegOptions portrait;
+  portrait.exif = ExifBlock(6, true);
   struct Case {
     std::string name, bytes;
     PlacementMode mode;
     const char *style, *tile;
   } cases[] = {
       {"sea.Jpeg", MakeJpeg(40, 30), kModeTiled, "0", "1"},
+      {"portrait.jpg", MakeJpeg(40, 30, portrait), kModeCentred, "0", "0"},  // upright: 30 x 40
       {"x.pcx", MakePcx(21, 9), kModeStretched, "2", "0"},
       {"anim.GIF", MakeGif(17, 5, 16, std::vector<unsigned char>(85, 3)), kModeCentred, "0", "0"},
   };
