@@ -68,7 +68,7 @@ bool FileInUse(const std::string &path) {
   return false;
 }
 
-bool WaitUntilInUse(const std::string &path, DWORD ms) {
+bool WaitUntilInUse(const std::string &path, unsigned long ms) {
   const DWORD start = GetTickCount();
   for (;;) {
     if (FileInUse(path)) return true;

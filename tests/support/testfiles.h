@@ -51,5 +51,5 @@ bool FileInUse(const std::string &path);
 // Polls FileInUse every few milliseconds until it holds (true) or ms have passed (false). A
 // read may be missed, when it is over between two probes or its open met a probe: a test
 // that needs one repeats what starts it.
-bool WaitUntilInUse(const std::string &path, DWORD ms);
+bool WaitUntilInUse(const std::string &path, unsigned long ms);
 #endif
