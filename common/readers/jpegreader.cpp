@@ -5,6 +5,8 @@
 #include <csetjmp>
 #include <cstring>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "bmpfilesink.h"
 #include "exiforientation.h"
@@ -24,11 +26,18 @@ const size_t kBandRows = 256;
 const size_t kBandBytes = 4 * 1024 * 1024;
 
 // libjpeg's standard error manager, except that a fatal error returns to the recovery point
-// of the decoding instead of ending the program.
+// of the decoding instead of ending the program. It also holds the thread that turns a band of
+// a sideways picture, in the frame of the recovery point, so that the decoding can end there
+// whichever way it ends: the thread is joined before libjpeg's memory goes.
 struct JpegErrorManager {
   jpeg_error_mgr pub;
   jmp_buf recovery;
+  std::thread turning;
 };
+
+void JoinTurning(JpegErrorManager *errors) {
+  if (errors->turning.joinable()) errors->turning.join();
+}
 
 void JpegErrorExit(j_common_ptr cinfo) {
   (*cinfo->err->output_message)(cinfo);
@@ -161,11 +170,15 @@ bool DecodeAsStored(jpeg_decompress_struct *cinfo, BYTE *pixels, size_t rowBytes
   return true;
 }
 
-// Decodes the stored rows band by band into a band of a few hundred rows and turns each band
-// into its upright place (TurnRows), so that the stored picture is never held whole. The
-// upright picture is `upright`; the cancel flag is looked at between row batches.
+// Decodes the stored rows band by band into two bands of a few hundred rows each, in turn, and
+// turns each band into its upright place (TurnRows) on a second thread while libjpeg decodes the
+// next one, so that the stored picture is never held whole and turning costs little time. The
+// upright picture is `upright`; the cancel flag is looked at between row batches. The turning
+// thread is the error manager's: joined here before libjpeg may free the bands, and by the
+// caller of the decoding on every other way out.
 bool DecodeTurned(jpeg_decompress_struct *cinfo, int orientation, const PixelRows &upright,
                   const std::atomic<bool> *cancel) {
+  JpegErrorManager *errors = reinterpret_cast<JpegErrorManager *>(cinfo->err);
   const JDIMENSION width = cinfo->output_width, height = cinfo->output_height;
   const int pixelBytes = cinfo->output_components;
   const size_t stride = (size_t)width * pixelBytes;
@@ -173,10 +186,13 @@ bool DecodeTurned(jpeg_decompress_struct *cinfo, int orientation, const PixelRow
   if (bandRows > kBandRows) bandRows = kBandRows;
   if (bandRows > height) bandRows = height;
   if (bandRows < 1) bandRows = 1;
-  JSAMPLE *band = static_cast<JSAMPLE *>((*cinfo->mem->alloc_large)(
-      reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, bandRows * stride));
+  JSAMPLE *bands[2];
+  for (JSAMPLE *&band : bands)
+    band = static_cast<JSAMPLE *>((*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo),
+                                                             JPOOL_IMAGE, bandRows * stride));
   JSAMPROW rows[kRowsPerBatch];
-  while (cinfo->output_scanline < height) {
+  for (int next = 0; cinfo->output_scanline < height; next ^= 1) {
+    JSAMPLE *const band = bands[next];  // the other one may still be being turned
     const JDIMENSION bandTop = cinfo->output_scanline;
     JDIMENSION bandHeight = height - bandTop;
     if (bandHeight > bandRows) bandHeight = (JDIMENSION)bandRows;
@@ -190,8 +206,15 @@ bool DecodeTurned(jpeg_decompress_struct *cinfo, int orientation, const PixelRow
       filled += got;
     }
     const PixelRows stored = {band, (ptrdiff_t)stride, (LONG)width, (LONG)bandHeight};
-    TurnRows(stored, (LONG)bandTop, (LONG)height, pixelBytes, orientation, upright);
+    JoinTurning(errors);
+    try {
+      errors->turning = std::thread(TurnRows, stored, (LONG)bandTop, (LONG)height, pixelBytes,
+                                    orientation, upright);
+    } catch (const std::system_error &) {  // no thread to be had: turn it here
+      TurnRows(stored, (LONG)bandTop, (LONG)height, pixelBytes, orientation, upright);
+    }
   }
+  JoinTurning(errors);
   return true;
 }
 
@@ -294,6 +317,7 @@ bool DecodeJpegFile(const char *path, JpegRowsTarget target, void *context,
     InitErrors(&cinfo, &errors);
     if (setjmp(errors.recovery) == 0)
       whole = Decode(&cinfo, jpegFile, target, context, cancel, fit);
+    JoinTurning(&errors);  // a band may still be being turned, after an error or a cancel
     jpeg_destroy_decompress(&cinfo);
     fclose(jpegFile);
   }
