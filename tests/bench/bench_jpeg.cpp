@@ -12,10 +12,6 @@
 #include "benchsupport.h"
 #include "jpegreader.h"
 #include "jpegwriter.h"
-// clang-format off
-#include "platform.h"
-#include <jpeglib.h>
-// clang-format on
 
 namespace {
 
@@ -23,24 +19,7 @@ const double kTarget = 1.15;
 const int kRounds = 9;
 
 void DecodeToMemory(const std::string &file) {
-  FILE *in = fopen(file.c_str(), "rb");
-  if (!in) exit(1);
-  jpeg_decompress_struct cinfo;
-  jpeg_error_mgr err;
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_decompress(&cinfo);
-  jpeg_stdio_src(&cinfo, in);
-  jpeg_read_header(&cinfo, TRUE);
-  jpeg_start_decompress(&cinfo);
-  const size_t stride = (size_t)cinfo.output_width * cinfo.output_components;
-  std::vector<unsigned char> pixels(stride * cinfo.output_height);
-  while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = pixels.data() + cinfo.output_scanline * stride;
-    jpeg_read_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  fclose(in);
+  if (DecodeJpegFromFile(file).samples.empty()) exit(1);
 }
 
 void ConvertOnly(const std::string &file, const std::string &bmp) {

@@ -341,8 +341,7 @@ TEST_F(SaverTest, ConfigureAndEmptyCommandLineOpenTheDialog) {
 }
 
 TEST_F(SaverTest, CarriesWhatTheDisplaySettingsRead) {
-  HMODULE saver =
-      LoadLibraryExA(ProgramBesideTests("Lumora.scr").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE saver = ProgramResources("Lumora.scr");
   ASSERT_NE(nullptr, saver);
   char text[64] = "";
   LoadStringA(saver, 1, text, sizeof text);

@@ -98,7 +98,11 @@ std::string ExifBlock(int orientation, bool bigEndian) {
   return block;  // the next-IFD offset stays 0
 }
 
-DecodedJpeg DecodeJpeg(const std::string &bytes) {
+namespace {
+
+// libjpeg's decoding from the source that setSource gives it.
+template <typename SetSource>
+DecodedJpeg DecodeFrom(SetSource setSource) {
   DecodedJpeg out;
   jpeg_decompress_struct cinfo;
   ErrorJump err;
@@ -110,8 +114,7 @@ DecodedJpeg DecodeJpeg(const std::string &bytes) {
     jpeg_destroy_decompress(&cinfo);
     return DecodedJpeg();
   }
-  jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char *>(bytes.data()),
-               (unsigned long)bytes.size());
+  setSource(&cinfo);
   jpeg_read_header(&cinfo, TRUE);
   jpeg_start_decompress(&cinfo);
   out.width = (int)cinfo.output_width;
@@ -125,5 +128,22 @@ DecodedJpeg DecodeJpeg(const std::string &bytes) {
   }
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
+  return out;
+}
+
+}  // namespace
+
+DecodedJpeg DecodeJpeg(const std::string &bytes) {
+  return DecodeFrom([&](j_decompress_ptr cinfo) {
+    jpeg_mem_src(cinfo, reinterpret_cast<const unsigned char *>(bytes.data()),
+                 (unsigned long)bytes.size());
+  });
+}
+
+DecodedJpeg DecodeJpegFromFile(const std::string &path) {
+  FILE *in = fopen(path.c_str(), "rb");
+  if (!in) return DecodedJpeg();
+  DecodedJpeg out = DecodeFrom([&](j_decompress_ptr cinfo) { jpeg_stdio_src(cinfo, in); });
+  fclose(in);
   return out;
 }

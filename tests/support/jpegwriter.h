@@ -45,3 +45,6 @@ struct DecodedJpeg {
   std::vector<unsigned char> samples;
 };
 DecodedJpeg DecodeJpeg(const std::string &bytes);
+// The same from a file, read with libjpeg's stdio source: the reference the benchmarks hold
+// the readers against.
+DecodedJpeg DecodeJpegFromFile(const std::string &path);

@@ -28,6 +28,11 @@ std::string ProgramBesideTests(const char *program) {
   return s.substr(0, s.find_last_of('\\') + 1) + program;
 }
 
+HINSTANCE ProgramResources(const char *program) {
+  return (HINSTANCE)LoadLibraryExA(ProgramBesideTests(program).c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE);
+}
+
 void WriteBmp(const std::string &path, int width, int height,
               COLORREF (*pixel)(int x, int y, int width, int height)) {
   size_t row = ((size_t)width * 3 + 3) & ~(size_t)3;
@@ -308,31 +313,10 @@ HWND OpenPopupMenu(int x, int y) {
 }
 
 void ChooseMenuItem(int mainIndex, int subIndex) {
-  if (!MainMenuWindow || !IsWindowVisible(MainMenuWindow)) return;
-  POINT p = ItemCentre(MainMenuWindow, mainIndex, true);
-  MoveMouse(p.x, p.y);
-  if (subIndex < 0) {
-    ClickAt(p.x, p.y);
-    return;
-  }
-  MouseButton(true);  // opens the submenu at once
-  MouseButton(false);
-  HWND sub = nullptr;
-  WaitFor(
-      [&] {
-        for (HWND w : MenuWindows())
-          if (w != MainMenuWindow) sub = w;
-        return sub != nullptr;
-      },
-      3000);
-  if (!sub) return;
-  RECT r, main;
-  GetWindowRect(sub, &r);
-  GetWindowRect(MainMenuWindow, &main);
-  // Along the item's row into the submenu, on whichever side it opened.
-  MoveMouse(r.left >= main.left ? r.left + 8 : r.right - 8, p.y);
-  POINT q = ItemCentre(sub, subIndex, false);
-  ClickAt(q.x, q.y);
+  if (subIndex < 0)
+    ChooseMenuPath({mainIndex});
+  else
+    ChooseMenuPath({mainIndex, subIndex});
 }
 
 void ChooseMenuPath(const std::vector<int> &path) {

@@ -37,6 +37,9 @@ bool ViewerKeyExists();
 
 // The path of a program in the test program's folder, where the build puts every program.
 std::string ProgramBesideTests(const char *program);
+// That program loaded as a data file, for its resources (dialogs, pictures, cursors); null when
+// it cannot be loaded.
+HINSTANCE ProgramResources(const char *program);
 
 class ViewerProcess {
  public:

@@ -19,6 +19,7 @@
 #include "menus.h"
 #include "pixels.h"
 #include "uidriver.h"
+#include "viewerdriver.h"
 
 namespace {
 
@@ -103,11 +104,7 @@ class DpiTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     // Dialogs, glyphs and menu pictures come from the program's own resources.
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string exe(path, n);
-    exe = exe.substr(0, exe.find_last_of('\\') + 1) + "Lumora.exe";
-    ProgramInstance = (HINSTANCE)LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ProgramInstance = ProgramResources("Lumora.exe");
     ASSERT_NE(nullptr, ProgramInstance);
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);

@@ -28,10 +28,6 @@
 #include "view.h"
 #include "viewerdriver.h"
 #include "window.h"
-// clang-format off
-#include "platform.h"
-#include <jpeglib.h>
-// clang-format on
 
 namespace {
 
@@ -348,29 +344,6 @@ void StartTable(const TempDir &dir) {
          kTargetMs, last - first <= kTargetMs ? "met" : "NOT MET");
 }
 
-// libjpeg-turbo's own decoding of the file into memory, top-down RGB rows: the reference a
-// first display is held against.
-void DecodeWithLibjpeg(const std::string &file) {
-  FILE *in = fopen(file.c_str(), "rb");
-  if (!in) return;
-  jpeg_decompress_struct cinfo;
-  jpeg_error_mgr err;
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_decompress(&cinfo);
-  jpeg_stdio_src(&cinfo, in);
-  jpeg_read_header(&cinfo, TRUE);
-  jpeg_start_decompress(&cinfo);
-  const size_t stride = (size_t)cinfo.output_width * cinfo.output_components;
-  std::vector<unsigned char> pixels(stride * cinfo.output_height);
-  while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = pixels.data() + cinfo.output_scanline * stride;
-    jpeg_read_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  fclose(in);
-}
-
 // A new viewer window showing a list of the given entries, the first given at index 0.
 bool OpenShow(const std::vector<std::pair<std::string, PlacementMode>> &entries, bool readAhead) {
   SetEnvironmentVariableA("LUMORA_READAHEAD", readAhead ? nullptr : "0");
@@ -481,8 +454,8 @@ void TargetTable(const TempDir &dir) {
   WriteBytes(other24, MakeJpeg(6000, 4000, other));
   printf("\ntargets:\n");
 
-  DecodeWithLibjpeg(photo12);  // warm the file cache
-  const double libjpeg12 = Median(3, [&](int) { DecodeWithLibjpeg(photo12); });
+  DecodeJpegFromFile(photo12);  // warm the file cache
+  const double libjpeg12 = Median(3, [&](int) { DecodeJpegFromFile(photo12); });
   const double first12 = FirstDisplay(small, photo12, kModeCentred);
   printf("  %-62s %8.2f ms\n", "libjpeg-turbo decode of a 12 MP JPEG to memory", libjpeg12);
   printf("  %-62s %8.2f ms\n", "first display of it, centred", first12);
@@ -512,8 +485,7 @@ int main(int argc, char **argv) {
   if (argc > 1 && strcmp(argv[1], "start") == 0) {  // the start table alone
     ReadDisplaySize();
     RegisterViewerClass();
-    ProgramInstance = (HINSTANCE)LoadLibraryExA(ProgramBesideTests("Lumora.exe").c_str(), nullptr,
-                                                LOAD_LIBRARY_AS_DATAFILE);
+    ProgramInstance = ProgramResources("Lumora.exe");
     StartTable(dir);
     return 0;
   }
@@ -582,8 +554,7 @@ int main(int argc, char **argv) {
   FreeImageList(&Images);
   ChangeTable(dir);
   // The menu pictures come from the program's resources.
-  ProgramInstance = (HINSTANCE)LoadLibraryExA(ProgramBesideTests("Lumora.exe").c_str(), nullptr,
-                                              LOAD_LIBRARY_AS_DATAFILE);
+  ProgramInstance = ProgramResources("Lumora.exe");
   StartTable(dir);
   TargetTable(dir);
   return 0;

@@ -67,11 +67,7 @@ class ViewerPartsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     // Pictures and cursors come from the program's own resources.
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string exe(path, n);
-    exe = exe.substr(0, exe.find_last_of('\\') + 1) + "Lumora.exe";
-    ProgramInstance = (HINSTANCE)LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ProgramInstance = ProgramResources("Lumora.exe");
   }
 };
 
