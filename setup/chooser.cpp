@@ -4,9 +4,11 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <string>
 
 #include "dpi.h"
 #include "instance.h"
+#include "path.h"
 #include "resource.h"
 #include "textformat.h"
 
@@ -18,35 +20,33 @@ const int kPictureSize = 16;
 const int kImageClosed = 0, kImageOpen = 1;
 const size_t kDriveEntrySize = 32;  // "C: (label)", the label at most 15 characters
 
-const char *ChooserTitle;
-char *ChooserPath;
-bool KeepLeaf;
-char DriveRoot[3];
-HBITMAP drivePicture, driveMask;
-HTREEITEM chosenItem;  // the item whose path the edit text took last
-HIMAGELIST folderImages;
+const char *gChooserTitle;
+char *gChooserPath;
+bool gKeepLeaf;
+char gDriveRoot[3];
+HBITMAP gDrivePicture, gDriveMask;
+HTREEITEM gChosenItem;  // the item whose path the edit text took last
+HIMAGELIST gFolderImages;
 
 // The edit text after a folder is selected: selected followed by the current text from its
 // last backslash on (all of it when it has none); just selected when keepLeaf is false.
-// False when the result does not fit in size bytes.
-bool ComposeChosenPath(const char *selected, const char *current, bool keepLeaf, char *out,
-                       size_t size) {
-  const char *leaf = "";
-  if (keepLeaf) {
-    leaf = strrchr(current, '\\');
-    if (!leaf) leaf = current;
-  }
-  return FormatInto(out, size, "%s%s", selected, leaf);
+std::string ComposeChosenPath(const char *selected, const char *current, bool keepLeaf) {
+  if (!keepLeaf) return selected;
+  if (!HasSeparator(current)) return std::string(selected) + current;
+  return JoinPath(selected, FileNameOf(current));
 }
 
 HWND Tree(HWND dialog) {
   return GetDlgItem(dialog, IDC_FOLDERTREE);
 }
 
-// The folder path of item: its parent's path, "\", its text; DriveRoot for no item.
-// False when it does not fit.
-bool GetItemPath(HWND tree, HTREEITEM item, char *out, size_t size) {
-  if (!item) return FormatInto(out, size, "%s", DriveRoot);
+// The folder path of item: its parent's path, "\", its text; gDriveRoot for no item. False
+// when an item cannot be read or the path is MAX_PATH characters or longer.
+bool GetItemPath(HWND tree, HTREEITEM item, std::string *out) {
+  if (!item) {
+    *out = gDriveRoot;
+    return true;
+  }
   char text[256];
   TVITEMA tv{};
   tv.mask = TVIF_TEXT;
@@ -54,19 +54,20 @@ bool GetItemPath(HWND tree, HTREEITEM item, char *out, size_t size) {
   tv.pszText = text;
   tv.cchTextMax = sizeof text;
   if (!SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv)) return false;
-  char parent[MAX_PATH];
   HTREEITEM up = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)item);
-  return GetItemPath(tree, up, parent, sizeof parent) &&
-         FormatInto(out, size, "%s\\%s", parent, text);
+  std::string parent;
+  if (!GetItemPath(tree, up, &parent)) return false;
+  *out = JoinPath(parent, text);
+  return out->size() < MAX_PATH;
 }
 
 // Appends the visible folders below folderPath whose names have no extension as children of
 // parent, in the order the search returns them.
 void AddSubfolders(HWND tree, const char *folderPath, HTREEITEM parent) {
-  char pattern[MAX_PATH];
-  if (!FormatInto(pattern, sizeof pattern, "%s\\*.", folderPath)) return;
+  const std::string pattern = JoinPath(folderPath, "*.");
+  if (pattern.size() >= MAX_PATH) return;
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(pattern, &found);
+  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
@@ -95,13 +96,13 @@ void LoadChildren(HWND tree, HTREEITEM item) {
   if (!SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv) || tv.lParam == 1) return;
   tv.lParam = 1;
   SendMessageA(tree, TVM_SETITEMA, 0, (LPARAM)&tv);
-  char path[MAX_PATH];
-  if (GetItemPath(tree, item, path, sizeof path)) AddSubfolders(tree, path, item);
+  std::string path;
+  if (GetItemPath(tree, item, &path)) AddSubfolders(tree, path.c_str(), item);
 }
 
 void ShowDrive(HWND tree, const char *root) {
-  FormatInto(DriveRoot, sizeof DriveRoot, "%.2s", root);
-  AddSubfolders(tree, DriveRoot, TVI_ROOT);
+  FormatInto(gDriveRoot, sizeof gDriveRoot, "%.2s", root);
+  AddSubfolders(tree, gDriveRoot, TVI_ROOT);
   HTREEITEM item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
   for (; item;
        item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, (LPARAM)item))
@@ -140,25 +141,25 @@ void ShowSelectedDrive(HWND dialog) {
 // The drive and folder pictures at the dialog's DPI: scaled copies of the 16 x 16 ones.
 void LoadPictures(HWND dialog) {
   UINT dpi = WindowDpi(dialog);
-  if (drivePicture) DeleteObject(drivePicture);
-  if (driveMask) DeleteObject(driveMask);
-  if (folderImages) ImageList_Destroy(folderImages);
-  drivePicture = driveMask = nullptr;
+  if (gDrivePicture) DeleteObject(gDrivePicture);
+  if (gDriveMask) DeleteObject(gDriveMask);
+  if (gFolderImages) ImageList_Destroy(gFolderImages);
+  gDrivePicture = gDriveMask = nullptr;
   HBITMAP drive =
       (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDB_DRIVE), IMAGE_BITMAP, 0, 0, 0);
   HBITMAP mask =
       (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDB_DRIVEMASK), IMAGE_BITMAP, 0, 0, 0);
-  drivePicture = ScalePictureForDpi(drive, dpi);
-  driveMask = ScalePictureForDpi(mask, dpi);
+  gDrivePicture = ScalePictureForDpi(drive, dpi);
+  gDriveMask = ScalePictureForDpi(mask, dpi);
   if (drive) DeleteObject(drive);
   if (mask) DeleteObject(mask);
   int size = ScaleToDpi(kPictureSize, dpi);
-  folderImages = ImageList_Create(size, size, ILC_COLOR, 2, 0);
+  gFolderImages = ImageList_Create(size, size, ILC_COLOR, 2, 0);
   for (int id : {IDB_FOLDERCLOSED, IDB_FOLDEROPEN}) {
     HBITMAP picture = (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
                                           LR_LOADTRANSPARENT);
     HBITMAP scaled = ScalePictureForDpi(picture, dpi);
-    ImageList_Add(folderImages, scaled, nullptr);
+    ImageList_Add(gFolderImages, scaled, nullptr);
     if (scaled) DeleteObject(scaled);
     if (picture) DeleteObject(picture);
   }
@@ -166,32 +167,32 @@ void LoadPictures(HWND dialog) {
 
 INT_PTR OnInitDialog(HWND dialog) {
   LoadPictures(dialog);
-  SendMessageA(Tree(dialog), TVM_SETIMAGELIST, TVSIL_NORMAL, (LPARAM)folderImages);
+  SendMessageA(Tree(dialog), TVM_SETIMAGELIST, TVSIL_NORMAL, (LPARAM)gFolderImages);
   FillDriveList(GetDlgItem(dialog, IDC_DRIVELIST));
   SendDlgItemMessageA(dialog, IDC_DRIVELIST, CB_SETCURSEL, 0, 0);
   ShowSelectedDrive(dialog);
-  SetDlgItemTextA(dialog, IDC_FOLDEREDIT, ChooserPath);
-  SetWindowTextA(dialog, ChooserTitle);
+  SetDlgItemTextA(dialog, IDC_FOLDEREDIT, gChooserPath);
+  SetWindowTextA(dialog, gChooserTitle);
   return TRUE;
 }
 
 void OnDestroy() {
-  DeleteObject(drivePicture);
-  DeleteObject(driveMask);
-  ImageList_Destroy(folderImages);
-  drivePicture = driveMask = nullptr;
-  folderImages = nullptr;
+  DeleteObject(gDrivePicture);
+  DeleteObject(gDriveMask);
+  ImageList_Destroy(gFolderImages);
+  gDrivePicture = gDriveMask = nullptr;
+  gFolderImages = nullptr;
 }
 
 void OnSelectionChanged(HWND dialog, HTREEITEM item) {
   if (!item) return;
-  chosenItem = item;
-  char selected[MAX_PATH];
-  if (!GetItemPath(Tree(dialog), item, selected, sizeof selected)) return;
-  char current[256], composed[MAX_PATH];
+  gChosenItem = item;
+  std::string selected;
+  if (!GetItemPath(Tree(dialog), item, &selected)) return;
+  char current[256];  // at most 255 characters of it
   GetDlgItemTextA(dialog, IDC_FOLDEREDIT, current, sizeof current);
-  if (ComposeChosenPath(selected, current, KeepLeaf, composed, sizeof composed))
-    SetDlgItemTextA(dialog, IDC_FOLDEREDIT, composed);
+  const std::string composed = ComposeChosenPath(selected.c_str(), current, gKeepLeaf);
+  if (composed.size() < MAX_PATH) SetDlgItemTextA(dialog, IDC_FOLDEREDIT, composed.c_str());
 }
 
 // Folders are loaded one level deeper than shown, so that the expand button appears exactly
@@ -211,7 +212,7 @@ void OnTreeClick(HWND dialog) {
   GetCursorPos(&hit.pt);
   ScreenToClient(tree, &hit.pt);
   HTREEITEM item = (HTREEITEM)SendMessageA(tree, TVM_HITTEST, 0, (LPARAM)&hit);
-  if (item && (hit.flags & TVHT_ONITEM) && item != chosenItem &&
+  if (item && (hit.flags & TVHT_ONITEM) && item != gChosenItem &&
       item == (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0))
     OnSelectionChanged(dialog, item);
 }
@@ -236,15 +237,14 @@ INT_PTR OnNotify(HWND dialog, const NMHDR *header) {
 }
 
 void OnDriveChanged(HWND dialog) {
-  chosenItem = nullptr;
+  gChosenItem = nullptr;
   SendMessageA(Tree(dialog), TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
   ShowSelectedDrive(dialog);
 }
 
 void OnAccept(HWND dialog) {
-  char text[MAX_PATH];
-  GetDlgItemTextA(dialog, IDC_FOLDEREDIT, text, sizeof text);  // at most 259 characters
-  strcpy(ChooserPath, text);
+  // At most 259 characters, into the caller's MAX_PATH bytes.
+  GetDlgItemTextA(dialog, IDC_FOLDEREDIT, gChooserPath, MAX_PATH);
   EndDialog(dialog, 1);
 }
 
@@ -275,7 +275,7 @@ INT_PTR OnMeasureItem(HWND dialog, MEASUREITEMSTRUCT *measure) {
 // the dialog manager lays the controls out again.
 INT_PTR OnDpiChanged(HWND dialog) {
   LoadPictures(dialog);
-  SendMessageA(Tree(dialog), TVM_SETIMAGELIST, TVSIL_NORMAL, (LPARAM)folderImages);
+  SendMessageA(Tree(dialog), TVM_SETIMAGELIST, TVSIL_NORMAL, (LPARAM)gFolderImages);
   HWND drives = GetDlgItem(dialog, IDC_DRIVELIST);
   LRESULT height = SendMessageA(drives, CB_GETITEMHEIGHT, 0, 0);
   int least = ScaleToDpi(kDriveItemHeight, WindowDpi(dialog));
@@ -285,9 +285,9 @@ INT_PTR OnDpiChanged(HWND dialog) {
 
 void DrawDrivePicture(HDC dc, int x, int y, int size) {
   HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(memory, driveMask);
+  HGDIOBJ old = SelectObject(memory, gDriveMask);
   BitBlt(dc, x, y, size, size, memory, 0, 0, SRCAND);
-  SelectObject(memory, drivePicture);
+  SelectObject(memory, gDrivePicture);
   BitBlt(dc, x, y, size, size, memory, 0, 0, SRCPAINT);
   SelectObject(memory, old);
   DeleteDC(memory);
@@ -336,12 +336,12 @@ INT_PTR CALLBACK ChooserProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam
 }  // namespace
 
 int ChooseFolder(HWND owner, const char *title, char *pathBuffer) {
-  ChooserTitle = title;
-  ChooserPath = pathBuffer;
+  gChooserTitle = title;
+  gChooserPath = pathBuffer;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  KeepLeaf = pathBuffer[0] != 0;
-  chosenItem = nullptr;
+  gKeepLeaf = pathBuffer[0] != 0;
+  gChosenItem = nullptr;
   INT_PTR result =
       DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_CHOOSEFOLDER), owner, ChooserProc, 0);
   return result == 1;

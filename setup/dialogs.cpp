@@ -3,47 +3,48 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cstring>
 #include <initializer_list>
+#include <string>
 
 #include "about.h"
 #include "chooser.h"
 #include "dpi.h"
 #include "instance.h"
-#include "payload.h"
+#include "path.h"
 #include "resource.h"
+#include "security.h"
 #include "textformat.h"
 
 const char kInstallErrorText[] = "Error during install process!";
 const char kInstallErrorTitle[] = "Warning:";
 
-char InstallFolder[MAX_PATH];
-int InstallSucceeded;
-HWND MainDialog;
-int LaunchAfterSetup;
+char gInstallFolder[MAX_PATH];
+int gInstallSucceeded;
+HWND gMainDialog;
+int gLaunchAfterSetup;
 
 namespace {
 
 const int kProgressStep = 16;
 
-HANDLE WorkerThread;
+HANDLE gWorkerThread;
 // Set by Exit while the worker runs; the worker stops at its next step or data block.
-volatile LONG StopWorker;
+volatile LONG gStopWorker;
 
 // Each completed step moves the main dialog's bar; Exit asks the worker to stop.
 class ProgressBar : public InstallObserver {
  public:
-  void StepDone() override { SendDlgItemMessageA(MainDialog, IDC_PROGRESS, PBM_STEPIT, 0, 0); }
-  bool StopRequested() override { return InterlockedCompareExchange(&StopWorker, 0, 0) != 0; }
+  void StepDone() override { SendDlgItemMessageA(gMainDialog, IDC_PROGRESS, PBM_STEPIT, 0, 0); }
+  bool StopRequested() override { return InterlockedCompareExchange(&gStopWorker, 0, 0) != 0; }
 };
 
 // Posted, not sent: the main thread then waits for this thread to end.
 DWORD EndWorker(int result) {
-  PostMessageA(MainDialog, WM_WORKER_DONE, result, 0);
+  PostMessageA(gMainDialog, WM_WORKER_DONE, result, 0);
   return 0;
 }
 
-HICON DialogPicture;  // the main dialog's picture at its DPI
+HICON gDialogPicture;  // the main dialog's picture at its DPI
 
 // The picture of the main dialog at 32 x 32 scaled to the dialog's DPI, from the icon's
 // nearest size; the static control shows it at that size.
@@ -53,39 +54,39 @@ void ShowDialogPicture(HWND dialog) {
                                     size, size, 0);
   if (!picture) return;
   SendDlgItemMessageA(dialog, IDC_SETUP_PICTURE, STM_SETICON, (WPARAM)picture, 0);
-  if (DialogPicture) DestroyIcon(DialogPicture);
-  DialogPicture = picture;
+  if (gDialogPicture) DestroyIcon(gDialogPicture);
+  gDialogPicture = picture;
 }
 
 INT_PTR OnSetupInit(HWND dialog) {
-  MainDialog = dialog;
+  gMainDialog = dialog;
   ShowDialogPicture(dialog);
   return TRUE;
 }
 
 void OnSetupDestroy() {
-  if (DialogPicture) DestroyIcon(DialogPicture);
-  DialogPicture = nullptr;
+  if (gDialogPicture) DestroyIcon(gDialogPicture);
+  gDialogPicture = nullptr;
 }
 
 // Install, or Enter: starts the one worker. A repeated command while it runs is ignored.
 void OnInstall(HWND dialog) {
-  if (WorkerThread) return;
+  if (gWorkerThread) return;
   EnableWindow(GetDlgItem(dialog, IDC_INSTALL), FALSE);
   EnableWindow(GetDlgItem(dialog, IDC_SETUP_ABOUT), FALSE);
-  InterlockedExchange(&StopWorker, 0);
-  WorkerThread = CreateThread(nullptr, 0, InstallWorker, nullptr, 0, nullptr);
+  InterlockedExchange(&gStopWorker, 0);
+  gWorkerThread = CreateThread(nullptr, 0, InstallWorker, nullptr, 0, nullptr);
 }
 
 // Exit, Escape or the close box. While the worker runs, it is asked to stop: it ends at its
 // next step (or data block of the extraction), removes its private folder and reports back,
 // and the dialog then ends quietly. What it had already installed stays.
 void OnExit(HWND dialog) {
-  if (!WorkerThread) {
+  if (!gWorkerThread) {
     EndDialog(dialog, 0);
     return;
   }
-  InterlockedExchange(&StopWorker, 1);
+  InterlockedExchange(&gStopWorker, 1);
   EnableWindow(GetDlgItem(dialog, IDC_EXIT), FALSE);
 }
 
@@ -103,13 +104,13 @@ INT_PTR OnSetupCommand(HWND dialog, WPARAM wParam) {
 }
 
 INT_PTR OnWorkerDone(HWND dialog, WPARAM result) {
-  if (WorkerThread) {
-    WaitForSingleObject(WorkerThread, INFINITE);  // it has posted its last message
-    CloseHandle(WorkerThread);
-    WorkerThread = nullptr;
+  if (gWorkerThread) {
+    WaitForSingleObject(gWorkerThread, INFINITE);  // it has posted its last message
+    CloseHandle(gWorkerThread);
+    gWorkerThread = nullptr;
   }
   RemovePayloadFolder();
-  EndDialog(dialog, InterlockedCompareExchange(&StopWorker, 0, 0) ? 0 : INT_PTR(result));
+  EndDialog(dialog, InterlockedCompareExchange(&gStopWorker, 0, 0) ? 0 : INT_PTR(result));
   return TRUE;
 }
 
@@ -123,30 +124,30 @@ INT_PTR OnCongratulationsInit(HWND dialog) {
 INT_PTR OnCongratulationsCommand(HWND dialog, WPARAM wParam) {
   if (LOWORD(wParam) != IDC_FINISH && LOWORD(wParam) != IDCANCEL) return FALSE;
   FinishOptions options = ReadFinishOptions(dialog);
-  CreateSetupShortcuts(InstallFolder, options);
-  if (options.launch) LaunchAfterSetup = 1;
+  CreateSetupShortcuts(gInstallFolder, options);
+  if (options.launch) gLaunchAfterSetup = 1;
   EndDialog(dialog, 0);
   return TRUE;
 }
 
 void LaunchInstalledProgram() {
-  char program[MAX_PATH];
-  if (!FormatInto(program, sizeof program, "%s\\Vantiro.exe", InstallFolder)) return;
-  ShellExecuteA(nullptr, "open", program, "", "", SW_SHOWNORMAL);
+  const std::string program = JoinPath(gInstallFolder, "Vantiro.exe");
+  if (program.size() < MAX_PATH)
+    ShellExecuteA(nullptr, "open", program.c_str(), "", "", SW_SHOWNORMAL);
 }
 
 }  // namespace
 
 DWORD WINAPI InstallWorker(LPVOID) {
-  strcpy(InstallFolder, kDefaultInstallFolder);
-  InstallSucceeded = 0;
-  if (!ChooseFolder(MainDialog, "Choose install path", InstallFolder)) return EndWorker(0);
-  SendDlgItemMessageA(MainDialog, IDC_PROGRESS, PBM_SETSTEP, kProgressStep, 0);
+  FormatInto(gInstallFolder, sizeof gInstallFolder, "%s", kDefaultInstallFolder);
+  gInstallSucceeded = 0;
+  if (!ChooseFolder(gMainDialog, "Choose install path", gInstallFolder)) return EndWorker(0);
+  SendDlgItemMessageA(gMainDialog, IDC_PROGRESS, PBM_SETSTEP, kProgressStep, 0);
   ProgressBar bar;
   // A folder below the current drive's root ("\Vantiro" as offered) is installed, registered
   // and linked to by its full path.
-  if (MakeFullFolderPath(InstallFolder) && InstallPrograms(InstallFolder, bar))
-    InstallSucceeded = 1;
+  if (MakeFullFolderPath(gInstallFolder) && InstallPrograms(gInstallFolder, bar))
+    gInstallSucceeded = 1;
   return EndWorker(1);
 }
 
@@ -182,10 +183,10 @@ void RunSetup() {
   INT_PTR result =
       DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDialogProc, 0);
   if (result == 0) return;
-  if (InstallSucceeded == 1) {
+  if (gInstallSucceeded == 1) {
     DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_CONGRATULATIONS), nullptr,
                     CongratulationsDialogProc, 0);
-    if (LaunchAfterSetup == 1) LaunchInstalledProgram();
+    if (gLaunchAfterSetup == 1) LaunchInstalledProgram();
   } else {
     MessageBoxA(nullptr, kInstallErrorText, kInstallErrorTitle, MB_OK | MB_ICONERROR);
   }

@@ -7,15 +7,15 @@
 
 #include "install.h"
 
-// Shared between the dialogs and the worker. The worker writes InstallFolder and
-// InstallSucceeded before it closes MainDialog; the main thread reads them after the dialog's
+// Shared between the dialogs and the worker. The worker writes gInstallFolder and
+// gInstallSucceeded before it closes gMainDialog; the main thread reads them after the dialog's
 // modal loop has returned.
-extern char InstallFolder[MAX_PATH];
-extern int InstallSucceeded;
-extern HWND MainDialog;
-extern int LaunchAfterSetup;
+extern char gInstallFolder[MAX_PATH];
+extern int gInstallSucceeded;
+extern HWND gMainDialog;
+extern int gLaunchAfterSetup;
 
-// Posted by the worker to MainDialog when it ends: wParam is the dialog's result (0 when the
+// Posted by the worker to gMainDialog when it ends: wParam is the dialog's result (0 when the
 // folder choice was cancelled, 1 otherwise).
 const UINT WM_WORKER_DONE = WM_APP + 1;
 

@@ -4,8 +4,11 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <initializer_list>
 
-#include "payload.h"
+#include "packagepieces.h"
+#include "path.h"
+#include "regvalue.h"
 #include "security.h"
 #include "textformat.h"
 #include "uninstall.h"
@@ -24,26 +27,17 @@ class NoObserver : public InstallObserver {
   bool StopRequested() override { return false; }
 };
 
-void SetDefaultValue(HKEY root, const char *subkey, const char *text) {
-  HKEY key;
-  if (RegCreateKeyA(root, subkey, &key) != ERROR_SUCCESS) return;
-  RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
-                 DWORD(strlen(text) + 1));
-  RegCloseKey(key);
-}
-
 void WriteRegistry(const char *folder, const InstallTexts &texts) {
   RegDeleteKeyA(HKEY_CURRENT_USER, kVendorKey);
   HKEY key;
   if (RegCreateKeyA(HKEY_CURRENT_USER, kVendorKey, &key) == ERROR_SUCCESS) {
-    RegSetValueExA(key, "InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE *>(folder),
-                   DWORD(strlen(folder) + 1));
+    SetTextValue(key, "InstallDir", folder);
     RegCloseKey(key);
   }
-  SetDefaultValue(HKEY_CLASSES_ROOT, ".wcl", kListClass);
-  SetDefaultValue(HKEY_CLASSES_ROOT, kListClass, "Vantiro list");
-  SetDefaultValue(HKEY_CLASSES_ROOT, "*wclfile\\DefaultIcon", texts.icon);
-  SetDefaultValue(HKEY_CLASSES_ROOT, "*wclfile\\Shell\\open\\command", texts.command);
+  SetDefaultTextValue(HKEY_CLASSES_ROOT, ".wcl", kListClass);
+  SetDefaultTextValue(HKEY_CLASSES_ROOT, kListClass, "Vantiro list");
+  SetDefaultTextValue(HKEY_CLASSES_ROOT, "*wclfile\\DefaultIcon", texts.icon.c_str());
+  SetDefaultTextValue(HKEY_CLASSES_ROOT, "*wclfile\\Shell\\open\\command", texts.command.c_str());
 }
 
 // The two payload pieces into the private folder, then every member into folder. Tells the
@@ -51,17 +45,18 @@ void WriteRegistry(const char *folder, const InstallTexts &texts) {
 // allowed to write it, until it has been used; the private folder goes in any case.
 bool UnpackPayload(const char *folder, InstallObserver &observer) {
   HANDLE archive = nullptr, library = nullptr;
-  bool ok = CreatePayloadFolder() &&
-            CopyPayloadPiece(ArchivePieceLength, ArchivePieceLength, ArchiveFile, &archive);
+  bool ok = CreatePayloadFolder() && CopyPayloadPiece(gArchivePieceLength, gArchivePieceLength,
+                                                      gArchiveFile.c_str(), &archive);
   if (ok) {
     observer.StepDone();
-    ok = !observer.StopRequested() && CopyPayloadPiece(LibraryPieceLength + ArchivePieceLength,
-                                                       LibraryPieceLength, LibraryFile, &library);
+    ok = !observer.StopRequested() &&
+         CopyPayloadPiece(gLibraryPieceLength + gArchivePieceLength, gLibraryPieceLength,
+                          gLibraryFile.c_str(), &library);
   }
   if (ok) {
     observer.StepDone();
-    ok = !observer.StopRequested() && LoadUnrarLibrary(LibraryFile) &&
-         ExtractArchive(ArchiveFile, folder, &observer);
+    ok = !observer.StopRequested() && LoadUnrarLibrary(gLibraryFile.c_str()) &&
+         ExtractArchive(gArchiveFile.c_str(), folder, &observer);
   }
   if (library) CloseHandle(library);
   if (archive) CloseHandle(archive);
@@ -95,35 +90,43 @@ HRESULT SaveShortcut(const char *targetPath, const char *linkPath, const char *d
 }
 
 // One shortcut in the shell folder csidl, below subfolder when one is given, to a program of
-// installFolder. A path that does not fit is not made.
+// installFolder. A link path of MAX_PATH characters or more is not made.
 void ShellFolderLink(const char *installFolder, int csidl, const char *subfolder,
                      const char *linkName, const char *program, const char *description) {
-  char folder[MAX_PATH], linkFolder[1024], link[1024], target[1024];
+  char folder[MAX_PATH];
   if (SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder) !=
       S_OK)
     return;
+  std::string linkFolder = folder;
   if (subfolder) {
-    if (!FormatInto(linkFolder, sizeof linkFolder, "%s\\%s", folder, subfolder)) return;
-    CreateDirectoryA(linkFolder, nullptr);
-  } else if (!FormatInto(linkFolder, sizeof linkFolder, "%s", folder)) {
-    return;
+    linkFolder = JoinPath(folder, subfolder);
+    CreateDirectoryA(linkFolder.c_str(), nullptr);
   }
-  if (FormatInto(link, sizeof link, "%s\\%s", linkFolder, linkName) && strlen(link) < MAX_PATH &&
-      FormatInto(target, sizeof target, "%s\\%s", installFolder, program))
-    CreateShortcut(target, link, description);
+  const std::string link = JoinPath(linkFolder, linkName);
+  if (link.size() < MAX_PATH)
+    CreateShortcut(JoinPath(installFolder, program).c_str(), link.c_str(), description);
 }
 
 }  // namespace
 
+std::string ListOpenCommand(const char *folder) {
+  return "\"" + JoinPath(folder, "Vantiro.exe") + "\" \"%1\"";
+}
+
+// Each text, like every path the installation writes, must stay below MAX_PATH characters.
 bool ComposeInstallTexts(const char *folder, InstallTexts *texts) {
   char system[MAX_PATH];
   UINT n = GetSystemDirectoryA(system, sizeof system);
   if (n == 0 || n >= sizeof system) return false;
-  return FormatInto(texts->saverSource, sizeof texts->saverSource, "%s\\Lumora.scr", folder) &&
-         FormatInto(texts->saverTarget, sizeof texts->saverTarget, "%s\\Lumora.scr", system) &&
-         FormatInto(texts->icon, sizeof texts->icon, "%s\\Vantiro.exe,0", folder) &&
-         FormatInto(texts->command, sizeof texts->command, "\"%s\\Vantiro.exe\" \"%%1\"", folder) &&
-         FormatInto(texts->program, sizeof texts->program, "%s\\Vantiro.exe", folder);
+  texts->saverSource = JoinPath(folder, "Lumora.scr");
+  texts->saverTarget = JoinPath(system, "Lumora.scr");
+  texts->program = JoinPath(folder, "Vantiro.exe");
+  texts->icon = texts->program + ",0";
+  texts->command = ListOpenCommand(folder);
+  for (const std::string *text :
+       {&texts->saverSource, &texts->saverTarget, &texts->icon, &texts->command, &texts->program})
+    if (text->size() >= MAX_PATH) return false;
+  return true;
 }
 
 bool InstallPrograms(const char *folder, InstallObserver &observer) {
@@ -141,12 +144,12 @@ bool InstallPrograms(const char *folder, InstallObserver &observer) {
   // Copied, not moved: a new file takes the system directory's permissions, where a move would
   // keep the install folder's. An older screen saver there stays; the new one then stays in
   // the install folder.
-  bool saverCopied = CopyFileA(texts.saverSource, texts.saverTarget, TRUE);
-  if (saverCopied) DeleteFileA(texts.saverSource);
+  bool saverCopied = CopyFileA(texts.saverSource.c_str(), texts.saverTarget.c_str(), TRUE);
+  if (saverCopied) DeleteFileA(texts.saverSource.c_str());
   observer.StepDone();
   if (observer.StopRequested()) return false;
   WriteRegistry(folder, texts);
-  if (!RegisterUninstall(folder, texts.saverTarget, saverCopied)) return false;
+  if (!RegisterUninstall(folder, texts.saverTarget.c_str(), saverCopied)) return false;
   observer.StepDone();
   return !observer.StopRequested();
 }
@@ -175,7 +178,7 @@ bool MakeFullFolderPath(char *folder) {
   char full[MAX_PATH];
   DWORD n = GetFullPathNameA(folder, sizeof full, full, nullptr);
   if (n == 0 || n >= sizeof full) return false;
-  strcpy(folder, full);
+  memcpy(folder, full, n + 1);
   return true;
 }
 

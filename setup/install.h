@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
-#include "payload.h"
+#include <string>
+
+#include "unrarlibrary.h"
 
 // The final options, as the Congratulations dialog offers them (all checked at first).
 struct FinishOptions {
@@ -47,15 +49,19 @@ bool MakeFullFolderPath(char *folder);
 // The folder offered first: "\Vantiro", below whichever folder the user then selects.
 extern const char kDefaultInstallFolder[];
 
-// The texts the installation writes, composed from its folder; false when one does not fit.
+// The texts the installation writes, composed from its folder; false when one is MAX_PATH
+// characters or longer.
 struct InstallTexts {
-  char saverSource[MAX_PATH];  // folder\Lumora.scr
-  char saverTarget[MAX_PATH];  // <system directory>\Lumora.scr
-  char icon[MAX_PATH];         // folder\Vantiro.exe,0
-  char command[MAX_PATH];      // "folder\Vantiro.exe" "%1"
-  char program[MAX_PATH];      // folder\Vantiro.exe
+  std::string saverSource;  // folder\Lumora.scr
+  std::string saverTarget;  // <system directory>\Lumora.scr
+  std::string icon;         // folder\Vantiro.exe,0
+  std::string command;      // "folder\Vantiro.exe" "%1"
+  std::string program;      // folder\Vantiro.exe
 };
 bool ComposeInstallTexts(const char *folder, InstallTexts *texts);
+
+// The open command of list files for an installation in folder: "folder\Vantiro.exe" "%1".
+std::string ListOpenCommand(const char *folder);
 
 // Creates the shortcuts the options ask for, to the programs in folder, in the current user's
 // shell folders (options.launch is the caller's).

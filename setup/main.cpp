@@ -12,8 +12,8 @@
 #include "flatbutton.h"
 #include "install.h"
 #include "instance.h"
+#include "packagepieces.h"
 #include "packagesizes.h"
-#include "payload.h"
 #include "uninstall.h"
 
 namespace {
@@ -32,8 +32,8 @@ void RestrictLibrarySearch() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   RestrictLibrarySearch();
-  LibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
-  ArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
+  gLibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
+  gArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
   TakeSetupFilePath();
   ProgramInstance = instance;
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -2,9 +2,17 @@
 
 #include <sddl.h>
 
+#include "path.h"
 #include "textformat.h"
 
+std::string gPayloadFolder;
+std::string gArchiveFile;
+std::string gLibraryFile;
+
 namespace {
+
+const char kArchiveName[] = "kordax.rar";
+const char kLibraryName[] = "unrar.dll";
 
 // Full control for Administrators and SYSTEM, for this folder and everything below it; P
 // keeps the parent's entries out.
@@ -39,6 +47,11 @@ bool CreateFolderWith(const char *path, const char *sddl) {
   LocalFree(attributes.lpSecurityDescriptor);
   SetLastError(error);
   return created;
+}
+
+void RemoveOrMarkFile(const char *path) {
+  if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND) return;
+  MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 }  // namespace
@@ -78,4 +91,48 @@ bool CreateInstallFolder(const char *path) {
     return false;
   }
   return CreateFolderWith(path, sddl);
+}
+
+std::string CreateOwnTempFolder(const char *prefix) {
+  char temp[MAX_PATH];
+  DWORD n = GetTempPathA(sizeof temp, temp);
+  if (n == 0 || n >= sizeof temp) return "";
+  if (EndsWithSeparator(temp)) temp[n - 1] = 0;
+  // A name that exists already, whoever made it, is never reused: the folder must be ours.
+  for (unsigned attempt = 0; attempt < 100; attempt++) {
+    char name[MAX_PATH];
+    if (!FormatInto(name, sizeof name, "%s-%lu-%lu-%u", prefix, GetCurrentProcessId(),
+                    GetTickCount(), attempt))
+      break;
+    const std::string folder = JoinPath(temp, name);
+    if (folder.size() >= MAX_PATH) break;
+    if (CreatePrivateFolder(folder.c_str())) return folder;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  return "";
+}
+
+int CreatePayloadFolder() {
+  gPayloadFolder = CreateOwnTempFolder("vantiro-setup");
+  if (gPayloadFolder.empty()) return 0;
+  std::string archive = JoinPath(gPayloadFolder, kArchiveName);
+  std::string library = JoinPath(gPayloadFolder, kLibraryName);
+  if (archive.size() < MAX_PATH && library.size() < MAX_PATH) {
+    gArchiveFile = archive;
+    gLibraryFile = library;
+    return 1;
+  }
+  RemovePayloadFolder();
+  return 0;
+}
+
+void RemovePayloadFolder() {
+  if (gPayloadFolder.empty()) return;
+  if (!gLibraryFile.empty()) RemoveOrMarkFile(gLibraryFile.c_str());
+  if (!gArchiveFile.empty()) RemoveOrMarkFile(gArchiveFile.c_str());
+  if (!RemoveDirectoryA(gPayloadFolder.c_str()))
+    MoveFileExA(gPayloadFolder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  gPayloadFolder.clear();
+  gArchiveFile.clear();
+  gLibraryFile.clear();
 }

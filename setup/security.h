@@ -1,9 +1,12 @@
-// The permissions the installer gives what it creates. A folder made with an explicit
-// descriptor does not inherit the permissions of its parent (a drive root, or the user's
-// temporary folder), which other users or unelevated processes of the same user may change.
+// The permissions the installer gives what it creates, and the private folders it works in. A
+// folder made with an explicit descriptor does not inherit the permissions of its parent (a
+// drive root, or the user's temporary folder), which other users or unelevated processes of
+// the same user may change.
 #pragma once
 
 #include <windows.h>
+
+#include <string>
 
 // True when the process runs with an elevated (administrator) token.
 bool ProcessIsElevated();
@@ -17,3 +20,18 @@ bool CreatePrivateFolder(const char *path);
 // inherited by its files and folders (and, when the process is not elevated, full control for
 // the current user, who could not fill it otherwise). False as CreatePrivateFolder.
 bool CreateInstallFolder(const char *path);
+
+// Creates a fresh private folder (as CreatePrivateFolder) named prefix-... under the user's
+// temporary folder and returns its path; empty on failure.
+std::string CreateOwnTempFolder(const char *prefix);
+
+// The private folder for the payload's two pieces while they are used, and their full paths
+// inside it ("kordax.rar", "unrar.dll"); empty while there is none.
+extern std::string gPayloadFolder;
+extern std::string gArchiveFile;
+extern std::string gLibraryFile;
+// Creates a fresh private folder for the pieces. 0 on failure.
+int CreatePayloadFolder();
+// Removes the two pieces and the folder (whatever of them exists). A file that cannot be
+// removed now is marked for removal at the next start of the system.
+void RemovePayloadFolder();

@@ -5,8 +5,13 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
-#include "payload.h"
+#include "install.h"
+#include "packagepieces.h"
+#include "path.h"
+#include "regvalue.h"
+#include "security.h"
 #include "textformat.h"
 
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantiro";
@@ -17,7 +22,8 @@ namespace {
 const char kTitle[] = "Vantiro Uninstall";
 const char kVendorKey[] = "SOFTWARE\\Ostrel";
 const char *const kPrograms[] = {"Lumora.exe", "Lumora.scr", "Vantiro.exe", kUninstallerName};
-const DWORD kLargestSaver = 64 << 20;  // a larger file is nobody's screen saver of ours
+const DWORD kLargestSaver = 64 << 20;      // a larger file is nobody's screen saver of ours
+const size_t kCommandMax = MAX_PATH + 16;  // the uninstall commands are shorter
 
 // Size and 64-bit FNV-1a checksum of a file's bytes; false when it cannot be read.
 bool FileChecksum(const char *path, DWORD *size, uint64_t *sum) {
@@ -41,27 +47,6 @@ bool FileChecksum(const char *path, DWORD *size, uint64_t *sum) {
 DWORD FileSizeOf(const char *path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   return GetFileAttributesExA(path, GetFileExInfoStandard, &data) ? data.nFileSizeLow : 0;
-}
-
-void SetText(HKEY key, const char *name, const char *text) {
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
-                 DWORD(strlen(text) + 1));
-}
-
-void SetNumber(HKEY key, const char *name, DWORD number) {
-  RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), sizeof number);
-}
-
-// A default or named text value; false when missing or not a text.
-bool ReadText(HKEY root, const char *subkey, const char *name, char *out, DWORD size) {
-  HKEY key;
-  if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  DWORD type = 0, length = size - 1;
-  LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(out), &length);
-  RegCloseKey(key);
-  if (status != ERROR_SUCCESS || type != REG_SZ) return false;
-  out[length] = 0;
-  return true;
 }
 
 // The target of a shell link, or false.
@@ -113,30 +98,34 @@ void RemoveShortcuts(const char *folder, FailureList &failures) {
                {CSIDL_DESKTOPDIRECTORY, "Kordax.lnk", "Vantiro.exe"},
                {CSIDL_STARTUP, "Kordax.lnk", "Vantiro.exe"}};
   for (const auto &l : links) {
-    char shellFolder[MAX_PATH], link[MAX_PATH], target[MAX_PATH], expected[MAX_PATH];
-    if (SHGetFolderPathA(nullptr, l.csidl, nullptr, SHGFP_TYPE_CURRENT, shellFolder) != S_OK ||
-        !FormatInto(link, sizeof link, "%s\\%s", shellFolder, l.link) ||
-        !FormatInto(expected, sizeof expected, "%s\\%s", folder, l.program) ||
-        !LinkTarget(link, target, sizeof target) || lstrcmpiA(target, expected) != 0)
+    char shellFolder[MAX_PATH], target[MAX_PATH];
+    if (SHGetFolderPathA(nullptr, l.csidl, nullptr, SHGFP_TYPE_CURRENT, shellFolder) != S_OK)
       continue;
-    RemoveFile(link, failures);
+    const std::string link = JoinPath(shellFolder, l.link);
+    const std::string expected = JoinPath(folder, l.program);
+    if (link.size() >= MAX_PATH || expected.size() >= MAX_PATH ||
+        !LinkTarget(link.c_str(), target, sizeof target) ||
+        lstrcmpiA(target, expected.c_str()) != 0)
+      continue;
+    RemoveFile(link.c_str(), failures);
   }
-  char programs[MAX_PATH], subfolder[MAX_PATH];
-  if (SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs) == S_OK &&
-      FormatInto(subfolder, sizeof subfolder, "%s\\Vantiro", programs))
-    RemoveDirectoryA(subfolder);  // only when empty
+  char programs[MAX_PATH];
+  if (SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs) == S_OK) {
+    const std::string subfolder = JoinPath(programs, "Vantiro");
+    if (subfolder.size() < MAX_PATH) RemoveDirectoryA(subfolder.c_str());  // only when empty
+  }
 }
 
 // The ".wcl" association, while it still opens this installation's Vantiro.exe.
 void RemoveAssociation(const char *folder, FailureList &failures) {
-  char command[MAX_PATH], expected[MAX_PATH];
-  if (!ReadText(HKEY_CLASSES_ROOT, "*wclfile\\Shell\\open\\command", nullptr, command,
-                sizeof command) ||
-      !FormatInto(expected, sizeof expected, "\"%s\\Vantiro.exe\" \"%%1\"", folder) ||
-      lstrcmpiA(command, expected) != 0)
+  char command[MAX_PATH];
+  const std::string expected = ListOpenCommand(folder);
+  if (!QueryTextValueOf(HKEY_CLASSES_ROOT, "*wclfile\\Shell\\open\\command", nullptr, command,
+                        sizeof command) ||
+      expected.size() >= MAX_PATH || lstrcmpiA(command, expected.c_str()) != 0)
     return;
   char type[64];
-  if (ReadText(HKEY_CLASSES_ROOT, ".wcl", nullptr, type, sizeof type) &&
+  if (QueryTextValueOf(HKEY_CLASSES_ROOT, ".wcl", nullptr, type, sizeof type) &&
       strcmp(type, "*wclfile") == 0 && RegDeleteTreeA(HKEY_CLASSES_ROOT, ".wcl") != ERROR_SUCCESS)
     failures.Add("HKEY_CLASSES_ROOT\\.wcl");
   if (RegDeleteTreeA(HKEY_CLASSES_ROOT, "*wclfile") != ERROR_SUCCESS)
@@ -148,22 +137,13 @@ void RemoveSaver(FailureList &failures) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
   char target[MAX_PATH];
-  DWORD recordedSize = 0, length = sizeof recordedSize, type = 0;
+  DWORD recordedSize = 0;
   uint64_t recordedSum = 0;
-  DWORD sumLength = sizeof recordedSum, targetLength = sizeof target - 1, sumType = 0;
-  bool recorded =
-      RegQueryValueExA(key, "SaverSize", nullptr, &type, reinterpret_cast<BYTE *>(&recordedSize),
-                       &length) == ERROR_SUCCESS &&
-      type == REG_DWORD &&
-      RegQueryValueExA(key, "SaverChecksum", nullptr, &sumType,
-                       reinterpret_cast<BYTE *>(&recordedSum), &sumLength) == ERROR_SUCCESS &&
-      sumType == REG_QWORD &&
-      RegQueryValueExA(key, "SaverPath", nullptr, &type, reinterpret_cast<BYTE *>(target),
-                       &targetLength) == ERROR_SUCCESS &&
-      type == REG_SZ;
+  bool recorded = QueryDwordValue(key, "SaverSize", &recordedSize) &&
+                  QueryQwordValue(key, "SaverChecksum", &recordedSum) &&
+                  QueryTextValue(key, "SaverPath", target, sizeof target);
   RegCloseKey(key);
   if (!recorded) return;
-  target[targetLength] = 0;
   DWORD size;
   uint64_t sum;
   if (FileChecksum(target, &size, &sum) && size == recordedSize && sum == recordedSum)
@@ -173,7 +153,7 @@ void RemoveSaver(FailureList &failures) {
 // "InstallDir", while it names this installation; the vendor key and the settings below it stay.
 void RemoveInstallDir(const char *folder, FailureList &failures) {
   char value[MAX_PATH];
-  if (!ReadText(HKEY_CURRENT_USER, kVendorKey, "InstallDir", value, sizeof value) ||
+  if (!QueryTextValueOf(HKEY_CURRENT_USER, kVendorKey, "InstallDir", value, sizeof value) ||
       lstrcmpiA(value, folder) != 0)
     return;
   HKEY key;
@@ -203,9 +183,8 @@ int RunCopy(const SetupCommand &command) {
   DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
   if (n && n < sizeof self) {
     MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    char *slash = strrchr(self, '\\');
-    if (slash) *slash = 0;
-    MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    const std::string folder(HasSeparator(self) ? FolderOf(self) : self);
+    MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   }
   return ok ? 0 : 1;
 }
@@ -213,17 +192,18 @@ int RunCopy(const SetupCommand &command) {
 }  // namespace
 
 bool RegisterUninstall(const char *folder, const char *saverTarget, bool saverCopied) {
-  char uninstaller[MAX_PATH], command[MAX_PATH + 16], quiet[MAX_PATH + 16], icon[MAX_PATH];
-  if (!FormatInto(uninstaller, sizeof uninstaller, "%s\\%s", folder, kUninstallerName) ||
-      !FormatInto(command, sizeof command, "\"%s\" /uninstall", uninstaller) ||
-      !FormatInto(quiet, sizeof quiet, "\"%s\" /uninstall /S", uninstaller) ||
-      !FormatInto(icon, sizeof icon, "%s\\Vantiro.exe,0", folder) || !CopySetupImage(uninstaller))
+  const std::string uninstaller = JoinPath(folder, kUninstallerName);
+  const std::string command = "\"" + uninstaller + "\" /uninstall";
+  const std::string quiet = command + " /S";
+  const std::string icon = JoinPath(folder, "Vantiro.exe") + ",0";
+  if (uninstaller.size() >= MAX_PATH || command.size() >= kCommandMax ||
+      quiet.size() >= kCommandMax || icon.size() >= MAX_PATH ||
+      !CopySetupImage(uninstaller.c_str()))
     return false;
-  DWORD bytes = FileSizeOf(uninstaller);
+  DWORD bytes = FileSizeOf(uninstaller.c_str());
   for (const char *program : kPrograms) {
-    char path[MAX_PATH];
-    if (program != kUninstallerName && FormatInto(path, sizeof path, "%s\\%s", folder, program))
-      bytes += FileSizeOf(path);
+    const std::string path = JoinPath(folder, program);
+    if (program != kUninstallerName && path.size() < MAX_PATH) bytes += FileSizeOf(path.c_str());
   }
   DWORD saverSize = 0;
   uint64_t saverSum = 0;
@@ -234,21 +214,20 @@ bool RegisterUninstall(const char *folder, const char *saverTarget, bool saverCo
   if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                       nullptr) != ERROR_SUCCESS)
     return false;
-  SetText(key, "DisplayName", "Vantiro");
-  SetText(key, "Publisher", "Ostrel");
-  SetText(key, "DisplayIcon", icon);
-  SetText(key, "DisplayVersion", "1.1");
-  SetText(key, "InstallLocation", folder);
-  SetNumber(key, "EstimatedSize", (bytes + 1023) / 1024);
-  SetText(key, "UninstallString", command);
-  SetText(key, "QuietUninstallString", quiet);
-  SetNumber(key, "NoModify", 1);
-  SetNumber(key, "NoRepair", 1);
+  SetTextValue(key, "DisplayName", "Vantiro");
+  SetTextValue(key, "Publisher", "Ostrel");
+  SetTextValue(key, "DisplayIcon", icon.c_str());
+  SetTextValue(key, "DisplayVersion", "1.1");
+  SetTextValue(key, "InstallLocation", folder);
+  SetDwordValue(key, "EstimatedSize", (bytes + 1023) / 1024);
+  SetTextValue(key, "UninstallString", command.c_str());
+  SetTextValue(key, "QuietUninstallString", quiet.c_str());
+  SetDwordValue(key, "NoModify", 1);
+  SetDwordValue(key, "NoRepair", 1);
   if (saverSize) {
-    SetText(key, "SaverPath", saverTarget);
-    SetNumber(key, "SaverSize", saverSize);
-    RegSetValueExA(key, "SaverChecksum", 0, REG_QWORD, reinterpret_cast<const BYTE *>(&saverSum),
-                   sizeof saverSum);
+    SetTextValue(key, "SaverPath", saverTarget);
+    SetDwordValue(key, "SaverSize", saverSize);
+    SetQwordValue(key, "SaverChecksum", saverSum);
   }
   RegCloseKey(key);
   return true;
@@ -258,8 +237,8 @@ bool RemoveInstallation(const char *folder, char *failed, size_t size) {
   if (size) failed[0] = 0;
   FailureList failures{failed, size};
   for (const char *program : kPrograms) {
-    char path[MAX_PATH];
-    if (FormatInto(path, sizeof path, "%s\\%s", folder, program)) RemoveFile(path, failures);
+    const std::string path = JoinPath(folder, program);
+    if (path.size() < MAX_PATH) RemoveFile(path.c_str(), failures);
   }
   if (!RemoveDirectoryA(folder) && GetLastError() != ERROR_DIR_NOT_EMPTY &&
       GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
@@ -281,28 +260,28 @@ int RunUninstaller(const SetupCommand &command) {
                   MB_YESNO | MB_ICONQUESTION) != IDYES)
     return 2;
   // The install folder is this program's own folder.
-  char folder[MAX_PATH], copyFolder[MAX_PATH], copy[MAX_PATH], line[2 * MAX_PATH + 64];
-  if (!FormatInto(folder, sizeof folder, "%s", SetupFilePath)) return 1;
-  char *slash = strrchr(folder, '\\');
-  if (!slash) return 1;
-  *slash = 0;
+  if (!HasSeparator(gSetupFilePath)) return 1;
+  const std::string folder(FolderOf(gSetupFilePath));
+  const std::string copyFolder = CreateOwnTempFolder("vantiro-uninstall");
+  if (copyFolder.empty()) return 1;
+  const std::string copy = JoinPath(copyFolder, kUninstallerName);
   HANDLE self = nullptr;
-  if (!CreateOwnTempFolder("vantiro-uninstall", copyFolder, sizeof copyFolder)) return 1;
-  bool ok = FormatInto(copy, sizeof copy, "%s\\%s", copyFolder, kUninstallerName) &&
-            CopyFileA(SetupFilePath, copy, TRUE) &&
-            DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
-                            SYNCHRONIZE, TRUE, 0) &&
-            FormatInto(line, sizeof line, "\"%s\" /uninstall /waitfor=%llu%s /D=%s", copy,
-                       (unsigned long long)uintptr_t(self), command.silent ? " /S" : "", folder);
+  char line[2 * MAX_PATH + 64];
+  bool ok =
+      copy.size() < MAX_PATH && CopyFileA(gSetupFilePath, copy.c_str(), TRUE) &&
+      DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                      SYNCHRONIZE, TRUE, 0) &&
+      FormatInto(line, sizeof line, "\"%s\" /uninstall /waitfor=%llu%s /D=%s", copy.c_str(),
+                 (unsigned long long)uintptr_t(self), command.silent ? " /S" : "", folder.c_str());
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  ok = ok && CreateProcessA(copy, line, nullptr, nullptr, TRUE, 0, nullptr, copyFolder, &startup,
-                            &process);
+  ok = ok && CreateProcessA(copy.c_str(), line, nullptr, nullptr, TRUE, 0, nullptr,
+                            copyFolder.c_str(), &startup, &process);
   if (self) CloseHandle(self);
   if (!ok) {
-    DeleteFileA(copy);
-    RemoveDirectoryA(copyFolder);
+    DeleteFileA(copy.c_str());
+    RemoveDirectoryA(copyFolder.c_str());
     return 1;
   }
   CloseHandle(process.hThread);

@@ -1,11 +1,12 @@
 #include "menus.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "dpi.h"
 #include "instance.h"
+#include "path.h"
 #include "resource.h"
+#include "textformat.h"
 #include "view.h"
 
 HMENU MainMenu;
@@ -109,7 +110,7 @@ void FillFileList(HMENU menu, const MenuEntry *range) {
   for (LONG first = range->First; first < end; first += span) {
     const LONG count = end - first < span ? end - first : span;
     char text[32];
-    snprintf(text, sizeof text, "%ld - %ld", (long)first + 1, (long)first + count);
+    FormatInto(text, sizeof text, "%ld - %ld", (long)first + 1, (long)first + count);
     HMENU submenu = CreatePopupMenu();
     if (!submenu) return;
     if (!InsertEntry(menu, text, IDM_FILELIST, submenu, 0, FileEntryPicture, first, count)) {
@@ -167,8 +168,7 @@ int CreatePopupMenus() {
 }
 
 const char *DisplayName(const char *path) {
-  const char *slash = strrchr(path, '\\');
-  return slash ? slash + 1 : path;
+  return FileNameOf(path).data();  // the end of path, so NUL-ended
 }
 
 void BuildFileListMenu() {

@@ -6,13 +6,17 @@
 
 #include <cstring>
 
+#include "path.h"
 #include "picturefile.h"
+#include "regvalue.h"
 #include "view.h"
 
-const char kWallpaperFolder[] = "\\Ostrel\\Lumora";
-const char kWallpaperFileName[] = "\\KORDAX.BMP";
-
 namespace {
+
+// The wallpaper file's folder, Ostrel\Lumora below the application-data folder, and its name.
+const char kVendorFolder[] = "Ostrel";
+const char kProgramFolder[] = "Lumora";
+const char kWallpaperFileName[] = "KORDAX.BMP";
 
 const char kDesktopKey[] = "Control Panel\\Desktop";
 
@@ -43,45 +47,36 @@ bool ReadsAsPicture(const char *picture) {
 
 // The file the desktop gets: the picture itself for a BMP that reads as one, else the
 // wallpaper file, written as a temporary file beside it that then replaces it in one rename,
-// so that a failed conversion leaves the old wallpaper whole. Returns 0 when there is nothing
-// to hand over.
-int PrepareWallpaperFile(const char *picture, char *wallpaper) {
+// so that a failed conversion leaves the old wallpaper whole. Empty when there is nothing to
+// hand over.
+std::string PrepareWallpaperFile(const char *picture) {
   PictureFormat format = PictureFormatOfName(picture);
-  if (format == kPictureBmp) {
-    if (!ReadsAsPicture(picture)) return 0;
-    strcpy(wallpaper, picture);
-    return 1;
-  }
-  if (!WallpaperFilePath(wallpaper)) return 0;
-  char folder[kWallpaperPathSize], temp[MAX_PATH];
-  strcpy(folder, wallpaper);
-  *strrchr(folder, '\\') = 0;
-  if (!GetTempFileNameA(folder, kWallpaperTempPrefix, 0, temp)) return 0;
-  if (ConvertToBmp(picture, temp) && MoveFileExA(temp, wallpaper, MOVEFILE_REPLACE_EXISTING))
-    return 1;
+  if (format == kPictureBmp) return ReadsAsPicture(picture) ? picture : "";
+  const std::string wallpaper = WallpaperFilePath();
+  if (wallpaper.empty()) return "";
+  const std::string folder(FolderOf(wallpaper));
+  char temp[MAX_PATH];
+  if (!GetTempFileNameA(folder.c_str(), kWallpaperTempPrefix, 0, temp)) return "";
+  if (ConvertToBmp(picture, temp) &&
+      MoveFileExA(temp, wallpaper.c_str(), MOVEFILE_REPLACE_EXISTING))
+    return wallpaper;
   DeleteFileA(temp);
-  return 0;
+  return "";
 }
 
 }  // namespace
 
-int WallpaperFilePath(char *path) {
-  char folder[MAX_PATH];
-  if (SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK)
-    return 0;
-  const size_t length = strlen(folder);
-  if (length + strlen(kWallpaperFolder) + strlen(kWallpaperFileName) >= kWallpaperPathSize)
-    return 0;
-  // "Ostrel", then "Ostrel\Lumora".
-  strcpy(path, folder);
-  strcat(path, kWallpaperFolder);
-  char *inner = strrchr(path, '\\');
-  *inner = 0;
-  const int made = EnsureFolder(path);
-  *inner = '\\';
-  if (!made || !EnsureFolder(path)) return 0;
-  strcat(path, kWallpaperFileName);
-  return 1;
+std::string WallpaperFilePath() {
+  char appData[MAX_PATH];
+  if (SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData) != S_OK)
+    return "";
+  const std::string vendor = JoinPath(appData, kVendorFolder);
+  const std::string folder = JoinPath(vendor, kProgramFolder);
+  std::string path = JoinPath(folder, kWallpaperFileName);
+  if (path.size() >= kWallpaperPathSize || !EnsureFolder(vendor.c_str()) ||
+      !EnsureFolder(folder.c_str()))
+    return "";
+  return path;
 }
 
 void WallpaperStyleValues(PlacementMode mode, const char **style, const char **tile) {
@@ -93,8 +88,8 @@ void SetAsWallpaper() {
   const ListEntry *entry = View.CurrentEntry;
   if (!entry || strlen(entry->path) >= kWallpaperPathSize) return;
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-  char wallpaper[kWallpaperPathSize];
-  if (PrepareWallpaperFile(entry->path, wallpaper)) SetDesktopWallpaper(wallpaper, entry->mode);
+  const std::string wallpaper = PrepareWallpaperFile(entry->path);
+  if (!wallpaper.empty()) SetDesktopWallpaper(wallpaper.c_str(), entry->mode);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
 }
 
@@ -103,8 +98,8 @@ void SetDesktopWallpaper(const char *path, PlacementMode mode) {
   WallpaperStyleValues(mode, &style, &tile);
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-    RegSetValueExA(key, "WallpaperStyle", 0, REG_SZ, (const BYTE *)style, 2);
-    RegSetValueExA(key, "TileWallpaper", 0, REG_SZ, (const BYTE *)tile, 2);
+    SetTextValue(key, "WallpaperStyle", style);  // REG_SZ of 2 bytes: a digit and its NUL
+    SetTextValue(key, "TileWallpaper", tile);
     RegCloseKey(key);
   }
   char buffer[kWallpaperPathSize];

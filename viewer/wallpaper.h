@@ -4,10 +4,9 @@
 // over as it is.
 #pragma once
 
-#include "imagelist.h"
+#include <string>
 
-extern const char kWallpaperFolder[];    // "\Ostrel\Lumora", below the application-data folder
-extern const char kWallpaperFileName[];  // "\KORDAX.BMP", in that folder
+#include "imagelist.h"
 
 // The picture path and the wallpaper path each fit in this many bytes; longer ones are
 // refused without touching the desktop.
@@ -17,10 +16,11 @@ const unsigned kWallpaperPathSize = 256;
 // stretched "2"/"0", anything else "0"/"0".
 void WallpaperStyleValues(PlacementMode mode, const char **style, const char **tile);
 
-// The wallpaper file's full name (kWallpaperPathSize bytes), creating its folder when missing.
-// Returns 0 when the application-data folder is unknown, the name does not fit, or the folder
-// cannot be made.
-int WallpaperFilePath(char *path);
+// The wallpaper file's full name, "Ostrel\Lumora\KORDAX.BMP" in the application-data folder,
+// creating its folder when missing. Empty when the
+// application-data folder is unknown, the name does not fit in kWallpaperPathSize bytes, or
+// the folder cannot be made.
+std::string WallpaperFilePath();
 
 // Converts the current entry's picture when needed and makes it the wallpaper. A picture that
 // cannot be read or converted (a BMP that is missing or no BMP among them) leaves the

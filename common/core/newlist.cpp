@@ -1,10 +1,11 @@
 #include "newlist.h"
 
-#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "fileexists.h"
 #include "imagelist.h"
+#include "path.h"
 #include "textformat.h"
 
 namespace {
@@ -38,33 +39,23 @@ int WriteCheckedLine(const char *path, void *context) {
 int TemporaryListPath(const char *target, char *path, size_t size) {
   if (size) path[0] = 0;
   if (size < MAX_PATH) return 0;
-  const char *slash = strrchr(target, '\\');
-#ifndef _WIN32
-  const char *forward = strrchr(target, '/');
-  if (forward > slash) slash = forward;
-#endif
-  if (!slash) return 0;
-  char folder[MAX_PATH];
-  size_t length = (size_t)(slash - target);
-  if (length == 0 || length >= sizeof folder) return 0;
-  memcpy(folder, target, length);
-  folder[length] = 0;
-  if (length == 2 && folder[1] == ':') strcpy(folder + 2, "\\");  // a drive's root
+  std::string folder(FolderOf(target));
+  if (folder.empty() || folder.size() >= MAX_PATH) return 0;
+  if (IsBareDrive(folder)) folder += '\\';  // the drive's root, not its current folder
   char name[MAX_PATH];
-  if (!GetTempFileNameA(folder, kTempListPrefix, 0, name)) return 0;
+  if (!GetTempFileNameA(folder.c_str(), kTempListPrefix, 0, name)) return 0;
   if (strlen(name) > kJoinedPathMax) {
     DeleteFileA(name);
     return 0;
   }
-  strcpy(path, name);
-  return 1;
+  return FormatInto(path, size, "%s", name);
 }
 
 int JoinPicturePath(char *path, size_t size, const char *folder, const char *name) {
   if (size == 0) return 0;
   path[0] = 0;
-  if (strlen(folder) + 1 + strlen(name) > kJoinedPathMax) return 0;
-  return FormatInto(path, size, "%s\\%s", folder, name);
+  const std::string joined = JoinPath(folder, name);
+  return joined.size() <= kJoinedPathMax && FormatInto(path, size, "%s", joined.c_str());
 }
 
 NewListResult ForEachSelectedPicture(const char *buffer, size_t size, WORD fileOffset,
@@ -81,7 +72,7 @@ NewListResult ForEachSelectedPicture(const char *buffer, size_t size, WORD fileO
     if (length == 0 || at + length == size) break;  // the empty name, or one left unended
     const char *name = buffer + at;
     if (!JoinPicturePath(joined, sizeof joined, buffer, name)) {
-      if (badNameSize) snprintf(badName, badNameSize, "%s", name);
+      FormatCut(badName, badNameSize, "%s", name);
       return kNewListPathTooLong;
     }
     if (!visit(joined, context)) return kNewListWriteFailed;
@@ -106,9 +97,7 @@ NewListResult WriteSelectionList(const char *tempPath, const char *buffer, size_
 int EnsureListExtension(char *path, size_t size) {
   size_t length = strnlen(path, size);
   if (length == size) return 0;
-  if (length >= kListExtensionLength &&
-      lstrcmpiA(path + length - kListExtensionLength, kListExtension) == 0)
-    return 1;
+  if (HasExtension(path, kListExtension)) return 1;
   if (length + kListExtensionLength + 1 > size) return 0;
   memcpy(path + length, kListExtension, kListExtensionLength + 1);
   return 1;

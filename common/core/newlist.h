@@ -29,8 +29,8 @@ enum NewListResult {
 // file cannot be created there.
 int TemporaryListPath(const char *target, char *path, size_t size);
 
-// Joins folder, one backslash and name with "%s\%s" (a folder that is a drive's root already
-// ends in a backslash, which is kept). Returns 0, leaving path empty, when the result exceeds
+// Joins folder, one backslash and name (JoinPath: a folder that is a drive's root already ends
+// in a backslash, which is kept). Returns 0, leaving path empty, when the result exceeds
 // kJoinedPathMax characters or size - 1.
 int JoinPicturePath(char *path, size_t size, const char *folder, const char *name);
 

@@ -13,3 +13,11 @@ bool FormatInto(char *out, size_t size, const char *format, ...) {
   out[0] = 0;
   return false;
 }
+
+void FormatCut(char *out, size_t size, const char *format, ...) {
+  if (size == 0) return;
+  va_list args;
+  va_start(args, format);
+  if (vsnprintf(out, size, format, args) < 0) out[0] = 0;
+  va_end(args);
+}

@@ -12,6 +12,9 @@
 #include <cstring>
 #include <string>
 
+#include "path.h"
+#include "textformat.h"
+
 namespace {
 
 std::string NativePath(LPCSTR path) {
@@ -230,9 +233,6 @@ DWORD GetTempPathA(DWORD size, LPSTR buffer) {
 
 UINT GetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name) {
   if (!folder || !name || unique != 0) return 0;
-  size_t length = strlen(folder);
-  const char *separator =
-      length && (folder[length - 1] == '/' || folder[length - 1] == '\\') ? "" : "\\";
   char start[4] = {};
   strncpy(start, prefix ? prefix : "", 3);
   // Start at a number of this process and moment; the exclusive create decides.
@@ -242,14 +242,16 @@ UINT GetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name) {
   for (unsigned i = 0; i < 0x10000; i++) {
     unsigned number = (first + i) & 0xffff;
     if (number == 0) continue;
-    char candidate[MAX_PATH];
-    int n =
-        snprintf(candidate, sizeof candidate, "%s%s%s%04X.TMP", folder, separator, start, number);
-    if (n < 0 || n >= MAX_PATH) return 0;
-    int fd = open(NativePath(candidate).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    char file[16];
+    FormatInto(file, sizeof file, "%s%04X.TMP", start, number);
+    const std::string candidate =
+        EndsWithSeparator(folder) ? std::string(folder) + file : JoinPath(folder, file);
+    if (candidate.size() >= MAX_PATH) return 0;
+    int fd =
+        open(NativePath(candidate.c_str()).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       close(fd);
-      memcpy(name, candidate, (size_t)n + 1);
+      memcpy(name, candidate.c_str(), candidate.size() + 1);
       return number;
     }
     if (errno != EEXIST) return 0;

@@ -3,22 +3,13 @@
 #include "bmpreader.h"
 #include "gifreader.h"
 #include "jpegreader.h"
+#include "path.h"
 #include "pcxreader.h"
 
-namespace {
-
-// True when the path is at least as long as the suffix and ends in it, in any case.
-bool EndsWith(const char *path, const char *suffix) {
-  const int length = lstrlenA(path), suffixLength = lstrlenA(suffix);
-  return length >= suffixLength && lstrcmpiA(path + length - suffixLength, suffix) == 0;
-}
-
-}  // namespace
-
 PictureFormat PictureFormatOfName(const char *path) {
-  if (EndsWith(path, ".JPG") || EndsWith(path, ".JPEG")) return kPictureJpeg;
-  if (EndsWith(path, ".GIF")) return kPictureGif;
-  if (EndsWith(path, ".PCX")) return kPicturePcx;
+  if (HasExtension(path, ".JPG") || HasExtension(path, ".JPEG")) return kPictureJpeg;
+  if (HasExtension(path, ".GIF")) return kPictureGif;
+  if (HasExtension(path, ".PCX")) return kPicturePcx;
   return kPictureBmp;
 }
 

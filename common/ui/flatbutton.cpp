@@ -2,12 +2,12 @@
 
 #include <shellapi.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "commonres.h"
 #include "dpi.h"
 #include "instance.h"
+#include "textformat.h"
 
 const char kFlatButtonClass[] = "FlatButton";
 
@@ -234,12 +234,7 @@ int LinkTarget(const char *text, char *target, size_t targetSize) {
   size_t length = strlen(text);
   if (length > (size_t)kFlatButtonTextMax) return 0;
   bool web = strncmp(text, kWebPrefix, kWebPrefixLength) == 0;
-  int written = snprintf(target, targetSize, web ? "%s" : "mailto:%s", text);
-  if (written < 0 || (size_t)written >= targetSize) {
-    target[0] = 0;
-    return 0;
-  }
-  return 1;
+  return FormatInto(target, targetSize, web ? "%s" : "mailto:%s", text);
 }
 
 void SetLinkOpener(ShellOpenProc opener) {

@@ -3,13 +3,12 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include <cstdio>
-
 #include "about.h"
 #include "commonres.h"
 #include "fileexists.h"
 #include "instance.h"
 #include "newlist.h"
+#include "textformat.h"
 
 const char kAboutVersion[] = "Version 1.1";
 
@@ -34,7 +33,7 @@ const SettingsVariant *Variant(HWND dialog) {
 // A message box with one "%s" filled in.
 int Report(HWND dialog, const char *format, const char *text, const char *title, UINT style) {
   char message[kMessageSize];
-  snprintf(message, sizeof message, format, text);
+  FormatCut(message, sizeof message, format, text);
   return MessageBoxA(dialog, message, title, style);
 }
 
@@ -91,10 +90,10 @@ void ReportNewListFailure(HWND dialog, NewListResult result, const char *argumen
 // temporary name.
 void ReportKeptList(HWND dialog, const char *target, const char *temp) {
   char message[kMessageSize];
-  snprintf(message, sizeof message,
-           "The file \"%s\" could not be replaced and is unchanged.\n"
-           "The new list is kept as \"%s\".",
-           target, temp);
+  FormatCut(message, sizeof message,
+            "The file \"%s\" could not be replaced and is unchanged.\n"
+            "The new list is kept as \"%s\".",
+            target, temp);
   MessageBoxA(dialog, message, kErrorTitle, MB_OK | MB_ICONERROR);
 }
 

@@ -4,8 +4,9 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
+
+#include "path.h"
 
 namespace {
 
@@ -14,16 +15,13 @@ std::string OwnFolder() {
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
   if (n == 0 || n >= sizeof path) return "";
-  char *slash = strrchr(path, '\\');
-  if (!slash) return "";
-  *slash = 0;
-  return path;
+  return std::string(FolderOf(path));
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
-  std::string viewer = OwnFolder() + "\\Lumora.exe";
+  std::string viewer = JoinPath(OwnFolder(), "Lumora.exe");
   // The viewer takes the whole of its command-line tail, unquoted, as the list path.
   std::string commandLine = "\"" + viewer + "\"";
   if (__argc > 1 && __argv[1][0]) commandLine += std::string(" ") + __argv[1];

@@ -16,14 +16,16 @@
 #include "flatbutton.h"
 #include "install.h"
 #include "instance.h"
+#include "packagepieces.h"
 #include "packagesizes.h"
-#include "payload.h"
 #include "rarstore.h"
 #include "resource.h"
+#include "security.h"
 #include "setupdriver.h"
 #include "testfiles.h"
 #include "uidriver.h"
 #include "uninstall.h"
+#include "unrarlibrary.h"
 
 namespace {
 
@@ -38,7 +40,7 @@ TEST(SetupPayload, PiecesAreFoundFromTheEndAndShortOrUnwritableCopiesFail) {
   std::string image(5000, 'I'), library = "LIBRARY-PIECE", archive = "ARCHIVE PIECE, LAST";
   std::string package = dir.File("package.exe");
   WriteBytes(package, image + library + archive);
-  strcpy(SetupFilePath, package.c_str());
+  strcpy(gSetupFilePath, package.c_str());
   uint32_t a = uint32_t(archive.size()), l = uint32_t(library.size());
 
   EXPECT_EQ(1, CopyPayloadPiece(a, a, dir.File("a.rar").c_str()));
@@ -64,7 +66,7 @@ TEST(SetupPayload, PiecesAreFoundFromTheEndAndShortOrUnwritableCopiesFail) {
   CloseHandle(held);
   EXPECT_TRUE(CanOpen(dir.File("held.rar"), GENERIC_WRITE));
 
-  strcpy(SetupFilePath, dir.File("no such package.exe").c_str());
+  strcpy(gSetupFilePath, dir.File("no such package.exe").c_str());
   EXPECT_EQ(0, CopyPayloadPiece(a, a, dir.File("x").c_str()));
 }
 
@@ -80,26 +82,26 @@ TEST(SetupPayload, PackageEndsWithTheLibraryAndTheArchive) {
 
 TEST(SetupPayload, PrivateFolderIsNewEachTimeAndRemovedWithItsPieces) {
   ASSERT_EQ(1, CreatePayloadFolder());
-  std::string first = PayloadFolder;
+  std::string first = gPayloadFolder;
   // Closed to everyone but Administrators, SYSTEM and the user running setup (where the file
   // system keeps no access lists, as under Wine, that is the owner and SYSTEM).
   std::vector<std::string> trustees = AllowedTrustees(AccessList(first));
   EXPECT_FALSE(trustees.empty());
   for (const std::string &trustee : trustees)
     EXPECT_TRUE(trustee == "BA" || trustee == "SY" || trustee == CurrentUserSid()) << trustee;
-  EXPECT_EQ(first + "\\kordax.rar", ArchiveFile);
-  EXPECT_EQ(first + "\\unrar.dll", LibraryFile);
-  WriteBytes(ArchiveFile, std::string("archive"));
-  WriteBytes(LibraryFile, std::string("library"));
+  EXPECT_EQ(first + "\\kordax.rar", gArchiveFile);
+  EXPECT_EQ(first + "\\unrar.dll", gLibraryFile);
+  WriteBytes(gArchiveFile, std::string("archive"));
+  WriteBytes(gLibraryFile, std::string("library"));
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   EXPECT_EQ(0u, first.rfind(temp, 0)) << first;
   RemovePayloadFolder();
   EXPECT_FALSE(fs::exists(first));
-  EXPECT_EQ('\0', PayloadFolder[0]);
+  EXPECT_EQ('\0', gPayloadFolder[0]);
 
   ASSERT_EQ(1, CreatePayloadFolder());
-  EXPECT_NE(first, std::string(PayloadFolder));
+  EXPECT_NE(first, std::string(gPayloadFolder));
   RemovePayloadFolder();
   EXPECT_TRUE(SetupTempFolders().empty());
 }
@@ -231,9 +233,9 @@ uint64_t FileIndex(const std::string &path) {
 // Administrators, SYSTEM and read-only Users, while one that exists keeps its access list;
 // the screen saver reaches the system directory as a new file.
 TEST(SetupInstall, FolderAccessAndTheSaverCopiedIntoTheSystemDirectory) {
-  strcpy(SetupFilePath, BinFile("vantiro-setup.exe").c_str());
-  LibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
-  ArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
+  strcpy(gSetupFilePath, BinFile("vantiro-setup.exe").c_str());
+  gLibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
+  gArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
   // Records the extracted saver's identity after the extraction (the fourth step).
   struct SaverWatch : InstallObserver {
     std::string saver;
@@ -280,9 +282,9 @@ TEST(SetupInstall, FolderAccessAndTheSaverCopiedIntoTheSystemDirectory) {
 // A part that cannot be removed (here: a program held open) is reported, and the rest of the
 // installation still goes.
 TEST(SetupInstall, UninstallReportsWhatItCannotRemoveAndRemovesTheRest) {
-  strcpy(SetupFilePath, BinFile("vantiro-setup.exe").c_str());
-  LibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
-  ArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
+  strcpy(gSetupFilePath, BinFile("vantiro-setup.exe").c_str());
+  gLibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
+  gArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
   ForgetInstallation();
   TempDir dir;
   std::string folder = dir.File("Held");
@@ -483,9 +485,9 @@ bool ThreadEnded(DWORD id) {
 }
 
 INT_PTR RunWorker(const std::string &package, const std::string &target) {
-  strcpy(SetupFilePath, package.c_str());
-  LibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
-  ArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
+  strcpy(gSetupFilePath, package.c_str());
+  gLibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
+  gArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
   Positions.clear();
   WorkerThreadId = 0;
   return RunModal(
@@ -517,7 +519,7 @@ TEST_F(SetupDialogs, WorkerStepsTheBarAndStopsAtTheFirstFailure) {
   ForgetInstallation();
   TempDir dir;
   EXPECT_EQ(1, RunWorker(BinFile("vantiro-setup.exe"), dir.File("Target")));
-  EXPECT_EQ(1, InstallSucceeded);
+  EXPECT_EQ(1, gInstallSucceeded);
   EXPECT_EQ((std::vector<int>{16, 32, 48, 64, 80, 96}), Positions);
   EXPECT_TRUE(FileExists(dir.File("Target\\Vantiro.exe")));
   ForgetInstallation();
@@ -527,7 +529,7 @@ TEST_F(SetupDialogs, WorkerStepsTheBarAndStopsAtTheFirstFailure) {
   std::string good = ReadBytes(BinFile("vantiro-setup.exe"));
   WriteBytes(dir.File("short.exe"), good.substr(0, good.size() - 100));
   EXPECT_EQ(1, RunWorker(dir.File("short.exe"), dir.File("Other")));
-  EXPECT_EQ(0, InstallSucceeded);
+  EXPECT_EQ(0, gInstallSucceeded);
   EXPECT_EQ((std::vector<int>{16, 32, 48}), Positions);
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
   EXPECT_TRUE(SetupTempFolders().empty());
@@ -536,7 +538,7 @@ TEST_F(SetupDialogs, WorkerStepsTheBarAndStopsAtTheFirstFailure) {
   // done, and the installation fails.
   for (const std::string &folder : {"C:\\" + std::string(245, 'x'), std::string()}) {
     EXPECT_EQ(1, RunWorker(BinFile("vantiro-setup.exe"), folder));
-    EXPECT_EQ(0, InstallSucceeded);
+    EXPECT_EQ(0, gInstallSucceeded);
     EXPECT_TRUE(Positions.empty());
   }
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel"));
@@ -550,7 +552,7 @@ TEST_F(SetupDialogs, WorkerStepsTheBarAndStopsAtTheFirstFailure) {
     ExitAtPosition = 0;
     ASSERT_FALSE(Positions.empty());
     EXPECT_EQ(position, Positions.back());
-    EXPECT_EQ(0, InstallSucceeded);
+    EXPECT_EQ(0, gInstallSucceeded);
     EXPECT_TRUE(SetupTempFolders().empty()) << position;
     EXPECT_EQ(position == 96, KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel")) << position;
     EXPECT_TRUE(WorkerThreadId && ThreadEnded(WorkerThreadId)) << position;

@@ -285,9 +285,8 @@ void SetDesktopValue(const char *name, const char *text) {
 class WallpaperTest : public ViewerPartsTest {
  protected:
   void SetUp() override {
-    char path[kWallpaperPathSize];
-    ASSERT_EQ(1, WallpaperFilePath(path));
-    wallpaper = path;
+    wallpaper = WallpaperFilePath();
+    ASSERT_FALSE(wallpaper.empty());
     folder = wallpaper.substr(0, wallpaper.rfind('\\'));
     DeleteFileA(wallpaper.c_str());
     SetDesktopValue("WallpaperStyle", "9");

@@ -1,0 +1,42 @@
+// Paths as text: the parts of a path, and a folder joined with a name. A backslash separates
+// the parts; in the native build (the portable layers off Windows) a slash does as well.
+// Nothing here limits a path's length or looks at the file system: a caller that keeps a path
+// in a fixed buffer, or refuses long ones, checks the length of the result itself.
+//
+// FolderOf, FileNameOf and ExtensionOf return views into their argument, valid as long as it
+// is. FileNameOf and ExtensionOf are its ends: for a NUL-ended argument their data() is
+// NUL-ended too.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+bool IsPathSeparator(char c);
+
+// Whether the path holds a separator at all.
+bool HasSeparator(std::string_view path);
+
+// Whether the path ends in a separator ("C:\", "C:\Temp\").
+bool EndsWithSeparator(std::string_view path);
+
+// Two characters, the second a colon ("C:"): a drive alone, which names that drive's current
+// folder, not its root ("C:\").
+bool IsBareDrive(std::string_view path);
+
+// Everything before the last separator: "C:\Pics\a.bmp" gives "C:\Pics", "C:\a.bmp" gives
+// "C:"; "a.bmp" and "\a.bmp" give "".
+std::string_view FolderOf(std::string_view path);
+
+// Everything after the last separator; the whole path when it has none.
+std::string_view FileNameOf(std::string_view path);
+
+// The file name's last dot and what follows it (".jpeg"); empty when the file name has no dot.
+std::string_view ExtensionOf(std::string_view path);
+
+// Whether the file name's extension is this one (".jpg"), compared as the system compares
+// names, without regard to case.
+bool HasExtension(const char *path, const char *extension);
+
+// The folder, one backslash and the name. A folder that ends in a separator already (a drive's
+// root, "C:\") keeps it, so that the result has two.
+std::string JoinPath(std::string_view folder, std::string_view name);
