@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "dpi.h"
+#include "gdiselect.h"
 #include "instance.h"
 #include "resource.h"
 #include "textformat.h"
@@ -284,13 +285,10 @@ INT_PTR OnDpiChanged(HWND dialog) {
 }
 
 void DrawDrivePicture(HDC dc, int x, int y, int size) {
-  HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(memory, driveMask);
-  BitBlt(dc, x, y, size, size, memory, 0, 0, SRCAND);
-  SelectObject(memory, drivePicture);
-  BitBlt(dc, x, y, size, size, memory, 0, 0, SRCPAINT);
-  SelectObject(memory, old);
-  DeleteDC(memory);
+  BitmapDC memory(dc, driveMask);
+  BitBlt(dc, x, y, size, size, memory.get(), 0, 0, SRCAND);
+  memory.Switch(drivePicture);
+  BitBlt(dc, x, y, size, size, memory.get(), 0, 0, SRCPAINT);
 }
 
 INT_PTR DrawDriveEntry(const DRAWITEMSTRUCT *draw) {
