@@ -25,6 +25,7 @@
 #include "readahead.h"
 #include "settings.h"
 #include "testfiles.h"
+#include "uidriver.h"
 #include "view.h"
 #include "viewerdriver.h"
 #include "window.h"
@@ -32,11 +33,6 @@
 namespace {
 
 const double kFrameMs = 1000.0 / 60.0;
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
 
 double Now() {
   static LARGE_INTEGER frequency = [] {
