@@ -22,12 +22,7 @@ struct Picture {
 };
 
 void ReadOurs(const std::string &file) {
-  PackedBitmap bitmap = ReadGifFile(file.c_str());
-  if (!bitmap) {
-    fprintf(stderr, "ReadGifFile failed on %s\n", file.c_str());
-    exit(1);
-  }
-  GlobalFree(bitmap);
+  FreeOrExit(ReadGifFile(file.c_str()), file);
 }
 
 void ReadGiflib(const std::string &file) {

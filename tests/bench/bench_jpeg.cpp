@@ -24,12 +24,7 @@ void DecodeToMemory(const std::string &file) {
 }
 
 void ReadOurs(const std::string &file) {
-  PackedBitmap bitmap = ReadJpegFile(file.c_str());
-  if (!bitmap) {
-    fprintf(stderr, "ReadJpegFile failed on %s\n", file.c_str());
-    exit(1);
-  }
-  GlobalFree(bitmap);
+  FreeOrExit(ReadJpegFile(file.c_str()), file);
 }
 
 std::string ReadWhole(const std::string &path) {

@@ -30,12 +30,7 @@ struct Picture {
 
 void Read(PackedBitmap (*reader)(const char *, const std::atomic<bool> *),
           const std::string &file) {
-  PackedBitmap bitmap = reader(file.c_str(), nullptr);
-  if (!bitmap) {
-    fprintf(stderr, "cannot read %s\n", file.c_str());
-    exit(1);
-  }
-  GlobalFree(bitmap);
+  FreeOrExit(reader(file.c_str(), nullptr), file);
 }
 
 long FileSize(const std::string &path) {
