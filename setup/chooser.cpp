@@ -7,6 +7,7 @@
 #include <string>
 
 #include "dpi.h"
+#include "gdiselect.h"
 #include "instance.h"
 #include "path.h"
 #include "resource.h"
@@ -284,13 +285,10 @@ INT_PTR OnDpiChanged(HWND dialog) {
 }
 
 void DrawDrivePicture(HDC dc, int x, int y, int size) {
-  HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(memory, gDriveMask);
-  BitBlt(dc, x, y, size, size, memory, 0, 0, SRCAND);
-  SelectObject(memory, gDrivePicture);
-  BitBlt(dc, x, y, size, size, memory, 0, 0, SRCPAINT);
-  SelectObject(memory, old);
-  DeleteDC(memory);
+  BitmapDC memory(dc, gDriveMask);
+  BitBlt(dc, x, y, size, size, memory.get(), 0, 0, SRCAND);
+  memory.Switch(gDrivePicture);
+  BitBlt(dc, x, y, size, size, memory.get(), 0, 0, SRCPAINT);
 }
 
 INT_PTR DrawDriveEntry(const DRAWITEMSTRUCT *draw) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "dpi.h"
+#include "gdiselect.h"
 #include "instance.h"
 #include "path.h"
 #include "resource.h"
@@ -218,9 +219,10 @@ void MeasureMenuEntry(HWND window, MEASUREITEMSTRUCT *item) {
   SIZE size = {0, 0};
   HDC dc = GetDC(window);
   HFONT font = CreateFontForDpi(dc, dpi);
-  HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
-  if (entry && dc) GetTextExtentPoint32A(dc, entry->Text, entry->Length, &size);
-  if (oldFont) SelectObject(dc, oldFont);
+  {
+    ScopedSelect selected(dc, font);
+    if (entry && dc) GetTextExtentPoint32A(dc, entry->Text, entry->Length, &size);
+  }
   if (font) DeleteObject(font);
   if (dc) ReleaseDC(window, dc);
   // The text starts kMenuTextIndent in and kMenuTextTop down (both scaled) and ends inside.
@@ -241,24 +243,25 @@ void DrawMenuEntry(const DRAWITEMSTRUCT *item) {
   HPEN light = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
   HPEN shadow = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
   HFONT font = CreateFontForDpi(dc, dpi);
-  HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
-  SetBkColor(dc, GetSysColor(COLOR_MENU));
-  SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_MENUTEXT));
-  ExtTextOutA(dc, r.left + ScaleToDpi(kMenuTextIndent, dpi), r.top + ScaleToDpi(kMenuTextTop, dpi),
-              ETO_OPAQUE, &r, entry->Text, (UINT)entry->Length, nullptr);
-  HGDIOBJ oldPen = SelectObject(dc, light);
-  if (selected) {
-    MoveToEx(dc, r.left, r.bottom - 1, nullptr);
-    LineTo(dc, r.left, r.top);
-    LineTo(dc, r.right - 1, r.top);
-    SelectObject(dc, shadow);
-    LineTo(dc, r.right - 1, r.bottom - 1);
-    LineTo(dc, r.left, r.bottom - 1);
+  {
+    ScopedSelect selectedFont(dc, font);
+    SetBkColor(dc, GetSysColor(COLOR_MENU));
+    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_MENUTEXT));
+    ExtTextOutA(dc, r.left + ScaleToDpi(kMenuTextIndent, dpi),
+                r.top + ScaleToDpi(kMenuTextTop, dpi), ETO_OPAQUE, &r, entry->Text,
+                (UINT)entry->Length, nullptr);
+    ScopedSelect pen(dc, light);
+    if (selected) {
+      MoveToEx(dc, r.left, r.bottom - 1, nullptr);
+      LineTo(dc, r.left, r.top);
+      LineTo(dc, r.right - 1, r.top);
+      pen.Switch(shadow);
+      LineTo(dc, r.right - 1, r.bottom - 1);
+      LineTo(dc, r.left, r.bottom - 1);
+    }
+    DrawPictureForDpi(dc, ScaleToDpi(kMenuPictureLeft, dpi),
+                      r.top + ScaleToDpi(kMenuPictureTop, dpi), entry->Bitmap, dpi, SRCCOPY);
   }
-  DrawPictureForDpi(dc, ScaleToDpi(kMenuPictureLeft, dpi), r.top + ScaleToDpi(kMenuPictureTop, dpi),
-                    entry->Bitmap, dpi, SRCCOPY);
-  SelectObject(dc, oldPen);
-  if (oldFont) SelectObject(dc, oldFont);
   if (font) DeleteObject(font);
   DeleteObject(light);
   DeleteObject(shadow);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "bytereader.h"
+
 namespace {
 
 const int kMaxCodeWidth = 12;
@@ -36,10 +38,7 @@ const BYTE kColorTableSizeMask = 0x07;
 
 // Everything one call of ReadGifFile works on.
 struct GifState {
-  HFILE file;
-  BYTE *readBuffer;
-  UINT readCount;
-  UINT readPos;
+  ByteReader in;
 
   BYTE palette[kPaletteBytes];
   BYTE block[kBlockBufferSize];
@@ -71,43 +70,12 @@ struct GifState {
   bool cancelled;
 };
 
-// Makes sure the read buffer holds an unread byte. False at the end of the file (an empty or
-// failed read).
-bool GifFillBuffer(GifState *s) {
-  if (s->readPos < s->readCount) return true;
-  const UINT got = _lread(s->file, s->readBuffer, kGifReadBufferSize);
-  if (got == (UINT)HFILE_ERROR || got == 0) return false;
-  s->readCount = got;
-  s->readPos = 0;
-  return true;
-}
-
-// The next byte of the file (0 to 255), or -1 at its end.
-int GifReadByte(GifState *s) {
-  return GifFillBuffer(s) ? s->readBuffer[s->readPos++] : -1;
-}
-
-// Copies the next n bytes to dest (skips them when dest is null). Returns n, or -1 when the
-// file ends first.
-int GifReadBytes(GifState *s, BYTE *dest, int n) {
-  int done = 0;
-  while (done < n) {
-    if (!GifFillBuffer(s)) return -1;
-    const UINT avail = s->readCount - s->readPos;
-    const UINT take = (UINT)(n - done) < avail ? (UINT)(n - done) : avail;
-    if (dest) memcpy(dest + done, s->readBuffer + s->readPos, take);
-    s->readPos += take;
-    done += (int)take;
-  }
-  return n;
-}
-
 // Reads one data sub-block into the block buffer. Returns its length (0 for a block
 // terminator), or -1 at the end of the file.
 int GifReadDataBlock(GifState *s) {
-  int length = GifReadByte(s);
+  int length = ReadByte(&s->in);
   if (length <= 0) return length;
-  return GifReadBytes(s, s->block, length);
+  return ReadBytes(&s->in, s->block, length);
 }
 
 // Skips the sub-blocks of an extension up to its terminator or the end of the file.
@@ -256,7 +224,7 @@ inline bool LzwOutput(GifState *s, int c, LONG *x) {
 // file, a code beyond the string table (corrupt data) or once every line of the image has been
 // stored; a line that the data ends in the middle of stays colour 0.
 void LzwDecodeImage(GifState *s) {
-  const int minCodeSize = GifReadByte(s);
+  const int minCodeSize = ReadByte(&s->in);
   if (minCodeSize < kMinCodeSizeLow || minCodeSize > kMinCodeSizeHigh) return;
   const int clear = 1 << minCodeSize;
   const int end = clear + 1;
@@ -325,7 +293,7 @@ void LzwDecodeImage(GifState *s) {
 // when the file is not a GIF, has no global colour table or ends first.
 int GifReadHeader(GifState *s) {
   BYTE head[kHeaderSize];
-  if (GifReadBytes(s, head, kHeaderSize) < 0) return 0;
+  if (ReadBytes(&s->in, head, kHeaderSize) < 0) return 0;
   const BYTE *version = head + kVersionOffset;
   if (memcmp(head, "GIF", 3) != 0 || version[0] < '0' || version[0] > '9' || version[1] < '0' ||
       version[1] > '9' || version[2] < 0x41 || version[2] > 0x7A)
@@ -333,7 +301,7 @@ int GifReadHeader(GifState *s) {
   const BYTE flags = head[kScreenFlagsOffset];
   if (!(flags & kColorTableFlag)) return 0;
   const int colors = 2 << (flags & kColorTableSizeMask);
-  return GifReadBytes(s, s->palette, colors * 3) < 0 ? 0 : colors;
+  return ReadBytes(&s->in, s->palette, colors * 3) < 0 ? 0 : colors;
 }
 
 // Skips the extensions up to the first image and reads its descriptor: the image's size and
@@ -342,19 +310,19 @@ int GifReadHeader(GifState *s) {
 // the trailer, anything else or the end of the file comes first.
 int GifReadImageDescriptor(GifState *s, int colors) {
   for (;;) {
-    const int type = GifReadByte(s);
+    const int type = ReadByte(&s->in);
     if (type == kImageSeparator) break;
     if (type != kExtensionIntroducer) return 0;  // the trailer, anything else, or the end
-    GifReadByte(s);                              // the label: every extension is skipped
+    ReadByte(&s->in);                            // the label: every extension is skipped
     GifSkipSubBlocks(s);
   }
   BYTE descriptor[kImageDescriptorSize];
-  if (GifReadBytes(s, descriptor, kImageDescriptorSize) < 0) return 0;
+  if (ReadBytes(&s->in, descriptor, kImageDescriptorSize) < 0) return 0;
   const BYTE flags = descriptor[kImageFlagsOffset];
   if (flags & kColorTableFlag) {
     memset(s->palette, 0, sizeof s->palette);
     colors = 2 << (flags & kColorTableSizeMask);
-    if (GifReadBytes(s, s->palette, colors * 3) < 0) return 0;
+    if (ReadBytes(&s->in, s->palette, colors * 3) < 0) return 0;
   }
   s->interlaced = (flags & kInterlaceFlag) != 0;
   s->width = descriptor[kImageWidthOffset] | descriptor[kImageWidthOffset + 1] << 8;
@@ -406,17 +374,14 @@ PackedBitmap GifReadImage(GifState *s) {
 PackedBitmap ReadGifFile(const char *path, const std::atomic<bool> *cancel) {
   GifState *s = static_cast<GifState *>(GlobalAlloc(GPTR, sizeof(GifState)));
   if (!s) return nullptr;
-  s->file = _lopen(path, OF_READ);
-  if (s->file == HFILE_ERROR) {
+  if (!OpenByteReader(&s->in, path)) {
     GlobalFree(s);
     return nullptr;
   }
-  s->readBuffer = static_cast<BYTE *>(GlobalAlloc(GPTR, kGifReadBufferSize));
   s->cancel = cancel;
-  PackedBitmap bitmap = s->readBuffer ? GifReadImage(s) : nullptr;
-  _lclose(s->file);
+  PackedBitmap bitmap = GifReadImage(s);
+  CloseByteReader(&s->in);
   if (s->line) GlobalFree(s->line);
-  if (s->readBuffer) GlobalFree(s->readBuffer);
   GlobalFree(s);
   return bitmap;
 }

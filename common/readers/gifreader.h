@@ -4,9 +4,6 @@
 
 #include "packedbitmap.h"
 
-// Size of the pieces in which the file is read.
-const UINT kGifReadBufferSize = 32768;
-
 // Reads the first image of a GIF file into a PackedBitmap with a BITMAPINFOHEADER: 1 bit per
 // pixel with 2 colours for a two-colour table, 4 bits with 16 colours for 4 to 16, 8 bits with
 // 256 colours for 32 to 256. The image's own (local) colour table is used when it has one,

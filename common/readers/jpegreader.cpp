@@ -3,18 +3,31 @@
 #include <algorithm>
 #include <cmath>
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <system_error>
 #include <thread>
 
-#include "bmpfilesink.h"
 #include "exiforientation.h"
+#include "platform.h"
 #include "turnbitmap.h"
-// jpeglib.h (through bmpfilesink.h) first: jerror.h needs its types.
+// platform.h first: libjpeg's headers take their integer types from <windows.h> when it is in.
+#include <jpeglib.h>
+// jpeglib.h first: jerror.h needs its types.
 #include <jerror.h>
 
 namespace {
+
+// Message codes raised through the error manager, beyond libjpeg's own table.
+const int kJpegMsgBadColorSpace = 1005;  // output colour space neither grey nor RGB
+const int kJpegMsgTooLarge = 1006;       // rows would exceed kMaxPackedPixelBytes
+const char *const kJpegMessages[] = {
+    "Unsupported output colour space for a BMP file",
+    "Picture too large to convert",
+};
+const int kGrayEntries = 256;
+const int kDotsPerCentimetre = 2;  // JFIF density unit
 
 // Rows handed to libjpeg per call when decoding into memory; the cancel flag is looked at
 // between calls.
@@ -48,9 +61,9 @@ void InitErrors(jpeg_decompress_struct *cinfo, JpegErrorManager *errors) {
   memset(cinfo, 0, sizeof *cinfo);
   cinfo->err = jpeg_std_error(&errors->pub);
   errors->pub.error_exit = JpegErrorExit;
-  errors->pub.addon_message_table = kBmpFileSinkMessages;
-  errors->pub.first_addon_message = kJpegFirstSinkMessage;
-  errors->pub.last_addon_message = kJpegLastSinkMessage;
+  errors->pub.addon_message_table = kJpegMessages;
+  errors->pub.first_addon_message = kJpegMsgBadColorSpace;
+  errors->pub.last_addon_message = kJpegMsgTooLarge;
 }
 
 // stdio takes '\' as a folder separator only on Windows; the other file calls of the core
@@ -64,29 +77,6 @@ FILE *OpenStream(const char *path, const char *mode) {
     if (c == '\\') c = '/';
   return fopen(native.c_str(), mode);
 #endif
-}
-
-// Everything between the recovery point and the end of the conversion; any fatal libjpeg
-// error leaves it through JpegErrorExit. False when cancelled before the last row.
-bool Convert(jpeg_decompress_struct *cinfo, FILE *jpegFile, FILE *bmpFile,
-             const std::atomic<bool> *cancel) {
-  jpeg_create_decompress(cinfo);
-  jpeg_stdio_src(cinfo, jpegFile);
-  jpeg_read_header(cinfo, TRUE);
-  BmpFileSink *sink = CreateBmpFileSink(cinfo);
-  sink->output = bmpFile;
-  jpeg_start_decompress(cinfo);
-  (*sink->start)(cinfo, sink);
-  while (cinfo->output_scanline < cinfo->output_height) {
-    if (ReadCancelled(cancel)) return false;  // jpeg_destroy_decompress releases the rest
-    JDIMENSION rows = jpeg_read_scanlines(cinfo, sink->rowBuffer, sink->rowBufferHeight);
-    // The stdio source never suspends; no progress would mean no end.
-    if (rows == 0) ERREXIT(cinfo, JERR_INPUT_EMPTY);
-    (*sink->storeRows)(cinfo, sink, rows);
-  }
-  (*sink->finish)(cinfo, sink);
-  jpeg_finish_decompress(cinfo);
-  return true;
 }
 
 // The first APP1 "Exif" block's orientation, gathered while libjpeg reads the markers.
@@ -127,6 +117,57 @@ boolean ReadApp1(j_decompress_ptr cinfo) {
   }
   if (length > 0) (*cinfo->src->skip_input_data)(cinfo, (long)length);
   return TRUE;
+}
+
+// Chooses the output colour space (blue-green-red where libjpeg can give it, else
+// red-green-blue; grey stays grey), works out the output dimensions and fills the header of the
+// rows: 24 bits per pixel for colour, 8 bits with a 256-entry grey table for grey, the density
+// when given in dots per centimetre, no image size. For a decompression object whose header has
+// been read and whose decompression has not started. Raises kJpegMsgBadColorSpace for an output
+// colour space other than grey or RGB and kJpegMsgTooLarge for a picture beyond the
+// packed-bitmap limit.
+void DescribeJpegOutput(j_decompress_ptr cinfo, BITMAPINFOHEADER *info) {
+#ifdef JCS_EXTENSIONS
+  // libjpeg-turbo converts to blue-green-red itself, sparing a pass over every row.
+  if (cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = JCS_EXT_BGR;
+#endif
+  bool gray = false;
+  switch (cinfo->out_color_space) {
+    case JCS_GRAYSCALE: gray = true; break;
+    case JCS_RGB: break;
+#ifdef JCS_EXTENSIONS
+    case JCS_EXT_BGR: break;
+#endif
+    default: ERREXIT(cinfo, kJpegMsgBadColorSpace);
+  }
+  jpeg_calc_output_dimensions(cinfo);
+  const int bits = gray ? 8 : 24;
+  const DWORD rowWidth =
+      cinfo->output_width > 0x7FFFFFFF ? 0 : PackedRowBytes((LONG)cinfo->output_width, bits);
+  if (rowWidth == 0 || cinfo->output_height == 0 ||
+      (unsigned long long)rowWidth * cinfo->output_height > kMaxPackedPixelBytes)
+    ERREXIT(cinfo, kJpegMsgTooLarge);
+
+  memset(info, 0, sizeof *info);
+  info->biSize = kInfoHeaderSize;
+  info->biWidth = (LONG)cinfo->output_width;
+  info->biHeight = (LONG)cinfo->output_height;
+  info->biPlanes = 1;
+  info->biBitCount = (WORD)bits;
+  info->biCompression = BI_RGB;
+  if (cinfo->density_unit == kDotsPerCentimetre) {
+    info->biXPelsPerMeter = (LONG)cinfo->X_density * 100;
+    info->biYPelsPerMeter = (LONG)cinfo->Y_density * 100;
+  }
+  info->biClrUsed = gray ? kGrayEntries : 0;
+}
+
+// Fills the 256 entries of 4 bytes of the grey table: entry i is i, i, i, 0.
+void FillGrayTable(BYTE *table) {
+  for (int i = 0; i < kGrayEntries; i++) {
+    table[i * 4] = table[i * 4 + 1] = table[i * 4 + 2] = (BYTE)i;
+    table[i * 4 + 3] = 0;
+  }
 }
 
 // Chooses libjpeg's scaled output for a picture of width x height (its upright size) that
@@ -283,29 +324,6 @@ BYTE *PackedRows(const BITMAPINFO *info, void *context) {
 }
 
 }  // namespace
-
-int ConvertJpegToBmp(const char *jpegPath, const char *bmpPath, const std::atomic<bool> *cancel) {
-  // The JPEG file first, so that a missing picture leaves an earlier BMP file as it was.
-  FILE *jpegFile = OpenStream(jpegPath, "rb");
-  if (!jpegFile) return kJpegFailed;
-  FILE *bmpFile = OpenStream(bmpPath, "wb");
-  if (!bmpFile) {
-    fclose(jpegFile);
-    return kJpegFailed;
-  }
-
-  jpeg_decompress_struct cinfo;
-  JpegErrorManager errors;
-  InitErrors(&cinfo, &errors);
-  int result = kJpegFailed;
-  if (setjmp(errors.recovery) == 0) {
-    if (Convert(&cinfo, jpegFile, bmpFile, cancel)) result = kJpegConverted;
-  }
-  jpeg_destroy_decompress(&cinfo);
-  fclose(jpegFile);
-  if (fclose(bmpFile) != 0) result = kJpegFailed;
-  return result;
-}
 
 bool DecodeJpegFile(const char *path, JpegRowsTarget target, void *context,
                     const std::atomic<bool> *cancel, PictureFit *fit) {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "bytereader.h"
+
 namespace {
 
 const UINT kHeaderSize = 128;
@@ -10,7 +12,6 @@ const BYTE kRunFlags = 0xC0;  // a byte with both top bits set starts a run
 const BYTE kRunCountMask = 0x3F;
 const LONG kPaletteFileBytes = 769;  // the marker and 256 red, green, blue triples
 const BYTE kPaletteMarker = 0x0C;
-const UINT kReadBufferSize = 32768;
 
 // Header fields, by offset.
 const int kVersionOffset = 1;
@@ -33,9 +34,7 @@ const BYTE kPlaneHighBit[4] = {0x10, 0x20, 0x40, 0x80};
 const BYTE kPlaneLowBit[4] = {0x01, 0x02, 0x04, 0x08};
 
 struct PcxInput {
-  HFILE file;
-  BYTE *buffer;
-  UINT position, count;
+  ByteReader bytes;
   // A run that the previous span ended inside.
   UINT runLeft;
   BYTE runValue;
@@ -52,27 +51,16 @@ short Short(const BYTE *p) {
   return (short)(p[0] | p[1] << 8);
 }
 
-// The next byte of the file, or -1 at its end (or on a read error).
-int PcxReadByte(PcxInput *in) {
-  if (in->position == in->count) {
-    const UINT n = _lread(in->file, in->buffer, kReadBufferSize);
-    if (n == 0 || n == (UINT)HFILE_ERROR) return -1;
-    in->position = 0;
-    in->count = n;
-  }
-  return in->buffer[in->position++];
-}
-
 // One run: its value and count (1 to 63, or 0 for the byte 0xC0). False at the end of the file.
 bool PcxReadRun(PcxInput *in, BYTE *value, UINT *count) {
-  const int first = PcxReadByte(in);
+  const int first = ReadByte(&in->bytes);
   if (first < 0) return false;
   if ((first & kRunFlags) != kRunFlags) {
     *value = (BYTE)first;
     *count = 1;
     return true;
   }
-  const int second = PcxReadByte(in);
+  const int second = ReadByte(&in->bytes);
   if (second < 0) return false;
   *value = (BYTE)second;
   *count = (UINT)first & kRunCountMask;
@@ -94,7 +82,7 @@ inline void StoreEight(BYTE *out, unsigned long long eight) {
 // 7 literal bytes and a run (at most 63 bytes) fit the span and every 8-byte load and store
 // stays inside: stores may write past the bytes they decode, and the next ones overwrite
 // them. Returns the new count done.
-UINT PcxDecodeBulk(PcxInput *in, BYTE *out, UINT done, UINT n) {
+UINT PcxDecodeBulk(ByteReader *in, BYTE *out, UINT done, UINT n) {
   const BYTE *p = in->buffer + in->position;
   const BYTE *const end = in->buffer + in->count;
   while (n - done >= 72 && end - p >= 16) {
@@ -132,10 +120,11 @@ bool PcxDecodeSpan(PcxInput *in, BYTE *out, UINT n) {
       in->runLeft -= k;
       continue;
     }
-    done = PcxDecodeBulk(in, out, done, n);
+    ByteReader *const bytes = &in->bytes;
+    done = PcxDecodeBulk(bytes, out, done, n);
     // Straight from the read buffer while both bytes of a run are in it.
-    const BYTE *p = in->buffer + in->position;
-    const BYTE *const end = in->buffer + in->count;
+    const BYTE *p = bytes->buffer + bytes->position;
+    const BYTE *const end = bytes->buffer + bytes->count;
     while (done < n) {
       if (p < end && (*p & kRunFlags) != kRunFlags) {
         out[done++] = *p++;
@@ -153,7 +142,7 @@ bool PcxDecodeSpan(PcxInput *in, BYTE *out, UINT n) {
         break;
       }
     }
-    in->position = (UINT)(p - in->buffer);
+    bytes->position = (UINT)(p - bytes->buffer);
     if (done == n || in->runLeft) continue;
     // At the end of the buffer: one run the slow way, which refills it.
     if (!PcxReadRun(in, &in->runValue, &in->runLeft)) return false;
@@ -273,21 +262,22 @@ void FillColors(const PcxLayout &pcx, const BYTE *rgb, int colors, RGBQUAD *tabl
 
 PackedBitmap ReadOpenPcxFile(PcxInput *in, const std::atomic<bool> *cancel) {
   BYTE header[kHeaderSize];
-  if (_lread(in->file, header, kHeaderSize) != kHeaderSize || header[0] != kManufacturer)
-    return nullptr;
+  if (ReadBytes(&in->bytes, header, kHeaderSize) < 0 || header[0] != kManufacturer) return nullptr;
   PcxLayout pcx;
   if (!ReadLayout(header, &pcx)) return nullptr;
 
   BYTE rgb[768];
   int colors = pcx.bitCount > 8 ? 0 : pcx.bits * pcx.planes == 1 ? 2 : 16;
   memcpy(rgb, header + kHeaderColorsOffset, 48);
-  if (pcx.version == 5 && pcx.bits == 8 && pcx.planes == 1 && ReadEndPalette(in->file, rgb))
-    colors = 256;
+  // The table is read from the end of the file; the scan lines then start again after the
+  // header.
+  const bool endPalette = pcx.version == 5 && pcx.bits == 8 && pcx.planes == 1;
+  if (endPalette && ReadEndPalette(in->bytes.file, rgb)) colors = 256;
   PackedBitmap bitmap = AllocPackedBitmap(pcx.width, pcx.height, pcx.bitCount, colors);
   if (!bitmap) return nullptr;
   FillColors(pcx, rgb, colors, reinterpret_cast<RGBQUAD *>(static_cast<BYTE *>(bitmap) + 40));
 
-  if (_llseek(in->file, (LONG)kHeaderSize, FILE_BEGIN) == HFILE_ERROR ||
+  if ((endPalette && !SeekByteReader(&in->bytes, (LONG)kHeaderSize)) ||
       !ReadScanLines(in, pcx, bitmap, cancel)) {
     GlobalFree(bitmap);
     return nullptr;
@@ -299,12 +289,8 @@ PackedBitmap ReadOpenPcxFile(PcxInput *in, const std::atomic<bool> *cancel) {
 
 PackedBitmap ReadPcxFile(const char *path, const std::atomic<bool> *cancel) {
   PcxInput in = {};
-  in.file = _lopen(path, OF_READ);
-  if (in.file == HFILE_ERROR) return nullptr;
-  PackedBitmap bitmap = nullptr;
-  in.buffer = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, kReadBufferSize));
-  if (in.buffer) bitmap = ReadOpenPcxFile(&in, cancel);
-  if (in.buffer) GlobalFree(in.buffer);
-  _lclose(in.file);
+  if (!OpenByteReader(&in.bytes, path)) return nullptr;
+  PackedBitmap bitmap = ReadOpenPcxFile(&in, cancel);
+  CloseByteReader(&in.bytes);
   return bitmap;
 }

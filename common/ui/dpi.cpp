@@ -1,5 +1,7 @@
 #include "dpi.h"
 
+#include "gdiselect.h"
+
 namespace {
 
 typedef UINT(WINAPI *GetDpiForWindowProc)(HWND);
@@ -62,13 +64,10 @@ int DrawPictureForDpi(HDC dc, int x, int y, HBITMAP picture, UINT dpi, DWORD rop
   BITMAP info = {};
   if (!GetObjectA(picture, sizeof info, &info)) return 0;
   int width = ScaleToDpi(info.bmWidth, dpi), height = ScaleToDpi(info.bmHeight, dpi);
-  HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ previous = SelectObject(memory, picture);
+  BitmapDC memory(dc, picture);
   int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
-  StretchBlt(dc, x, y, width, height, memory, 0, 0, info.bmWidth, info.bmHeight, rop);
+  StretchBlt(dc, x, y, width, height, memory.get(), 0, 0, info.bmWidth, info.bmHeight, rop);
   SetStretchBltMode(dc, oldMode);
-  SelectObject(memory, previous);
-  DeleteDC(memory);
   return width;
 }
 
@@ -79,12 +78,9 @@ HBITMAP ScalePictureForDpi(HBITMAP picture, UINT dpi) {
   if (!screen) return nullptr;
   HBITMAP scaled =
       CreateCompatibleBitmap(screen, ScaleToDpi(info.bmWidth, dpi), ScaleToDpi(info.bmHeight, dpi));
-  HDC memory = scaled ? CreateCompatibleDC(screen) : nullptr;
-  if (memory) {
-    HGDIOBJ previous = SelectObject(memory, scaled);
-    DrawPictureForDpi(memory, 0, 0, picture, dpi, SRCCOPY);
-    SelectObject(memory, previous);
-    DeleteDC(memory);
+  if (scaled) {
+    BitmapDC memory(screen, scaled);
+    if (memory.get()) DrawPictureForDpi(memory.get(), 0, 0, picture, dpi, SRCCOPY);
   }
   ReleaseDC(nullptr, screen);
   return scaled;

@@ -6,6 +6,7 @@
 
 #include "commonres.h"
 #include "dpi.h"
+#include "gdiselect.h"
 #include "instance.h"
 #include "textformat.h"
 
@@ -66,10 +67,11 @@ void PaintLink(HWND button, HDC dc, LONG_PTR flags) {
     int thickness = ScaleToDpi(1, dpi);
     int y = client.bottom - 1 - thickness / 2;
     HPEN blue = CreatePen(PS_SOLID, thickness, kLinkColour);
-    HGDIOBJ old = SelectObject(dc, blue);
-    MoveToEx(dc, 0, y, nullptr);
-    LineTo(dc, client.right - 1, y);
-    SelectObject(dc, old);
+    {
+      ScopedSelect pen(dc, blue);
+      MoveToEx(dc, 0, y, nullptr);
+      LineTo(dc, client.right - 1, y);
+    }
     DeleteObject(blue);
   }
 }
@@ -77,14 +79,13 @@ void PaintLink(HWND button, HDC dc, LONG_PTR flags) {
 // The one-pixel frame along the client edge: top and left in the first pen, right and bottom
 // in the second.
 void DrawFrame(HDC dc, int width, int height, HPEN first, HPEN second) {
-  HGDIOBJ old = SelectObject(dc, first);
+  ScopedSelect pen(dc, first);
   MoveToEx(dc, 0, height - 1, nullptr);
   LineTo(dc, 0, 0);
   LineTo(dc, width - 1, 0);
-  SelectObject(dc, second);
+  pen.Switch(second);
   LineTo(dc, width - 1, height - 1);
   LineTo(dc, 0, height - 1);
-  SelectObject(dc, old);
 }
 
 void PaintButton(HWND button, HDC dc, LONG_PTR flags) {

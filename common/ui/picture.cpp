@@ -80,25 +80,3 @@ HBITMAP PackedBitmapToDevice(PackedBitmap bitmap) {
   if (dc) DeleteDC(dc);
   return result;
 }
-
-int DrawBitmap(HDC dc, int x, int y, HBITMAP bitmap, DWORD rop) {
-  HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BITMAP info = {};
-  GetObjectA(bitmap, sizeof info, &info);
-  BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, rop);
-  SelectObject(memory, previous);
-  DeleteDC(memory);
-  return 1;
-}
-
-int DrawBitmapStretched(HDC dc, int x, int y, int width, int height, HBITMAP bitmap, DWORD rop) {
-  HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BITMAP info = {};
-  GetObjectA(bitmap, sizeof info, &info);
-  StretchBlt(dc, x, y, width, height, memory, 0, 0, info.bmWidth, info.bmHeight, rop);
-  SelectObject(memory, previous);
-  DeleteDC(memory);
-  return 1;
-}

@@ -1,4 +1,4 @@
-// Loading a picture file into a device bitmap for the display, and drawing device bitmaps.
+// Loading a picture file into a device bitmap for the display.
 // Windows only; the portable choice of reader lives in picturefile.h.
 #pragma once
 
@@ -22,10 +22,3 @@ HBITMAP LoadPicture(const char *path, const std::atomic<bool> *cancel = nullptr,
 // block, a block that does not hold its whole header, colour table and rows, or one the
 // display refuses. Does not free the block.
 HBITMAP PackedBitmapToDevice(PackedBitmap bitmap);
-
-// Draws the whole bitmap with its top-left corner at (x, y) with the raster operation rop.
-// Returns 1.
-int DrawBitmap(HDC dc, int x, int y, HBITMAP bitmap, DWORD rop);
-
-// Draws the whole bitmap scaled into the rectangle at (x, y) of width by height. Returns 1.
-int DrawBitmapStretched(HDC dc, int x, int y, int width, int height, HBITMAP bitmap, DWORD rop);

@@ -1,5 +1,7 @@
 #include "placedraw.h"
 
+#include "gdiselect.h"
+
 void StretchPicture(HDC dc, const PlaceRect &to, HDC source, LONG srcWidth, LONG srcHeight) {
   LONG width = to.right - to.left, height = to.bottom - to.top;
   if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0) return;
@@ -25,9 +27,10 @@ void DrawTiledPicture(HDC dc, HBITMAP bitmap, LONG screenWidth, LONG screenHeigh
   POINT oldOrigin, origin = {0, 0};
   GetViewportOrgEx(dc, &origin);
   SetBrushOrgEx(dc, origin.x, origin.y, &oldOrigin);
-  HGDIOBJ old = SelectObject(dc, pattern);
-  PatBlt(dc, 0, 0, screenWidth, screenHeight, PATCOPY);
-  SelectObject(dc, old);
+  {
+    ScopedSelect selected(dc, pattern);
+    PatBlt(dc, 0, 0, screenWidth, screenHeight, PATCOPY);
+  }
   SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
   DeleteObject(pattern);
 }
@@ -54,17 +57,15 @@ void DrawPlacedPicture(HDC dc, HBITMAP bitmap, PlacementMode mode, LONG screenWi
     return;
   }
   if (mode != kModeCentred && mode != kModeStretched) return;
-  HDC source = CreateCompatibleDC(dc);
-  if (!source) return;
-  HGDIOBJ old = SelectObject(source, bitmap);
+  BitmapDC source(dc, bitmap);
+  if (!source.get()) return;
   if (mode == kModeCentred) {
     BitBlt(dc, CentredOffset(screenWidth, info.bmWidth), CentredOffset(screenHeight, info.bmHeight),
-           info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+           info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
   } else {
-    DrawBestFitPicture(dc, source, info.bmWidth, info.bmHeight, screenWidth, screenHeight, nullptr);
+    DrawBestFitPicture(dc, source.get(), info.bmWidth, info.bmHeight, screenWidth, screenHeight,
+                       nullptr);
   }
-  SelectObject(source, old);
-  DeleteDC(source);
 }
 
 int ReadScreenSize(int *width, int *height) {

@@ -1,5 +1,6 @@
 #include "prepared.h"
 
+#include "gdiselect.h"
 #include "picture.h"
 #include "placedraw.h"
 
@@ -15,19 +16,19 @@ HBITMAP DrawIntoNewBitmap(HBITMAP source, LONG width, LONG height, Draw draw) {
   HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
   if (!display) return nullptr;
   HBITMAP result = CreateCompatibleBitmap(display, width, height);
-  HDC into = CreateCompatibleDC(display), from = CreateCompatibleDC(display);
-  if (result && into && from) {
-    HGDIOBJ oldInto = SelectObject(into, result), oldFrom = SelectObject(from, source);
-    draw(into, from);
-    GdiFlush();
-    SelectObject(into, oldInto);
-    SelectObject(from, oldFrom);
-  } else if (result) {
+  bool drawn = false;
+  if (result) {
+    BitmapDC into(display, result), from(display, source);
+    if (into.get() && from.get()) {
+      draw(into.get(), from.get());
+      GdiFlush();
+      drawn = true;
+    }
+  }
+  if (result && !drawn) {
     DeleteObject(result);
     result = nullptr;
   }
-  if (into) DeleteDC(into);
-  if (from) DeleteDC(from);
   DeleteDC(display);
   return result;
 }
@@ -54,14 +55,12 @@ HBITMAP PlacedDrawing(HBITMAP bitmap, const BITMAP &info, LONG fullWidth, LONG f
   });
 }
 
-// Copies a placed drawing to where it goes.
-void CopyPlaced(HDC dc, HBITMAP placed, const PlaceRect &to) {
-  HDC source = CreateCompatibleDC(dc);
-  if (!source) return;
-  HGDIOBJ old = SelectObject(source, placed);
-  BitBlt(dc, to.left, to.top, to.right - to.left, to.bottom - to.top, source, 0, 0, SRCCOPY);
-  SelectObject(source, old);
-  DeleteDC(source);
+// Copies a placed drawing to where it goes. False when no context could be made for it.
+bool CopyPlaced(HDC dc, HBITMAP placed, const PlaceRect &to) {
+  BitmapDC source(dc, placed);
+  if (!source.get()) return false;
+  BitBlt(dc, to.left, to.top, to.right - to.left, to.bottom - to.top, source.get(), 0, 0, SRCCOPY);
+  return true;
 }
 
 }  // namespace
@@ -111,14 +110,7 @@ void FreePreparedPicture(PreparedPicture *picture) {
 
 bool DrawPlacedCopy(HDC dc, const PreparedPicture &picture, PlacementMode mode) {
   if (!picture.placed || picture.placedMode != mode) return false;
-  HDC source = CreateCompatibleDC(dc);
-  if (!source) return false;
-  HGDIOBJ old = SelectObject(source, picture.placed);
-  const PlaceRect &to = picture.placedRect;
-  BitBlt(dc, to.left, to.top, to.right - to.left, to.bottom - to.top, source, 0, 0, SRCCOPY);
-  SelectObject(source, old);
-  DeleteDC(source);
-  return true;
+  return CopyPlaced(dc, picture.placed, picture.placedRect);
 }
 
 bool DrawPlacedCopyFor(HDC dc, const PreparedPicture &picture, PlacementMode mode, int width,

@@ -29,6 +29,14 @@ void Convert(const std::string &arguments) {
   }
 }
 
+void FreeOrExit(PackedBitmap bitmap, const std::string &file) {
+  if (!bitmap) {
+    fprintf(stderr, "cannot read %s\n", file.c_str());
+    exit(1);
+  }
+  GlobalFree(bitmap);
+}
+
 double SecondsPerCall(const std::function<void()> &work, int rounds) {
   std::vector<double> times;
   for (int i = 0; i < rounds; i++) {

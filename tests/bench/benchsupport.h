@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "packedbitmap.h"
+
 // A fresh folder under the temporary folder, removed with everything in it on destruction.
 class BenchDir {
  public:
@@ -20,6 +22,9 @@ class BenchDir {
 
 // Runs an ImageMagick `convert` command line (arguments only); exits the program on failure.
 void Convert(const std::string &arguments);
+
+// Frees a reader's picture of `file`; a reader that gave none ends the program with a message.
+void FreeOrExit(PackedBitmap bitmap, const std::string &file);
 
 // Seconds per call of `work`: the median of `rounds` timings.
 double SecondsPerCall(const std::function<void()> &work, int rounds);

@@ -2,23 +2,10 @@
 
 #include <cmath>
 
+#include "fixedclock.h"
 #include "random.h"
 
 namespace {
-
-SYSTEMTIME fixedTime;
-void FixedClock(LPSYSTEMTIME t) {
-  *t = fixedTime;
-}
-
-void UseClock(int h, int m, int s, int ms) {
-  fixedTime = SYSTEMTIME{};
-  fixedTime.wHour = (WORD)h;
-  fixedTime.wMinute = (WORD)m;
-  fixedTime.wSecond = (WORD)s;
-  fixedTime.wMilliseconds = (WORD)ms;
-  SetRandomClock(FixedClock);
-}
 
 int Draw() {
   return (int)std::lround(RandomUnit() * 32767.0);
@@ -30,37 +17,37 @@ class RandomTest : public ::testing::Test {
 };
 
 TEST_F(RandomTest, WorkedExampleAtHalfPastTwelve) {
-  UseClock(12, 30, 15, 500);
+  UseFixedClock(12, 30, 15, 500);
   EXPECT_EQ(12516, Draw());
   EXPECT_EQ(22117, Draw());
   EXPECT_EQ(3732, Draw());
 
-  UseClock(12, 30, 15, 500);
+  UseFixedClock(12, 30, 15, 500);
   EXPECT_EQ(3, RandomRange(0, 9));
   EXPECT_EQ(6, RandomRange(0, 9));
   EXPECT_EQ(1, RandomRange(0, 9));
 }
 
 TEST_F(RandomTest, SeedsOnlyOnceUntilTheClockChanges) {
-  UseClock(12, 30, 15, 500);
+  UseFixedClock(12, 30, 15, 500);
   Draw();
-  fixedTime.wSecond = 16;  // a later time must not reseed a running generator
+  SetFixedClockTime(12, 30, 16, 500);  // a later time must not reseed a running generator
   EXPECT_EQ(22117, Draw());
 }
 
 TEST_F(RandomTest, MidnightSeedGivesZeroForever) {
-  UseClock(0, 0, 0, 0);
+  UseFixedClock(0, 0, 0, 0);
   for (int i = 0; i < 100; i++) EXPECT_EQ(0.0, RandomUnit());
   for (int i = 0; i < 10; i++) EXPECT_EQ(-7, RandomRange(-7, 20));
 }
 
 TEST_F(RandomTest, RangeOfOneValue) {
-  UseClock(9, 41, 7, 3);
+  UseFixedClock(9, 41, 7, 3);
   for (int i = 0; i < 1000; i++) EXPECT_EQ(5, RandomRange(5, 5));
 }
 
 TEST_F(RandomTest, UnitDrawsStayWithinZeroAndOne) {
-  UseClock(23, 59, 59, 999);
+  UseFixedClock(23, 59, 59, 999);
   for (int i = 0; i < 100000; i++) {
     double r = RandomUnit();
     ASSERT_GE(r, 0.0);
@@ -71,14 +58,14 @@ TEST_F(RandomTest, UnitDrawsStayWithinZeroAndOne) {
 // The draw t = 32767 yields exactly 1.0; the range must still end at b.
 TEST_F(RandomTest, TopDrawStaysInsideTheRange) {
   for (int ms = 0; ms < 1000; ms++) {
-    UseClock(7, 13, 42, ms);
+    UseFixedClock(7, 13, 42, ms);
     int k = 0;
     while (k < 5000 && RandomUnit() != 1.0) k++;
     if (k == 5000) continue;
-    UseClock(7, 13, 42, ms);
+    UseFixedClock(7, 13, 42, ms);
     for (int i = 0; i < k; i++) RandomUnit();
     EXPECT_EQ(9, RandomRange(0, 9));
-    UseClock(7, 13, 42, ms);
+    UseFixedClock(7, 13, 42, ms);
     for (int i = 0; i < k; i++) RandomUnit();
     EXPECT_EQ(-1, RandomRange(-3, -1));
     return;
@@ -87,7 +74,7 @@ TEST_F(RandomTest, TopDrawStaysInsideTheRange) {
 }
 
 TEST_F(RandomTest, EveryValueOfASmallRangeAppears) {
-  UseClock(15, 2, 33, 871);
+  UseFixedClock(15, 2, 33, 871);
   int seen[6] = {};
   for (int i = 0; i < 6000; i++) {
     int n = RandomRange(10, 15);

@@ -6,8 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "bmpfilesink.h"
-#include "bmpreader.h"
 #include "exiforientation.h"
 #include "jpegwriter.h"
 #include "pixels.h"
@@ -15,35 +13,19 @@
 
 namespace {
 
-DWORD Dword(const std::string &bytes, size_t at) {
-  DWORD v = 0;
-  for (int i = 3; i >= 0; i--) v = v << 8 | (BYTE)bytes[at + i];
-  return v;
-}
-
-WORD Word(const std::string &bytes, size_t at) {
-  return (WORD)((BYTE)bytes[at] | (BYTE)bytes[at + 1] << 8);
-}
-
 class JpegReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {}
 
-  // Converts the JPEG bytes; the BMP file's bytes, or "failed".
-  std::string Convert(const std::string &jpeg) {
-    const std::string in = dir.File("picture.jpg"), out = dir.File("picture.bmp");
-    WriteBytes(in, jpeg);
-    if (ConvertJpegToBmp(in.c_str(), out.c_str()) != kJpegConverted) return "failed";
-    return ReadBytes(out);
-  }
-
-  // The file must hold exactly libjpeg's own decoding, bottom-up, BGR or grey, padded rows.
+  // The block must hold exactly libjpeg's own decoding, bottom-up, BGR or grey, padded rows,
+  // after its header and colour table.
   void ExpectPixelsOf(const std::string &jpeg, const std::string &bmp) {
     const DecodedJpeg decoded = DecodeJpeg(jpeg);
     ASSERT_GT(decoded.width, 0);
     const int c = decoded.components;
     const size_t rowWidth = ((size_t)decoded.width * c + 3) & ~(size_t)3;
-    const size_t offBits = Dword(bmp, 10);
+    ASSERT_GE(bmp.size(), 40u);
+    const size_t offBits = Dword(bmp, 0) + Dword(bmp, 32) * 4;  // biSize, biClrUsed
     ASSERT_EQ(offBits + rowWidth * decoded.height, bmp.size());
     for (int y = 0; y < decoded.height; y++) {
       const size_t row = offBits + (size_t)(decoded.height - 1 - y) * rowWidth;
@@ -77,19 +59,15 @@ class JpegReaderTest : public ::testing::Test {
 
 TEST_F(JpegReaderTest, ColourBecomes24BitRowsBottomUp) {
   const std::string jpeg = MakeJpeg(3, 5);
-  const std::string bmp = Convert(jpeg);
+  const std::string bmp = Read(jpeg);
   ASSERT_NE("failed", bmp);
-  ASSERT_EQ(54u + 12 * 5, bmp.size());  // rows of 9 data bytes and 3 pad bytes
-  EXPECT_EQ("BM", bmp.substr(0, 2));
-  EXPECT_EQ(bmp.size(), Dword(bmp, 2));
-  EXPECT_EQ(0u, Dword(bmp, 6));
-  EXPECT_EQ(54u, Dword(bmp, 10));
-  EXPECT_EQ(40u, Dword(bmp, 14));
-  EXPECT_EQ(3u, Dword(bmp, 18));
-  EXPECT_EQ(5u, Dword(bmp, 22));
-  EXPECT_EQ(1, Word(bmp, 26));
-  EXPECT_EQ(24, Word(bmp, 28));
-  for (size_t at = 30; at < 54; at += 4) EXPECT_EQ(0u, Dword(bmp, at)) << at;
+  ASSERT_EQ(40u + 12 * 5, bmp.size());  // rows of 9 data bytes and 3 pad bytes
+  EXPECT_EQ(40u, Dword(bmp, 0));
+  EXPECT_EQ(3u, Dword(bmp, 4));
+  EXPECT_EQ(5u, Dword(bmp, 8));
+  EXPECT_EQ(1, Word(bmp, 12));
+  EXPECT_EQ(24, Word(bmp, 14));
+  for (size_t at = 16; at < 40; at += 4) EXPECT_EQ(0u, Dword(bmp, at)) << at;
   ExpectPixelsOf(jpeg, bmp);
 }
 
@@ -97,15 +75,13 @@ TEST_F(JpegReaderTest, GreyBecomes8BitWithAGreyTable) {
   JpegOptions grey;
   grey.components = 1;
   const std::string jpeg = MakeJpeg(3, 4, grey);
-  const std::string bmp = Convert(jpeg);
-  ASSERT_EQ(1078u + 4 * 4, bmp.size());  // rows of 3 data bytes and 1 pad byte
-  EXPECT_EQ(bmp.size(), Dword(bmp, 2));
-  EXPECT_EQ(1078u, Dword(bmp, 10));
-  EXPECT_EQ(8, Word(bmp, 28));
-  EXPECT_EQ(256u, Dword(bmp, 46));
-  EXPECT_EQ(0u, Dword(bmp, 50));
+  const std::string bmp = Read(jpeg);
+  ASSERT_EQ(1064u + 4 * 4, bmp.size());  // rows of 3 data bytes and 1 pad byte
+  EXPECT_EQ(8, Word(bmp, 14));
+  EXPECT_EQ(256u, Dword(bmp, 32));
+  EXPECT_EQ(0u, Dword(bmp, 36));
   for (int i = 0; i < 256; i++)
-    EXPECT_EQ((DWORD)(i | i << 8 | i << 16), Dword(bmp, 54 + i * 4)) << i;
+    EXPECT_EQ((DWORD)(i | i << 8 | i << 16), Dword(bmp, 40 + i * 4)) << i;
   ExpectPixelsOf(jpeg, bmp);
 }
 
@@ -118,14 +94,14 @@ TEST_F(JpegReaderTest, SizesAndCodingsDecodeAsLibjpegDecodesThem) {
         options.progressive = progressive;
         options.components = components;
         const std::string jpeg = MakeJpeg(width, 19, options);
-        ExpectPixelsOf(jpeg, Convert(jpeg));
+        ExpectPixelsOf(jpeg, Read(jpeg));
       }
-  // Rows reach the file in batches of about kBmpFileSinkBatchBytes: several, the last partial.
+  // Wide rows in many batches, the last one partial.
   for (int components : {1, 3}) {
     JpegOptions options;
     options.components = components;
     const std::string jpeg = MakeJpeg(3001, 250, options);
-    ExpectPixelsOf(jpeg, Convert(jpeg));
+    ExpectPixelsOf(jpeg, Read(jpeg));
   }
 }
 
@@ -134,13 +110,13 @@ TEST_F(JpegReaderTest, DensityCountsOnlyInDotsPerCentimetre) {
   options.densityUnit = 2;
   options.xDensity = 28;
   options.yDensity = 39;
-  std::string bmp = Convert(MakeJpeg(4, 4, options));
-  EXPECT_EQ(2800u, Dword(bmp, 38));
-  EXPECT_EQ(3900u, Dword(bmp, 42));
+  std::string bmp = Read(MakeJpeg(4, 4, options));
+  EXPECT_EQ(2800u, Dword(bmp, 24));
+  EXPECT_EQ(3900u, Dword(bmp, 28));
   options.densityUnit = 1;
-  bmp = Convert(MakeJpeg(4, 4, options));
-  EXPECT_EQ(0u, Dword(bmp, 38));
-  EXPECT_EQ(0u, Dword(bmp, 42));
+  bmp = Read(MakeJpeg(4, 4, options));
+  EXPECT_EQ(0u, Dword(bmp, 24));
+  EXPECT_EQ(0u, Dword(bmp, 28));
 }
 
 TEST_F(JpegReaderTest, UndecodablePicturesFailWithoutEndingTheProgram) {
@@ -159,35 +135,21 @@ TEST_F(JpegReaderTest, UndecodablePicturesFailWithoutEndingTheProgram) {
       "", "not a JPEG at all", MakeJpeg(8, 8, cmyk), good.substr(0, 100), lossless, tooLarge};
   for (const std::string &jpeg : cases) {
     SCOPED_TRACE(jpeg.size());
-    EXPECT_EQ("failed", Convert(jpeg));
-    const std::string file = dir.File("picture.jpg");
-    PackedBitmap bitmap = ReadJpegFile(file.c_str());
-    EXPECT_EQ(nullptr, bitmap);
-    if (bitmap) GlobalFree(bitmap);
+    EXPECT_EQ("failed", Read(jpeg));
     EXPECT_EQ(0u, FileNames(temp.path()).size());
   }
-  // And the next good picture converts.
-  ExpectPixelsOf(good, Convert(good));
+  // And the next good picture reads.
+  ExpectPixelsOf(good, Read(good));
 }
 
 TEST_F(JpegReaderTest, DataCutShortIsDecodedAsFarAsItGoes) {
   const std::string good = MakeJpeg(64, 64);
-  const std::string bmp = Convert(good.substr(0, good.size() * 2 / 3));
+  const std::string bmp = Read(good.substr(0, good.size() * 2 / 3));
   ASSERT_NE("failed", bmp);
-  EXPECT_EQ(54u + 64 * 3 * 64, bmp.size());
+  EXPECT_EQ(40u + 64 * 3 * 64, bmp.size());
 }
 
-TEST_F(JpegReaderTest, MissingJpegLeavesTheBmpFileAsItWas) {
-  const std::string out = dir.File("keep.bmp");
-  WriteBytes(out, std::string("earlier picture"));
-  EXPECT_EQ(kJpegFailed, ConvertJpegToBmp(dir.File("missing.jpg").c_str(), out.c_str()));
-  EXPECT_EQ("earlier picture", ReadBytes(out));
-  const std::string in = dir.File("in.jpg");
-  WriteBytes(in, MakeJpeg(4, 4));
-  EXPECT_EQ(kJpegFailed, ConvertJpegToBmp(in.c_str(), dir.File("no/such/folder.bmp").c_str()));
-}
-
-TEST_F(JpegReaderTest, ReadJpegFileHoldsWhatTheBmpFileHoldsAndWritesNoFile) {
+TEST_F(JpegReaderTest, ReadJpegFileHoldsLibjpegsDecodingAndWritesNoFile) {
   struct Case {
     int width, height, components;
     bool progressive;
@@ -204,26 +166,20 @@ TEST_F(JpegReaderTest, ReadJpegFileHoldsWhatTheBmpFileHoldsAndWritesNoFile) {
     options.densityUnit = c.densityUnit;
     options.xDensity = 31;
     options.yDensity = 17;
-    const std::string in = dir.File("photo.jpg"), out = dir.File("photo.bmp");
-    WriteBytes(in, MakeJpeg(c.width, c.height, options));
-    ASSERT_EQ(kJpegConverted, ConvertJpegToBmp(in.c_str(), out.c_str()));
-    PackedBitmap expected = ReadBmpFile(out.c_str());
-    PackedBitmap bitmap = ReadJpegFile(in.c_str());
-    ASSERT_TRUE(bitmap);
-    ASSERT_TRUE(expected);
-    ASSERT_EQ(GlobalSize(expected), GlobalSize(bitmap));
-    EXPECT_EQ(0, memcmp(expected, bitmap, GlobalSize(bitmap)));
+    const std::string jpeg = MakeJpeg(c.width, c.height, options);
+    const std::string bmp = Read(jpeg);
+    ASSERT_NE("failed", bmp);
+    ExpectPixelsOf(jpeg, bmp);
+    EXPECT_EQ(c.densityUnit == 2 ? 3100u : 0u, Dword(bmp, 24));
+    EXPECT_EQ(c.densityUnit == 2 ? 1700u : 0u, Dword(bmp, 28));
     EXPECT_EQ(0u, FileNames(temp.path()).size());
-    GlobalFree(expected);
-    GlobalFree(bitmap);
   }
 }
 
 TEST_F(JpegReaderTest, ASetCancelFlagStopsTheDecodingAndLeavesNoTemporaryFile) {
-  const std::string in = dir.File("photo.jpg"), out = dir.File("photo.bmp");
+  const std::string in = dir.File("photo.jpg");
   WriteBytes(in, MakeJpeg(64, 48));
   std::atomic<bool> cancel{true};
-  EXPECT_EQ(kJpegFailed, ConvertJpegToBmp(in.c_str(), out.c_str(), &cancel));
   EXPECT_EQ(nullptr, ReadJpegFile(in.c_str(), &cancel));
   EXPECT_EQ(0u, FileNames(temp.path()).size());
   cancel = false;  // a flag that stays clear changes nothing

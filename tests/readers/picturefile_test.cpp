@@ -38,7 +38,8 @@ TEST(PictureFormatOfName, LastCharactersPickTheReaderInAnyCase) {
 TEST(ReadPictureFile, ACancelFlagStopsEveryReader) {
   TempDir dir;
   WriteBytes(dir.File("p.jpg"), MakeJpeg(700, 600));
-  ASSERT_EQ(kJpegConverted, ConvertJpegToBmp(dir.File("p.jpg").c_str(), dir.File("p.bmp").c_str()));
+  Block jpeg(ReadJpegFile(dir.File("p.jpg").c_str()));
+  ASSERT_EQ(1, WritePackedBitmapFile(dir.File("p.bmp").c_str(), jpeg.get()));
   WriteBytes(dir.File("p.pcx"), MakePcx(300, 200));
   WriteBytes(dir.File("p.gif"), MakeGif(300, 200, 256, std::vector<unsigned char>(300 * 200, 7)));
   for (const char *name : {"p.jpg", "p.bmp", "p.pcx", "p.gif"}) {

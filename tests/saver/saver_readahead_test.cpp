@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fixedclock.h"
 #include "gifwriter.h"
 #include "jpegwriter.h"
 #include "pcxwriter.h"
@@ -25,16 +26,6 @@ namespace {
 
 const char kSaverKey[] = "SOFTWARE\\Ostrel\\ScreenSaver";
 const int kWidth = 800, kHeight = 600;
-
-void FixedClock(LPSYSTEMTIME time) {
-  *time = SYSTEMTIME{};
-  time->wYear = 2026, time->wMonth = 12, time->wDay = 7;
-  time->wHour = 9, time->wMinute = 41, time->wSecond = 7, time->wMilliseconds = 512;
-}
-
-std::vector<DWORD> Capture(HWND window) {
-  return WindowPixels(window, kWidth, kHeight);
-}
 
 class SaverReadAhead : public ::testing::Test {
  protected:
@@ -63,7 +54,7 @@ class SaverReadAhead : public ::testing::Test {
   std::vector<std::vector<DWORD>> Run(bool readAhead, std::vector<std::string> *paths,
                                       int *handOvers) {
     SetEnvironmentVariableA("LUMORA_READAHEAD", readAhead ? nullptr : "0");
-    SetRandomClock(FixedClock);
+    UseFixedClock(9, 41, 7, 512);
     WriteFiles();
     std::vector<std::vector<DWORD>> shown;
     HWND window = CreateScreenSaverWindow(host);
@@ -71,7 +62,7 @@ class SaverReadAhead : public ::testing::Test {
     auto record = [&] {
       SendMessageA(window, WM_ERASEBKGND, 0, 0);
       Pump();
-      shown.push_back(Capture(window));
+      shown.push_back(ClientPixels(window));
       paths->push_back(CurrentEntry ? CurrentEntry->path : "(none)");
     };
     record();

@@ -88,14 +88,6 @@ class SaverTest : public ::testing::Test {
   std::string list;
 };
 
-// A control's text, asked of its own process.
-std::string ControlText(HWND control) {
-  char text[MAX_PATH] = "";
-  DWORD_PTR got = 0;
-  SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_NORMAL, 5000, &got);
-  return text;
-}
-
 // Which entry of the ordering test the screen shows, by the pixels its placement decides.
 std::string ShownLayout(const ScreenShot &s) {
   // 640 x 480 quadrants, centred: at (80, 60) to (720, 540).

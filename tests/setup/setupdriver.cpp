@@ -183,12 +183,6 @@ std::string RunToEnd(const std::string &commandLine, DWORD *exitCode, DWORD ms) 
   return output;
 }
 
-std::string ControlText(HWND control) {
-  char text[1024] = "";
-  SendMessageA(control, WM_GETTEXT, sizeof text, (LPARAM)text);
-  return text;
-}
-
 void TypeText(const std::string &text) {
   for (char c : text) {
     INPUT keys[2]{};

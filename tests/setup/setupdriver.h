@@ -48,10 +48,6 @@ std::vector<std::string> SetupTempFolders(const char *pattern = "vantiro-setup-*
 // output; *exitCode gets its exit code (STILL_ACTIVE when it did not end in time).
 std::string RunToEnd(const std::string &commandLine, DWORD *exitCode, DWORD ms = 30000);
 
-// A control's text asked with WM_GETTEXT, which also reaches controls of other processes
-// (GetWindowText does not ask them).
-std::string ControlText(HWND control);
-
 // Types text with real key input (as characters) into the focused window.
 void TypeText(const std::string &text);
 

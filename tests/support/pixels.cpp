@@ -6,13 +6,21 @@
 #include <cstring>
 #include <sstream>
 
-namespace {
-
 DWORD Dword(const BYTE *p) {
   DWORD v;
   memcpy(&v, p, sizeof v);
   return v;
 }
+
+DWORD Dword(const std::string &bytes, size_t at) {
+  return Dword(reinterpret_cast<const BYTE *>(bytes.data()) + at);
+}
+
+WORD Word(const std::string &bytes, size_t at) {
+  return (WORD)((BYTE)bytes[at] | (BYTE)bytes[at + 1] << 8);
+}
+
+namespace {
 
 // A channel under a mask, widened to 8 bits by repeating its bits (as ImageMagick does).
 int MaskChannel(DWORD value, DWORD mask) {

@@ -22,6 +22,11 @@
 
 #include "packedbitmap.h"
 
+// Little-endian numbers in a picture's bytes: at p, or at offset `at` of bytes.
+DWORD Dword(const BYTE *p);
+DWORD Dword(const std::string &bytes, size_t at);
+WORD Word(const std::string &bytes, size_t at);
+
 // A block of memory from GlobalAlloc, such as a reader's PackedBitmap, freed with GlobalFree.
 struct BlockDeleter {
   void operator()(void *block) const { GlobalFree(block); }

@@ -42,6 +42,12 @@ std::vector<DWORD> WindowPixels(HWND window, int width, int height) {
   return pixels;
 }
 
+std::vector<DWORD> ClientPixels(HWND window) {
+  RECT client = {};
+  GetClientRect(window, &client);
+  return WindowPixels(window, client.right, client.bottom);
+}
+
 HWND WaitForWindow(const char *title, DWORD ms) {
   HWND found = nullptr;
   WaitFor(
@@ -127,6 +133,13 @@ bool WaitForPixel(int x, int y, COLORREF colour, DWORD ms) {
 std::string WindowText(HWND window) {
   char text[1024];
   GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+std::string ControlText(HWND control) {
+  char text[1024] = "";
+  DWORD_PTR got = 0;
+  SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_NORMAL, 5000, &got);
   return text;
 }
 

@@ -36,8 +36,13 @@ bool WaitForPixel(int x, int y, COLORREF colour, DWORD ms = 3000);
 // The top-left width x height pixels of a window's client area as it is on the screen, top
 // row first, 0x00RRGGBB each.
 std::vector<DWORD> WindowPixels(HWND window, int width, int height);
+// The same for the whole client area: what a show window shows.
+std::vector<DWORD> ClientPixels(HWND window);
 
 std::string WindowText(HWND window);
+// A control's text asked with WM_GETTEXT, which also reaches controls of other processes
+// (GetWindowText does not ask them); at most 5 seconds for a busy process.
+std::string ControlText(HWND control);
 // The text of a message box (its static control), and its OK/Yes/No buttons by id.
 std::string MessageBoxText(HWND box);
 

@@ -1,5 +1,5 @@
-// Device bitmaps from packed bitmaps and picture files, and drawing them: what reaches the
-// display bitmap is read back with GetDIBits and compared pixel by pixel.
+// Device bitmaps from packed bitmaps and picture files: what reaches the display bitmap is read
+// back with GetDIBits and compared pixel by pixel.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -177,78 +177,6 @@ TEST_F(LoadPictureTest, PathsLongerThanAnOpenFileRecordLoad) {
   Bitmap loaded = LoadAs(b, path);
   ASSERT_TRUE(loaded);
   EXPECT_TRUE(SameRgb(PackedBitmapToRgb(b.get()), DeviceBitmapToRgb(loaded.get())));
-}
-
-// A 24-bit DIB section to draw on, filled with one colour.
-class Canvas {
- public:
-  Canvas(int width, int height) : width_(width), height_(height) {
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void *bits;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    previous_ = SelectObject(dc_, bitmap_);
-    PatBlt(dc_, 0, 0, width, height, WHITENESS);
-  }
-  ~Canvas() {
-    SelectObject(dc_, previous_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  HDC dc() const { return dc_; }
-  unsigned long At(int x, int y) const {
-    const COLORREF c = GetPixel(dc_, x, y);
-    return (unsigned long)GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
-  }
-
- private:
-  int width_, height_;
-  HDC dc_;
-  HBITMAP bitmap_;
-  HGDIOBJ previous_;
-};
-
-// Two by two: red, green on top; blue, black below.
-Bitmap Quadrants() {
-  Block b(AllocPackedBitmap(2, 2, 24, 0));
-  memcpy(PackedBitmapPixels(b.get()),
-         "\xFF\0\0\0\0\0\0\0"
-         "\0\0\xFF\0\xFF\0\0\0",
-         16);
-  return Device(b);
-}
-
-TEST(DrawBitmap, DrawsTheWholeBitmapAtThePoint) {
-  Bitmap q = Quadrants();
-  ASSERT_TRUE(q);
-  Canvas canvas(8, 8);
-  EXPECT_EQ(1, DrawBitmap(canvas.dc(), 3, 4, q.get(), SRCCOPY));
-  EXPECT_EQ(0xFF0000ul, canvas.At(3, 4));
-  EXPECT_EQ(0x00FF00ul, canvas.At(4, 4));
-  EXPECT_EQ(0x0000FFul, canvas.At(3, 5));
-  EXPECT_EQ(0x000000ul, canvas.At(4, 5));
-  EXPECT_EQ(0xFFFFFFul, canvas.At(2, 4));
-  EXPECT_EQ(0xFFFFFFul, canvas.At(5, 5));
-  EXPECT_EQ(0xFFFFFFul, canvas.At(3, 6));
-  EXPECT_EQ(1, DrawBitmap(canvas.dc(), 0, 0, q.get(), DSTINVERT));
-  EXPECT_EQ(0x000000ul, canvas.At(0, 0));
-}
-
-TEST(DrawBitmap, StretchedFillsTheRectangle) {
-  Bitmap q = Quadrants();
-  ASSERT_TRUE(q);
-  Canvas canvas(10, 10);
-  EXPECT_EQ(1, DrawBitmapStretched(canvas.dc(), 1, 2, 6, 4, q.get(), SRCCOPY));
-  for (int y = 2; y < 6; y++)
-    for (int x = 1; x < 7; x++) {
-      const unsigned long expected =
-          y < 4 ? (x < 4 ? 0xFF0000ul : 0x00FF00ul) : (x < 4 ? 0x0000FFul : 0x000000ul);
-      EXPECT_EQ(expected, canvas.At(x, y)) << x << ", " << y;
-    }
-  EXPECT_EQ(0xFFFFFFul, canvas.At(0, 2));
-  EXPECT_EQ(0xFFFFFFul, canvas.At(7, 5));
-  EXPECT_EQ(0xFFFFFFul, canvas.At(3, 6));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fixedclock.h"
 #include "gifwriter.h"
 #include "jpegwriter.h"
 #include "pcxwriter.h"
@@ -23,12 +24,6 @@
 
 namespace {
 
-void FixedClock(LPSYSTEMTIME time) {
-  *time = SYSTEMTIME{};
-  time->wYear = 2026, time->wMonth = 12, time->wDay = 7;
-  time->wHour = 15, time->wMinute = 30, time->wSecond = 45, time->wMilliseconds = 123;
-}
-
 // What the viewer shows: the current entry's path and every pixel of its window.
 struct Shown {
   std::string path;
@@ -40,7 +35,7 @@ Shown Capture() {
   Pump();
   Shown shown;
   shown.path = View.CurrentEntry ? View.CurrentEntry->path : "(none)";
-  shown.pixels = WindowPixels(ViewerWindow, ScreenWidth, ScreenHeight);
+  shown.pixels = ClientPixels(ViewerWindow);
   return shown;
 }
 
@@ -94,7 +89,7 @@ class ViewerReadAhead : public ::testing::Test {
   // One show, driven the same way in both runs; what was shown after every step.
   std::vector<Shown> Run(bool readAhead, int *handOvers) {
     SetEnvironmentVariableA("LUMORA_READAHEAD", readAhead ? nullptr : "0");
-    SetRandomClock(FixedClock);
+    UseFixedClock(15, 30, 45, 123);
     WriteFiles();
     ResetViewerSettings();
     std::vector<Shown> shown;
