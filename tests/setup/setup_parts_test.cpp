@@ -440,18 +440,21 @@ TEST_F(SetupDialogs, ChooserTreeAndEditTextRules) {
     fs::remove_all("C:\\" + name, ec);
 }
 
+struct WindowCount {
+  const char *title;
+  int n;
+};
+
+// An EnumWindows callback: a __stdcall function, which a lambda is not on i686.
+BOOL CALLBACK CountVisibleWindow(HWND window, LPARAM lParam) {
+  auto *c = reinterpret_cast<WindowCount *>(lParam);
+  if (IsWindowVisible(window) && WindowText(window) == c->title) c->n++;
+  return TRUE;
+}
+
 int CountWindows(const char *title) {
-  struct Count {
-    const char *title;
-    int n;
-  } count{title, 0};
-  EnumWindows(
-      [](HWND window, LPARAM lParam) -> BOOL {
-        auto *c = reinterpret_cast<Count *>(lParam);
-        if (IsWindowVisible(window) && WindowText(window) == c->title) c->n++;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
+  WindowCount count{title, 0};
+  EnumWindows(CountVisibleWindow, reinterpret_cast<LPARAM>(&count));
   return count.n;
 }
 
