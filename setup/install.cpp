@@ -116,8 +116,14 @@ void ShellFolderLink(const char *installFolder, int csidl, const char *subfolder
 }  // namespace
 
 bool ComposeInstallTexts(const char *folder, InstallTexts *texts) {
+  // A 32-bit setup on 64-bit Windows (WoW64) sees system32 redirected to syswow64: the saver
+  // goes there, named by that real path, so that the uninstaller's record of it holds for
+  // 64-bit readers too.
   char system[MAX_PATH];
-  UINT n = GetSystemDirectoryA(system, sizeof system);
+  BOOL wow64 = FALSE;
+  UINT n = IsWow64Process(GetCurrentProcess(), &wow64) && wow64
+               ? GetSystemWow64DirectoryA(system, sizeof system)
+               : GetSystemDirectoryA(system, sizeof system);
   if (n == 0 || n >= sizeof system) return false;
   return FormatInto(texts->saverSource, sizeof texts->saverSource, "%s\\Lumora.scr", folder) &&
          FormatInto(texts->saverTarget, sizeof texts->saverTarget, "%s\\Lumora.scr", system) &&

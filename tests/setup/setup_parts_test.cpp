@@ -273,6 +273,14 @@ TEST(SetupInstall, FolderAccessAndTheSaverCopiedIntoTheSystemDirectory) {
     EXPECT_FALSE(FileExists(watch.saver));
     EXPECT_TRUE(FileExists(SystemSaverPath()));
     EXPECT_NE(watch.extracted, FileIndex(SystemSaverPath()));  // a new file, not the moved one
+    // The uninstaller's record names the saver's real place, also as a 64-bit process finds
+    // it: with WoW64's redirection of system32 off.
+    std::string recorded;
+    EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKeyPath, "SaverPath", &recorded));
+    void *redirection = nullptr;
+    BOOL unredirected = Wow64DisableWow64FsRedirection(&redirection);
+    EXPECT_TRUE(FileExists(recorded)) << recorded;
+    if (unredirected) Wow64RevertWow64FsRedirection(redirection);
   }
   ForgetInstallation();
 }
