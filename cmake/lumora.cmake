@@ -10,6 +10,12 @@ if(WIN32)
   # Windows programs carry their runtime: no libstdc++/libgcc DLLs beside them.
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+  if(LUMORA_TRIPLE STREQUAL i686-w64-mingw32)
+    # Doubles in SSE2 registers, as on x86_64: the x87 unit keeps 80-bit intermediates, so a
+    # product such as 32767 * (1.0 / 32767) would not come out as exactly 1.0 and the two
+    # builds would compute different results.
+    add_compile_options(-msse2 -mfpmath=sse)
+  endif()
 
   add_library(jpeg STATIC IMPORTED GLOBAL)
   set_target_properties(jpeg PROPERTIES

@@ -115,8 +115,14 @@ std::string ListOpenCommand(const char *folder) {
 
 // Each text, like every path the installation writes, must stay below MAX_PATH characters.
 bool ComposeInstallTexts(const char *folder, InstallTexts *texts) {
+  // A 32-bit setup on 64-bit Windows (WoW64) sees system32 redirected to syswow64: the saver
+  // goes there, named by that real path, so that the uninstaller's record of it holds for
+  // 64-bit readers too.
   char system[MAX_PATH];
-  UINT n = GetSystemDirectoryA(system, sizeof system);
+  BOOL wow64 = FALSE;
+  UINT n = IsWow64Process(GetCurrentProcess(), &wow64) && wow64
+               ? GetSystemWow64DirectoryA(system, sizeof system)
+               : GetSystemDirectoryA(system, sizeof system);
   if (n == 0 || n >= sizeof system) return false;
   texts->saverSource = JoinPath(folder, "Lumora.scr");
   texts->saverTarget = JoinPath(system, "Lumora.scr");

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need. Idempotent: a second run on a
-# machine that has everything only checks and returns.
+# machine that has everything only checks and returns. Where the kernel runs 32-bit programs
+# (tools/kernel-runs-32bit.sh), it adds the i386 architecture and Debian's 32-bit Wine, which
+# runs the tests of the 32-bit build; elsewhere it installs everything else and says why not.
 set -euo pipefail
 
 PACKAGES=(
@@ -47,6 +49,16 @@ enable_sources() {
 }
 
 changed=$(enable_sources)
+if reason=$("$(dirname "$0")/kernel-runs-32bit.sh"); then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+    changed=1
+  fi
+  dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed" ||
+    missing+=(wine32:i386)
+else
+  echo "not installing the 32-bit Wine: $reason"
+fi
 stamp=/var/lib/apt/lumora-updated
 if [ "$changed" = 1 ] || [ ${#missing[@]} -gt 0 ] || [ ! -e "$stamp" ]; then
   export DEBIAN_FRONTEND=noninteractive

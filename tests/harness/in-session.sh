@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs one 64-bit Windows program in a Wine session of its own, started before it and stopped
-# after it, whatever its end:
+# Runs one Windows program (of either tree) in a Wine session of its own, started before it
+# and stopped after it, whatever its end:
 #   in-session.sh STATE PROGRAM [ARGS...]
 # STATE is the session's folder (its prefix, home and screen), apart from the shared session
 # of the other tests. The session's mode comes from the environment as tests/harness/wine-session.sh

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Runs a 64-bit Windows program under wine64 in the project's Wine session (see
-# wine-session.sh). CTest uses it as the emulator of the win64 tree.
+# Runs a Windows program in the project's Wine session (see wine-session.sh): a 32-bit (i686)
+# program under Wine's 32-bit loader, which runs it in the session's 64-bit prefix as WoW64
+# does on Windows, anything else under wine64. CTest uses it as the emulator of both Windows
+# trees; each tree's tests name their own session in LUMORA_WINE_STATE.
 # - Inside a running session (the CTest fixture's, or one started by hand) it only joins it.
 # - A test listing (--gtest_list_tests, as CTest asks before its run) with no session running
 #   gets a session of its own that is stopped again at once, so that listing leaves nothing
@@ -31,13 +33,22 @@ export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree
 # The session's own home (see wine-session.sh), where the prefix's shell folders lead.
 export HOME=$STATE/home
 
+# The loader for the program: its PE header's machine field says i386 (0x14c) or not.
+WINE=/usr/lib/wine/wine64
+if [ -f "${1:-}" ] && [ "$(od -An -c -N2 "$1" | tr -d ' ')" = MZ ]; then
+  pe=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  if [ "$(od -An -tx2 -j$((pe + 4)) -N2 "$1" | tr -d ' ')" = 014c ]; then
+    WINE=/usr/lib/wine/wine
+  fi
+fi
+
 # Daemons a program starts (the desktop, the Wine server) inherit its output: CTest's pipe
 # would stay open after the test. Off a terminal, the output goes through files.
 run_wine() {
-  if [ -t 1 ] && [ -t 2 ]; then as_user /usr/lib/wine/wine64 "$@"; return; fi
+  if [ -t 1 ] && [ -t 2 ]; then as_user "$WINE" "$@"; return; fi
   local out err rc=0
   out=$(mktemp) err=$(mktemp)
-  as_user /usr/lib/wine/wine64 "$@" >"$out" 2>"$err" || rc=$?
+  as_user "$WINE" "$@" >"$out" 2>"$err" || rc=$?
   cat "$out" && cat "$err" >&2 && rm -f "$out" "$err"
   return $rc
 }

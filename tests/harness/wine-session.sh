@@ -10,7 +10,9 @@
 #   LUMORA_DPI=N      the system DPI: "LogPixels" in the prefix, then a new Wine server
 #   LUMORA_SCREENS=2  two monitors, on Xorg's dummy driver (tests/harness/two-monitors.sh)
 #                     instead of Xvfb
-# The win64 tree's CTest runs start and stop as the fixture of every Windows test.
+# Each Windows tree's CTest runs start and stop its own session (state under build/<tree>/wine)
+# as the fixture of every Windows test. The prefix is 64-bit; 32-bit programs run in it as
+# WoW64 does on Windows (tests/harness/wine-run.sh picks the loader).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 STATE=${LUMORA_WINE_STATE:-$ROOT/build/win64/wine}
@@ -52,7 +54,10 @@ case "${1:-start}" in
     if [ -z "${DISPLAY:-}" ]; then
       start_xvfb
     fi
-    if [ "$(cat "$WINEPREFIX/.ready" 2>/dev/null)" != "$HOME" ]; then
+    # A prefix made before Wine's 32-bit half was installed has no 32-bit system files
+    # (syswow64) for 32-bit programs: it is made again too.
+    if [ "$(cat "$WINEPREFIX/.ready" 2>/dev/null)" != "$HOME" ] ||
+      { [ -x /usr/lib/wine/wine ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; }; then
       rm -rf "$WINEPREFIX"
       as_user "$WINE" wineboot -i >"$STATE/wineboot.log" 2>&1 </dev/null || true
       # No window manager: let Wine draw nothing around top-level windows of its own accord.

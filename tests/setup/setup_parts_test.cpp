@@ -275,6 +275,14 @@ TEST(SetupInstall, FolderAccessAndTheSaverCopiedIntoTheSystemDirectory) {
     EXPECT_FALSE(FileExists(watch.saver));
     EXPECT_TRUE(FileExists(SystemSaverPath()));
     EXPECT_NE(watch.extracted, FileIndex(SystemSaverPath()));  // a new file, not the moved one
+    // The uninstaller's record names the saver's real place, also as a 64-bit process finds
+    // it: with WoW64's redirection of system32 off.
+    std::string recorded;
+    EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKeyPath, "SaverPath", &recorded));
+    void *redirection = nullptr;
+    BOOL unredirected = Wow64DisableWow64FsRedirection(&redirection);
+    EXPECT_TRUE(FileExists(recorded)) << recorded;
+    if (unredirected) Wow64RevertWow64FsRedirection(redirection);
   }
   ForgetInstallation();
 }
@@ -442,18 +450,21 @@ TEST_F(SetupDialogs, ChooserTreeAndEditTextRules) {
     fs::remove_all("C:\\" + name, ec);
 }
 
+struct WindowCount {
+  const char *title;
+  int n;
+};
+
+// An EnumWindows callback: a __stdcall function, which a lambda is not on i686.
+BOOL CALLBACK CountVisibleWindow(HWND window, LPARAM lParam) {
+  auto *c = reinterpret_cast<WindowCount *>(lParam);
+  if (IsWindowVisible(window) && WindowText(window) == c->title) c->n++;
+  return TRUE;
+}
+
 int CountWindows(const char *title) {
-  struct Count {
-    const char *title;
-    int n;
-  } count{title, 0};
-  EnumWindows(
-      [](HWND window, LPARAM lParam) -> BOOL {
-        auto *c = reinterpret_cast<Count *>(lParam);
-        if (IsWindowVisible(window) && WindowText(window) == c->title) c->n++;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
+  WindowCount count{title, 0};
+  EnumWindows(CountVisibleWindow, reinterpret_cast<LPARAM>(&count));
   return count.n;
 }
 

@@ -23,7 +23,11 @@ std::string HostPath(const std::string &unixPath) {
 
 std::string SystemSaverPath() {
   char system[MAX_PATH];
-  GetSystemDirectoryA(system, sizeof system);
+  BOOL wow64 = FALSE;
+  if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64)
+    GetSystemWow64DirectoryA(system, sizeof system);  // syswow64, where system32 leads
+  else
+    GetSystemDirectoryA(system, sizeof system);
   return std::string(system) + "\\Lumora.scr";
 }
 
