@@ -90,7 +90,7 @@ void WallpaperStyleValues(PlacementMode mode, const char **style, const char **t
 }
 
 void SetAsWallpaper() {
-  const ListEntry *entry = View.CurrentEntry;
+  const ListEntry *entry = gShow.CurrentEntry;
   if (!entry || strlen(entry->path) >= kWallpaperPathSize) return;
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   char wallpaper[kWallpaperPathSize];

@@ -293,7 +293,7 @@ TEST_F(SaverTest, PreviewLaysThePictureOutForTheWholeScreen) {
   EXPECT_EQ(Hex(kRed), Hex(shot.At(x + 199, y + 149)));
   EXPECT_EQ(Hex(kBlack), Hex(shot.At(x, y)));
   DestroyWindow(host);  // takes the preview with it, which frees the show
-  EXPECT_EQ(0, SaverImages.count);
+  EXPECT_EQ(0, gShow.Images.count);
   Pump();
 }
 
