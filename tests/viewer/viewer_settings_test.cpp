@@ -11,7 +11,7 @@
 #include "instance.h"
 #include "settings.h"
 #include "settingsdialog.h"
-#include "settingstest.h"
+#include "settingsdriver.h"
 #include "testfiles.h"
 #include "uidriver.h"
 

@@ -10,7 +10,7 @@
 #include "flatbutton.h"
 #include "instance.h"
 #include "saversettings.h"
-#include "settingstest.h"
+#include "settingsdriver.h"
 #include "testfiles.h"
 #include "uidriver.h"
 
