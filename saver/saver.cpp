@@ -6,7 +6,7 @@
 #include "instance.h"
 #include "monitors.h"
 #include "placedraw.h"
-#include "readahead.h"
+#include "prepared.h"
 #include "resource.h"
 #include "saversettings.h"
 #include "scrnsave.h"
@@ -14,42 +14,37 @@
 static_assert(IDI_SAVER == ID_APP, "the library's window class takes the saver's icon");
 static_assert(IDD_SETTINGS == IDD_SCRNSAVE_CONFIGURE, "the library runs dialog 2003");
 
-ImageList SaverImages;
-ListEntry *CurrentEntry;
-HBITMAP CurrentBitmap;
-int ScreenWidth;
-int ScreenHeight;
+Show gShow;
 
 namespace {
 
-ReadAhead Ahead;
-PreparedPicture Shown;   // Shown.bitmap is CurrentBitmap; Shown.placed its placed drawing
-MonitorLayout Monitors;  // where the show is drawn, in the window's client coordinates
+MonitorLayout gMonitors;  // where the show is drawn, in the window's client coordinates
 
 // Full screen: every monitor, each showing the picture laid out for its own size. The
 // preview: one screen of the display's size at the window's corner, of which the small
 // window shows the top-left part.
 void ReadShowMonitors(HWND window) {
   if (fChildPreview) {
-    Monitors = MonitorLayout{};
-    Monitors.count = 1;
-    Monitors.rect[0] = RECT{0, 0, ScreenWidth, ScreenHeight};
+    gMonitors = MonitorLayout{};
+    gMonitors.count = 1;
+    gMonitors.rect[0] = RECT{0, 0, gShow.ScreenWidth, gShow.ScreenHeight};
     return;
   }
-  ReadMonitorLayout(&Monitors);
+  ReadMonitorLayout(&gMonitors);
   RECT placed;  // the window covers the virtual screen; monitors are relative to its corner
   GetWindowRect(window, &placed);
-  for (int i = 0; i < Monitors.count; i++) OffsetRect(&Monitors.rect[i], -placed.left, -placed.top);
+  for (int i = 0; i < gMonitors.count; i++)
+    OffsetRect(&gMonitors.rect[i], -placed.left, -placed.top);
 }
 
-// Monitors of other sizes than the display's: read-ahead lays pictures out for those too.
-void PlaceAheadForOtherSizes() {
+// Begins the show with pictures laid out for the monitors of other sizes than the display's too.
+void BeginForMonitors() {
   ScreenSize sizes[kMaxMonitors], others[kMaxMonitors];
-  int count = DistinctMonitorSizes(Monitors, sizes, kMaxMonitors), otherCount = 0;
+  int count = DistinctMonitorSizes(gMonitors, sizes, kMaxMonitors), otherCount = 0;
   for (int i = 0; i < count; i++)
-    if (sizes[i].width != ScreenWidth || sizes[i].height != ScreenHeight)
+    if (sizes[i].width != gShow.ScreenWidth || sizes[i].height != gShow.ScreenHeight)
       others[otherCount++] = sizes[i];
-  Ahead.PlaceAlsoFor(others, otherCount);
+  gShow.Begin(others, otherCount);
 }
 
 // The current picture laid out for the monitor at r: centred in it, tiled from its top-left
@@ -59,25 +54,13 @@ void DrawOnMonitor(HDC dc, const RECT &r) {
   int saved = SaveDC(dc);
   IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
   SetViewportOrgEx(dc, r.left, r.top, nullptr);
-  PlacementMode mode = CurrentEntry->mode;
-  bool copied = width == ScreenWidth && height == ScreenHeight
-                    ? DrawPlacedCopy(dc, Shown, mode)
-                    : DrawPlacedCopyFor(dc, Shown, mode, width, height);
-  if (!copied) DrawPlacedPicture(dc, CurrentBitmap, mode, width, height);
+  PlacementMode mode = gShow.CurrentEntry->mode;
+  const PreparedPicture &shown = gShow.Picture();
+  bool copied = width == gShow.ScreenWidth && height == gShow.ScreenHeight
+                    ? DrawPlacedCopy(dc, shown, mode)
+                    : DrawPlacedCopyFor(dc, shown, mode, width, height);
+  if (!copied) DrawPlacedPicture(dc, shown.bitmap, mode, width, height);
   RestoreDC(dc, saved);
-}
-
-ListEntry *NextEntry(ListEntry *entry) {
-  return entry->next ? entry->next : SaverImages.first;
-}
-
-// Makes the new current entry's picture (or null) the current bitmap; returns the picture it
-// replaces, for the caller to free once the new one is drawn.
-PreparedPicture ReplacePicture(const PreparedPicture &picture) {
-  PreparedPicture replaced = Shown;
-  Shown = picture;
-  CurrentBitmap = Shown.bitmap;
-  return replaced;
 }
 
 // Black over the window, then the current picture on each monitor.
@@ -87,56 +70,39 @@ void DrawShow(HWND window) {
   RECT client;
   GetClientRect(window, &client);
   FillRect(dc, &client, (HBRUSH)GetStockObject(BLACK_BRUSH));
-  if (CurrentEntry)
-    for (int i = 0; i < Monitors.count; i++) DrawOnMonitor(dc, Monitors.rect[i]);
+  if (gShow.CurrentEntry)
+    for (int i = 0; i < gMonitors.count; i++) DrawOnMonitor(dc, gMonitors.rect[i]);
   ReleaseDC(window, dc);
 }
 
 // A list that fails to load or names no picture refuses the window: the saver does not run.
 LRESULT OnCreate(HWND window) {
   ProgramInstance = hMainInstance;
-  ReadScreenSize(&ScreenWidth, &ScreenHeight);
-  ReadSaverSettings();
-  SaverImages = ImageList{};
-  if (!LoadImageList(LastFile, &SaverImages, AddListEntry) || !SaverImages.first) return -1;
-  if (MixFiles) ShuffleImageList(&SaverImages);
+  gShow.ReadDisplaySize();
+  gSaverSettings.Read();
+  gShow.Images = ImageList{};
+  if (!LoadImageList(gSaverSettings.LastFile, &gShow.Images, AddListEntry) || !gShow.Images.first)
+    return -1;
+  if (gSaverSettings.Flags) gShow.Shuffle();
   ReadShowMonitors(window);
-  PlaceAheadForOtherSizes();
-  Ahead.Start(ScreenWidth, ScreenHeight);
-  CurrentEntry = SaverImages.first;
-  Ahead.Change(CurrentEntry, SaverImages, ReplacePicture);  // drawn when the window is erased
-  SetTimer(window, SlideTimer, TimeOut * 1000, nullptr);
+  BeginForMonitors();
+  gShow.GoTo(kGoFirst, [] {});  // drawn when the window is erased
+  SetTimer(window, SlideTimer, gSaverSettings.TimeOut * 1000, nullptr);
   return 0;
 }
 
 void OnDestroy(HWND window) {
   KillTimer(window, SlideTimer);
-  Ahead.Stop();
-  FreePreparedPicture(&Shown);
-  CurrentBitmap = nullptr;
-  CurrentEntry = nullptr;
-  FreeImageList(&SaverImages);
+  gShow.End();
+  gShow.FreeList();
 }
 
 void OnTimer(HWND window) {
-  if (!CurrentEntry) return;
-  CurrentEntry = NextEntry(CurrentEntry);
-  Ahead.Change(CurrentEntry, SaverImages, [window](const PreparedPicture &picture) {
-    PreparedPicture replaced = ReplacePicture(picture);
-    DrawShow(window);
-    return replaced;
-  });
+  if (!gShow.CurrentEntry) return;
+  gShow.GoTo(kGoNext, [window] { DrawShow(window); });
 }
 
 }  // namespace
-
-bool SaverReadAheadIdle() {
-  return Ahead.Idle();
-}
-
-int SaverReadAheadHandOvers() {
-  return Ahead.HandOvers();
-}
 
 LRESULT CALLBACK ScreenSaverProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {

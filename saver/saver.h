@@ -7,19 +7,8 @@
 
 #include <windows.h>
 
-#include "imagelist.h"
+#include "show.h"
 
-const UINT_PTR SlideTimer = 1;  // window timer of the show, period TimeOut * 1000 ms
-
-// The show, process-wide: the list loaded when the window was made, the entry shown and its
-// display bitmap (null when its picture could not be loaded), and the display's size.
-extern ImageList SaverImages;
-extern ListEntry *CurrentEntry;
-extern HBITMAP CurrentBitmap;
-extern int ScreenWidth;
-extern int ScreenHeight;
-
-// The worker that reads the next picture ahead (readahead.h): true when it is not reading, and
-// how many ticks took a picture it had read (for tests).
-bool SaverReadAheadIdle();
-int SaverReadAheadHandOvers();
+// The saver's one show, process-wide: the list loaded when the window was made, the entry
+// shown and its picture (no bitmap when it could not be loaded), and the display's size.
+extern Show gShow;

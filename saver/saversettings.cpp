@@ -1,51 +1,26 @@
 #include "saversettings.h"
 
-#include "regvalue.h"
 #include "settingsdialog.h"
 
-const char kSaverSettingsKey[] = "SOFTWARE\\Ostrel\\ScreenSaver";
+const SettingsStore kSaverSettingsStore = {"SOFTWARE\\Ostrel\\ScreenSaver", "TimeOut", "MixFiles",
+                                           "LastFile", false};
 
-DWORD TimeOut = 10;
-DWORD MixFiles;
-char LastFile[MAX_PATH];
+ShowSettings gSaverSettings = {&kSaverSettingsStore};
 
 namespace {
 
-BOOL MixFilesSet() {
-  return MixFiles != 0;
-}
-void SetMixFiles(BOOL on) {
-  MixFiles = on ? 1 : 0;
-}
-
 // "is not existing" is worded as users know the message: kept so.
 const SettingsVariant kSaverVariant = {
-    LastFile,          &TimeOut,
-    ReadSaverSettings, WriteSaverSettings,
-    MixFilesSet,       SetMixFiles,
-    nullptr,           "The file \"%s\" is not existing!",
-    "Error",           "Lumora screen saver",
+    &gSaverSettings,
+    0xFFFFFFFF,  // the mix value as a whole is the choice
+    1,           // and a ticked box stores 1
+    nullptr,     // the template's "Ok" and "Cancel" stay
+    "The file \"%s\" is not existing!",
+    "Error",
+    "Lumora screen saver",
 };
 
 }  // namespace
-
-void ReadSaverSettings() {
-  HKEY key;
-  if (RegOpenKeyA(HKEY_CURRENT_USER, kSaverSettingsKey, &key) != ERROR_SUCCESS) return;
-  QueryDwordInRange(key, "TimeOut", kTimeOutMin, kTimeOutMax, &TimeOut);
-  QueryDwordValue(key, "MixFiles", &MixFiles);
-  QueryTextValue(key, "LastFile", LastFile, sizeof LastFile);
-  RegCloseKey(key);
-}
-
-void WriteSaverSettings() {
-  HKEY key;
-  if (RegCreateKeyA(HKEY_CURRENT_USER, kSaverSettingsKey, &key) != ERROR_SUCCESS) return;
-  SetDwordValue(key, "TimeOut", TimeOut);
-  SetDwordValue(key, "MixFiles", MixFiles);
-  SetTextValue(key, "LastFile", LastFile);
-  RegCloseKey(key);
-}
 
 INT_PTR CALLBACK SaverSettingsDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_INITDIALOG) lParam = reinterpret_cast<LPARAM>(&kSaverVariant);

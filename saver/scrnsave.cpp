@@ -16,9 +16,9 @@ namespace {
 const int kExitDone = 0;
 const int kExitBadCommand = -1;
 
-BOOL Closing;       // input ended the saver: WM_CLOSE is on its way, timers no longer pass
-POINT StartPoint;   // the pointer when the window was made
-BOOL CursorHidden;  // the full-screen window took the cursor away
+BOOL gClosing;       // input ended the saver: WM_CLOSE is on its way, timers no longer pass
+POINT gStartPoint;   // the pointer when the window was made
+BOOL gCursorHidden;  // the full-screen window took the cursor away
 
 // --- Command line -------------------------------------------------------------------------
 
@@ -43,15 +43,15 @@ HWND ParseWindowHandle(const char *p) {
 // --- Ending on input ----------------------------------------------------------------------
 
 void CloseSaver(HWND window) {
-  if (Closing) return;
-  Closing = TRUE;
+  if (gClosing) return;
+  gClosing = TRUE;
   PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
 void OnSaverMouseMove(HWND window, LPARAM lParam) {
   POINT at = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
   ClientToScreen(window, &at);
-  if (abs(at.x - StartPoint.x) > kSaverMoveSlack || abs(at.y - StartPoint.y) > kSaverMoveSlack)
+  if (abs(at.x - gStartPoint.x) > kSaverMoveSlack || abs(at.y - gStartPoint.y) > kSaverMoveSlack)
     CloseSaver(window);
 }
 
@@ -87,19 +87,19 @@ int HandleSaverInput(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
 
 void OnSaverCreate(HWND window) {
   hMainWindow = window;
-  Closing = FALSE;
-  GetCursorPos(&StartPoint);
-  if (!fChildPreview && !CursorHidden) {
+  gClosing = FALSE;
+  GetCursorPos(&gStartPoint);
+  if (!fChildPreview && !gCursorHidden) {
     ShowCursor(FALSE);
-    CursorHidden = TRUE;
+    gCursorHidden = TRUE;
   }
 }
 
 void OnSaverDestroy() {
   hMainWindow = nullptr;
-  if (CursorHidden) {
+  if (gCursorHidden) {
     ShowCursor(TRUE);
-    CursorHidden = FALSE;
+    gCursorHidden = FALSE;
   }
   PostQuitMessage(kExitDone);
 }
@@ -108,7 +108,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
   switch (msg) {
     case WM_CREATE: OnSaverCreate(window); break;
     case WM_TIMER:
-      if (Closing) return 0;
+      if (gClosing) return 0;
       break;
     case WM_DESTROY: {
       LRESULT result = ScreenSaverProc(window, msg, wParam, lParam);

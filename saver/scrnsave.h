@@ -53,6 +53,8 @@ extern const char kSaverClassName[];    // "WindowsScreenSaverClass"
 extern const char kSaverWindowTitle[];  // "Screen Saver"
 extern const char kPreviewTitle[];      // "Preview"
 
+// The library's process-wide state, under the names that screen-saver libraries give it, so
+// that a saver written against one builds against this one.
 extern HINSTANCE hMainInstance;
 extern HWND hMainWindow;    // the saver's window while it exists
 extern BOOL fChildPreview;  // TRUE when running as a preview

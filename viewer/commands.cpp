@@ -14,28 +14,27 @@ const char kEmptyListText[] = "Your images list file names no pictures!";
 namespace {
 
 void Zoom(LONG zoom) {
-  View.Zoom = zoom;
+  gView.Zoom = zoom;
   CentreView();
   ApplyZoom();
 }
 
 void ActualSize() {
-  View.Zoom = 1;
+  gView.Zoom = 1;
   ApplyZoom();
 }
 
 void Center() {
-  if (!View.CurrentEntry || View.CurrentEntry->mode != kModeCentred) return;
+  if (!gShow.CurrentEntry || gShow.CurrentEntry->mode != kModeCentred) return;
   CentreView();
   ApplyZoom();
 }
 
 void MixImages() {
   StopSlideTimer();
-  ShuffleImageList(&Images);
-  DiscardReadAhead();
+  gShow.Shuffle();
   GoToPicture(kGoFirst);
-  if (Images.first) StartSlideTimer();
+  if (gShow.Images.first) StartSlideTimer();
   ClearFileListMenu();
   BuildFileListMenu();
 }
@@ -52,7 +51,7 @@ void ReloadSettings(HWND window) {
     BuildFileListMenu();
     return;
   }
-  ShuffleImageList(&Images);
+  gShow.Shuffle();
   StartSlideTimer();
   BuildFileListMenu();
   GoToPicture(kGoFirst);
@@ -66,13 +65,13 @@ void ShowFileListEntry(int command) {
 }  // namespace
 
 int LoadViewerList(HWND owner) {
-  FreeImageList(&Images);
-  if (!LoadImageList(LastFile, &Images, AddListEntry)) {
-    FreeImageList(&Images);
+  gShow.FreeList();
+  if (!LoadImageList(gViewerSettings.LastFile, &gShow.Images, AddListEntry)) {
+    gShow.FreeList();
     MessageBoxA(owner, kLoadFailedText, kErrorTitle, MB_OK | MB_ICONERROR);
     return 0;
   }
-  if (!Images.first) {
+  if (!gShow.Images.first) {
     MessageBoxA(owner, kEmptyListText, kErrorTitle, MB_OK | MB_ICONERROR);
     return 0;
   }
@@ -86,8 +85,8 @@ void OnCommand(HWND window, int command) {
     case IDM_NEXT: GoToPicture(kGoNext); break;
     case IDM_LAST: GoToPicture(kGoLast); break;
     case IDM_RANDOM: GoToPicture(kGoRandom); break;
-    case IDM_ZOOMIN: Zoom(ZoomStepIn(View.Zoom)); break;
-    case IDM_ZOOMOUT: Zoom(ZoomStepOut(View.Zoom)); break;
+    case IDM_ZOOMIN: Zoom(ZoomStepIn(gView.Zoom)); break;
+    case IDM_ZOOMOUT: Zoom(ZoomStepOut(gView.Zoom)); break;
     case IDM_ACTUALSIZE: ActualSize(); break;
     case IDM_BESTFIT: SetPlacementMode(kModeStretched); break;
     case IDM_TILED: SetPlacementMode(kModeTiled); break;

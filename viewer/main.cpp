@@ -25,16 +25,16 @@ const int kExitNotShown = 1;
 // refused rather than cut into another file's name.
 int TakeCommandLine(const char *tail) {
   if (!tail || !*tail) return 1;
-  if (strlen(tail) >= sizeof LastFile) return 0;
-  strcpy(LastFile, tail);
+  if (strlen(tail) >= sizeof gViewerSettings.LastFile) return 0;
+  strcpy(gViewerSettings.LastFile, tail);
   return 1;
 }
 
 void Initialise() {
   LoadViewerCursors();
-  Images = ImageList{};
+  gShow.Images = ImageList{};
   RegisterFlatButtonClass();
-  ReadDisplaySize();
+  gShow.ReadDisplaySize();
   RegisterViewerClass();
   CreatePopupMenus();
 }
@@ -49,11 +49,11 @@ int RunMessageLoop() {
 }
 
 void ShutDown() {
-  ReleaseMenuEntries(MainMenu);
+  ReleaseMenuEntries(gMainMenu);
   ClearFileListMenu();
-  ReleaseMenuEntries(SelectMenu);
-  DestroyMenu(MainMenu);  // takes its two submenus with it
-  FreeImageList(&Images);
+  ReleaseMenuEntries(gSelectMenu);
+  DestroyMenu(gMainMenu);  // takes its two submenus with it
+  gShow.FreeList();
 }
 
 }  // namespace
@@ -69,13 +69,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     ShutDown();
     return kExitNotShown;
   }
-  if (ProgramState & MixOnLoad) ShuffleImageList(&Images);
+  if (gViewerSettings.Flags & MixOnLoad) gShow.Shuffle();
   BuildFileListMenu();
   if (!CreateViewerWindow()) {
     ShutDown();
     return kExitNotShown;
   }
-  ShowWindow(ViewerWindow, SW_SHOWNORMAL);
+  ShowWindow(gViewerWindow, SW_SHOWNORMAL);
   GoToPicture(kGoFirst);
   StartSlideTimer();
   int code = RunMessageLoop();

@@ -10,15 +10,15 @@
 #include "textformat.h"
 #include "view.h"
 
-HMENU MainMenu;
-HMENU FileListMenu;
-HMENU SelectMenu;
+HMENU gMainMenu;
+HMENU gFileListMenu;
+HMENU gSelectMenu;
 
 namespace {
 
-HBITMAP FileEntryPicture;  // shared by every item of the File list; made on first use
-MenuEntry FileListRange;   // the whole list, the range of "File list" itself
-LONG FileListFirst;        // the list index of IDM_FILEENTRY in the page opened last
+HBITMAP gFileEntryPicture;  // shared by every item of the File list; made on first use
+MenuEntry gFileListRange;   // the whole list, the range of "File list" itself
+LONG gFileListFirst;        // the list index of IDM_FILEENTRY in the page opened last
 
 MenuEntry *EntryOfItem(HMENU menu, UINT position) {
   MENUITEMINFOA info = {};
@@ -32,7 +32,7 @@ MenuEntry *EntryOfItem(HMENU menu, UINT position) {
 void FreeEntry(MenuEntry *entry) {
   if (!entry) return;
   if (entry->Text) LocalFree(entry->Text);
-  if (entry->Bitmap && entry->Bitmap != FileEntryPicture) DeleteObject(entry->Bitmap);
+  if (entry->Bitmap && entry->Bitmap != gFileEntryPicture) DeleteObject(entry->Bitmap);
   LocalFree(entry);
 }
 
@@ -99,13 +99,13 @@ void SetRangeOfMenu(HMENU menu, const MenuEntry *range) {
 // Appends the items of a File list menu over the range: its entries, or submenus of ranges
 // (left empty until opened).
 void FillFileList(HMENU menu, const MenuEntry *range) {
-  if (!FileEntryPicture) FileEntryPicture = LoadMenuPicture(IDB_FILEENTRY);
+  if (!gFileEntryPicture) gFileEntryPicture = LoadMenuPicture(IDB_FILEENTRY);
   const LONG span = ItemSpan(range->Count), end = range->First + range->Count;
   if (span == 1) {
-    ListEntry *e = FindListEntry(&Images, range->First);
+    ListEntry *e = FindListEntry(&gShow.Images, range->First);
     for (LONG i = 0; i < range->Count && e; i++, e = e->next)
-      InsertEntry(menu, DisplayName(e->path), IDM_FILEENTRY + (UINT)i, nullptr, 0, FileEntryPicture,
-                  0, 0);
+      InsertEntry(menu, DisplayName(e->path), IDM_FILEENTRY + (UINT)i, nullptr, 0,
+                  gFileEntryPicture, 0, 0);
     return;
   }
   for (LONG first = range->First; first < end; first += span) {
@@ -114,7 +114,7 @@ void FillFileList(HMENU menu, const MenuEntry *range) {
     FormatInto(text, sizeof text, "%ld - %ld", (long)first + 1, (long)first + count);
     HMENU submenu = CreatePopupMenu();
     if (!submenu) return;
-    if (!InsertEntry(menu, text, IDM_FILELIST, submenu, 0, FileEntryPicture, first, count)) {
+    if (!InsertEntry(menu, text, IDM_FILELIST, submenu, 0, gFileEntryPicture, first, count)) {
       DestroyMenu(submenu);
       return;
     }
@@ -139,32 +139,32 @@ int AppendMenuEntry(HMENU menu, const char *text, UINT command, HMENU submenu, U
 }
 
 int CreatePopupMenus() {
-  MainMenu = CreatePopupMenu();
-  FileListMenu = CreatePopupMenu();
-  SelectMenu = CreatePopupMenu();
-  if (!MainMenu || !FileListMenu || !SelectMenu) return 0;
-  AppendMenuEntry(MainMenu, "File list", IDM_FILELIST, FileListMenu, 0);
-  AppendMenuEntry(MainMenu, "Select", IDM_SELECT, SelectMenu, 0);
-  AppendMenuEntry(MainMenu, "Set as wallpaper", IDM_WALLPAPER, nullptr, 0);
-  AppendMenuEntry(MainMenu, "", 0, nullptr, 0);
-  AppendMenuEntry(MainMenu, "Zoom In", IDM_ZOOMIN, nullptr, 0);
-  AppendMenuEntry(MainMenu, "Zoom Out", IDM_ZOOMOUT, nullptr, 0);
-  AppendMenuEntry(MainMenu, "Actual size", IDM_ACTUALSIZE, nullptr, 0);
-  AppendMenuEntry(MainMenu, "Best fit", IDM_BESTFIT, nullptr, 0);
-  AppendMenuEntry(MainMenu, "Tiled", IDM_TILED, nullptr, 0);
-  AppendMenuEntry(MainMenu, "Center", IDM_CENTER, nullptr, 0);
-  AppendMenuEntry(MainMenu, "", 0, nullptr, 0);
-  AppendMenuEntry(MainMenu, "Settings", IDM_SETTINGS, nullptr, 0);
-  AppendMenuEntry(MainMenu, "Resume", IDM_RESUME, nullptr, 0);
-  AppendMenuEntry(MainMenu, "Mix images", IDM_MIX, nullptr, 0);
-  AppendMenuEntry(MainMenu, "", 0, nullptr, 0);
-  AppendMenuEntry(MainMenu, "Exit", IDM_EXIT, nullptr, 0);
+  gMainMenu = CreatePopupMenu();
+  gFileListMenu = CreatePopupMenu();
+  gSelectMenu = CreatePopupMenu();
+  if (!gMainMenu || !gFileListMenu || !gSelectMenu) return 0;
+  AppendMenuEntry(gMainMenu, "File list", IDM_FILELIST, gFileListMenu, 0);
+  AppendMenuEntry(gMainMenu, "Select", IDM_SELECT, gSelectMenu, 0);
+  AppendMenuEntry(gMainMenu, "Set as wallpaper", IDM_WALLPAPER, nullptr, 0);
+  AppendMenuEntry(gMainMenu, "", 0, nullptr, 0);
+  AppendMenuEntry(gMainMenu, "Zoom In", IDM_ZOOMIN, nullptr, 0);
+  AppendMenuEntry(gMainMenu, "Zoom Out", IDM_ZOOMOUT, nullptr, 0);
+  AppendMenuEntry(gMainMenu, "Actual size", IDM_ACTUALSIZE, nullptr, 0);
+  AppendMenuEntry(gMainMenu, "Best fit", IDM_BESTFIT, nullptr, 0);
+  AppendMenuEntry(gMainMenu, "Tiled", IDM_TILED, nullptr, 0);
+  AppendMenuEntry(gMainMenu, "Center", IDM_CENTER, nullptr, 0);
+  AppendMenuEntry(gMainMenu, "", 0, nullptr, 0);
+  AppendMenuEntry(gMainMenu, "Settings", IDM_SETTINGS, nullptr, 0);
+  AppendMenuEntry(gMainMenu, "Resume", IDM_RESUME, nullptr, 0);
+  AppendMenuEntry(gMainMenu, "Mix images", IDM_MIX, nullptr, 0);
+  AppendMenuEntry(gMainMenu, "", 0, nullptr, 0);
+  AppendMenuEntry(gMainMenu, "Exit", IDM_EXIT, nullptr, 0);
 
-  AppendMenuEntry(SelectMenu, "First", IDM_FIRST, nullptr, 0);
-  AppendMenuEntry(SelectMenu, "Previous", IDM_PREVIOUS, nullptr, 0);
-  AppendMenuEntry(SelectMenu, "Next", IDM_NEXT, nullptr, 0);
-  AppendMenuEntry(SelectMenu, "Last", IDM_LAST, nullptr, 0);
-  AppendMenuEntry(SelectMenu, "Random", IDM_RANDOM, nullptr, 0);
+  AppendMenuEntry(gSelectMenu, "First", IDM_FIRST, nullptr, 0);
+  AppendMenuEntry(gSelectMenu, "Previous", IDM_PREVIOUS, nullptr, 0);
+  AppendMenuEntry(gSelectMenu, "Next", IDM_NEXT, nullptr, 0);
+  AppendMenuEntry(gSelectMenu, "Last", IDM_LAST, nullptr, 0);
+  AppendMenuEntry(gSelectMenu, "Random", IDM_RANDOM, nullptr, 0);
   return 1;
 }
 
@@ -173,31 +173,31 @@ const char *DisplayName(const char *path) {
 }
 
 void BuildFileListMenu() {
-  FileListRange.First = 0;
-  FileListRange.Count = Images.count;
-  FileListFirst = 0;
-  SetRangeOfMenu(FileListMenu, &FileListRange);
-  FillFileList(FileListMenu, &FileListRange);
+  gFileListRange.First = 0;
+  gFileListRange.Count = gShow.Images.count;
+  gFileListFirst = 0;
+  SetRangeOfMenu(gFileListMenu, &gFileListRange);
+  FillFileList(gFileListMenu, &gFileListRange);
 }
 
 void PrepareFileListMenu(HMENU menu) {
   const MenuEntry *range = RangeOfMenu(menu);
   if (!range) return;
   if (GetMenuItemCount(menu) == 0) FillFileList(menu, range);
-  if (ItemSpan(range->Count) == 1) FileListFirst = range->First;
+  if (ItemSpan(range->Count) == 1) gFileListFirst = range->First;
 }
 
 int FileListIndex(int command) {
   const int offset = command - IDM_FILEENTRY;
   if (offset < 0 || offset >= kFileListPage) return -1;
-  const long long index = (long long)FileListFirst + offset;
-  return index < Images.count ? (int)index : -1;
+  const long long index = (long long)gFileListFirst + offset;
+  return index < gShow.Images.count ? (int)index : -1;
 }
 
 void ClearFileListMenu() {
-  RemoveFileListItems(FileListMenu);
-  if (FileEntryPicture) DeleteObject(FileEntryPicture);
-  FileEntryPicture = nullptr;
+  RemoveFileListItems(gFileListMenu);
+  if (gFileEntryPicture) DeleteObject(gFileEntryPicture);
+  gFileEntryPicture = nullptr;
 }
 
 void ReleaseMenuEntries(HMENU menu) {

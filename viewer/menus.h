@@ -19,9 +19,9 @@ struct MenuEntry {
   LONG Count;
 };
 
-extern HMENU MainMenu;
-extern HMENU FileListMenu;
-extern HMENU SelectMenu;
+extern HMENU gMainMenu;
+extern HMENU gFileListMenu;
+extern HMENU gSelectMenu;
 
 // Menu item metrics at 96 DPI, scaled to the window's DPI: the text starts this far right of
 // the item's left edge and this far down; items are at least this high (separators half of

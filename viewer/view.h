@@ -1,50 +1,32 @@
-// The viewer's current picture: which list entry is shown, its display bitmap and layout, the
-// drawing contexts, and the operations that change and draw them.
+// The viewer's current picture: the show (which entry is shown and its picture, show.h), the
+// layout of the picture on the screen, the drawing contexts, and the operations that change
+// and draw them.
 #pragma once
 
 #include <windows.h>
 
 #include "imagelist.h"
 #include "placement.h"
+#include "show.h"
 
-struct ViewState : PictureLayout {
-  ListEntry *CurrentEntry;  // null when the list is empty
-  HBITMAP CurrentBitmap;    // null when the picture failed to load
-};
+extern Show gShow;           // the viewer's one show: its list, entry, picture and screen size
+extern PictureLayout gView;  // where the current picture is drawn, at which zoom
 
-extern ViewState View;
-extern ImageList Images;  // the program's one image list
-
-// GoToPicture codes; a code of 0 or more is an index into the list.
-const int kGoFirst = -1;
-const int kGoPrevious = -2;
-const int kGoNext = -3;
-const int kGoLast = -4;
-const int kGoRandom = -5;
-
-// Makes another entry current, loads its picture, lays it out at actual size, centred, and
-// repaints the window. With no such entry the screen goes black. The picture that the next
-// step forward will show is then read ahead (readahead.h), and a step to it takes that one.
+// Makes another entry current (a step code of show.h), lays its picture out at actual size,
+// centred, and repaints the window. With no such entry the screen goes black. The picture that
+// the next step forward will show is then read ahead, and a step to it takes that one.
 void GoToPicture(int code);
-
-// Drops the picture read ahead: the list's order or entries changed.
-void DiscardReadAhead();
-
-// True when the read-ahead worker is not reading, and how many changes took a picture read
-// ahead since the window was made (for tests and the benchmark).
-bool ReadAheadIdle();
-int ReadAheadHandOvers();
 
 // Forgets the current entry and its bitmap, for a list about to be freed; the screen goes
 // black.
 void ForgetCurrentEntry();
 
-// Lays the picture out again after View.Zoom changed, switching the entry to centred
+// Lays the picture out again after gView.Zoom changed, switching the entry to centred
 // placement; a refused step puts the factor back and draws nothing (returns 0). Draws at once
 // on the window and returns 1 otherwise.
 int ApplyZoom();
 
-// Keeps or refuses the move of View.PosX / View.PosY and draws at once on the window.
+// Keeps or refuses the move of gView.PosX / gView.PosY and draws at once on the window.
 void ApplyPan();
 
 // Sets the zoom centre to the middle of the screen.

@@ -85,7 +85,7 @@ void WallpaperStyleValues(PlacementMode mode, const char **style, const char **t
 }
 
 void SetAsWallpaper() {
-  const ListEntry *entry = View.CurrentEntry;
+  const ListEntry *entry = gShow.CurrentEntry;
   if (!entry || strlen(entry->path) >= kWallpaperPathSize) return;
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   const std::string wallpaper = PrepareWallpaperFile(entry->path);

@@ -11,29 +11,41 @@
 
 const char kViewerClass[] = "Lumora_TestWndClass";
 const char kViewerTitle[] = "Lumora";
-HWND ViewerWindow;
+HWND gViewerWindow;
 
 namespace {
 
-HCURSOR ArrowCursor;
-HCURSOR HandCursor;
-HCURSOR ZoomInCursor;
-HCURSOR ZoomOutCursor;
-POINT LastMouse;
+HCURSOR gArrowCursor;
+HCURSOR gHandCursor;
+HCURSOR gZoomInCursor;
+HCURSOR gZoomOutCursor;
+
+// What the mouse is doing, as the window's handlers follow it; none of it is stored.
+struct MouseState {
+  POINT Last;        // where the last mouse message said the pointer was
+  bool DragActive;   // the mouse moved with the left button down since the press
+  bool HoldPending;  // the left button is down and HoldTimer runs
+};
+MouseState gMouse;
+
+// Whether a click zooms out: a stored setting, flipped by holding the button.
+bool ZoomsOut() {
+  return (gViewerSettings.Flags & ZoomOutOnClick) != 0;
+}
 
 HCURSOR MagnifierCursor() {
-  return (ProgramState & ZoomOutOnClick) ? ZoomOutCursor : ZoomInCursor;
+  return ZoomsOut() ? gZoomOutCursor : gZoomInCursor;
 }
 
 void EndHold(HWND window) {
-  if (!(ProgramState & HoldPending)) return;
-  ProgramState &= ~HoldPending;
+  if (!gMouse.HoldPending) return;
+  gMouse.HoldPending = false;
   KillTimer(window, HoldTimer);
 }
 
 LRESULT OnCreate(HWND window) {
-  ViewerWindow = window;
-  SetCursor(ArrowCursor);
+  gViewerWindow = window;
+  SetCursor(gArrowCursor);
   return CreateDrawingResources(window) ? 0 : -1;
 }
 
@@ -41,7 +53,7 @@ void OnDestroy(HWND window) {
   KillTimer(window, SlideTimer);
   KillTimer(window, HoldTimer);
   ReleaseDrawingResources();
-  ViewerWindow = nullptr;
+  gViewerWindow = nullptr;
   PostQuitMessage(0);
 }
 
@@ -64,18 +76,19 @@ void OnTimer(HWND window, UINT_PTR id) {
   if (id == SlideTimer) {
     GoToPicture(kGoNext);
   } else if (id == HoldTimer) {
-    ProgramState ^= ZoomOutOnClick;
+    gViewerSettings.Flags ^= ZoomOutOnClick;
     SetCursor(MagnifierCursor());
     KillTimer(window, HoldTimer);
   }
 }
 
 void ZoomFromKeypad(HWND window, LONG zoom) {
-  View.Zoom = zoom;
+  gView.Zoom = zoom;
   CentreView();
   bool erased = false;
-  if (View.CurrentEntry && View.CurrentEntry->mode != kModeCentred) {
-    View.CurrentEntry->mode = kModeCentred;
+  ListEntry *entry = gShow.CurrentEntry;
+  if (entry && entry->mode != kModeCentred) {
+    entry->mode = kModeCentred;
     EraseScreen();
     erased = true;
   }
@@ -84,8 +97,8 @@ void ZoomFromKeypad(HWND window, LONG zoom) {
 }
 
 void Pan(LONG dx, LONG dy) {
-  View.PosX += dx;
-  View.PosY += dy;
+  gView.PosX += dx;
+  gView.PosY += dy;
   ApplyPan();
 }
 
@@ -101,8 +114,8 @@ void OnKeyDown(HWND window, WPARAM key) {
     case VK_UP: Pan(0, -kPanStep); break;
     case VK_RIGHT: Pan(kPanStep, 0); break;
     case VK_DOWN: Pan(0, kPanStep); break;
-    case VK_ADD: ZoomFromKeypad(window, ZoomStepIn(View.Zoom)); break;
-    case VK_SUBTRACT: ZoomFromKeypad(window, ZoomStepOut(View.Zoom)); break;
+    case VK_ADD: ZoomFromKeypad(window, ZoomStepIn(gView.Zoom)); break;
+    case VK_SUBTRACT: ZoomFromKeypad(window, ZoomStepOut(gView.Zoom)); break;
     default: break;
   }
 }
@@ -110,21 +123,21 @@ void OnKeyDown(HWND window, WPARAM key) {
 // A move message that does not move (Windows and X servers send them when windows or the
 // capture change) neither cancels a click nor starts a drag.
 void OnMouseMove(HWND window, WPARAM keys, POINT at) {
-  if (at.x == LastMouse.x && at.y == LastMouse.y) return;
+  if (at.x == gMouse.Last.x && at.y == gMouse.Last.y) return;
   EndHold(window);
   if (keys & MK_LBUTTON) {
-    bool fits = View.ZoomedWidth <= ScreenWidth && View.ZoomedHeight <= ScreenHeight;
-    if (!(ProgramState & DragActive)) {
-      ProgramState |= DragActive;
-      SetCursor(fits ? ArrowCursor : HandCursor);
+    bool fits = gView.ZoomedWidth <= gShow.ScreenWidth && gView.ZoomedHeight <= gShow.ScreenHeight;
+    if (!gMouse.DragActive) {
+      gMouse.DragActive = true;
+      SetCursor(fits ? gArrowCursor : gHandCursor);
     }
     if (!fits) {
-      View.PosX += at.x - LastMouse.x;
-      View.PosY += at.y - LastMouse.y;
+      gView.PosX += at.x - gMouse.Last.x;
+      gView.PosY += at.y - gMouse.Last.y;
       ApplyPan();
     }
   }
-  LastMouse = at;
+  gMouse.Last = at;
 }
 
 // The window keeps the mouse from the press to the release, so that a drag released outside
@@ -133,20 +146,20 @@ void OnLeftButtonDown(HWND window, POINT at) {
   SetCapture(window);
   SetCursor(MagnifierCursor());
   SetTimer(window, HoldTimer, kHoldMillis, nullptr);
-  ProgramState |= HoldPending;
-  LastMouse = at;
+  gMouse.HoldPending = true;
+  gMouse.Last = at;
 }
 
 void OnLeftButtonUp(HWND window, POINT at) {
   EndHold(window);
-  if (!(ProgramState & DragActive) && PointOnPicture(&View, at.x, at.y)) {
-    CentreOnClick(&View, at.x, at.y);
-    View.Zoom = (ProgramState & ZoomOutOnClick) ? ZoomStepOut(View.Zoom) : ZoomStepIn(View.Zoom);
+  if (!gMouse.DragActive && PointOnPicture(&gView, at.x, at.y)) {
+    CentreOnClick(&gView, at.x, at.y);
+    gView.Zoom = ZoomsOut() ? ZoomStepOut(gView.Zoom) : ZoomStepIn(gView.Zoom);
     ApplyZoom();
   }
-  ProgramState &= ~(DragActive | HoldPending);
-  SetCursor(ArrowCursor);
-  LastMouse = at;
+  gMouse.DragActive = gMouse.HoldPending = false;
+  SetCursor(gArrowCursor);
+  gMouse.Last = at;
   if (GetCapture() == window) ReleaseCapture();
 }
 
@@ -154,25 +167,25 @@ void OnLeftButtonUp(HWND window, POINT at) {
 // outlives it.
 void OnCaptureChanged(HWND window) {
   EndHold(window);
-  if (!(ProgramState & DragActive)) return;
-  ProgramState &= ~DragActive;
-  SetCursor(ArrowCursor);
+  if (!gMouse.DragActive) return;
+  gMouse.DragActive = false;
+  SetCursor(gArrowCursor);
 }
 
 void OnRightButtonDown(HWND window, POINT at) {
   StopSlideTimer();
-  LastMouse = at;
+  gMouse.Last = at;
   POINT screen;
   GetCursorPos(&screen);
   SetForegroundWindow(window);  // so that the menu closes when the user clicks elsewhere
-  TrackPopupMenu(MainMenu, 0, screen.x, screen.y, 0, window, nullptr);
+  TrackPopupMenu(gMainMenu, 0, screen.x, screen.y, 0, window, nullptr);
 }
 
 // Moved to (or the user rescaled) a monitor of another DPI: the window keeps covering the
 // screen in physical pixels, so only what is drawn in scaled sizes changes: the menus are
 // measured again before they next open.
 void OnDpiChanged() {
-  RemeasureMenuEntries(MainMenu);
+  RemeasureMenuEntries(gMainMenu);
 }
 
 // Signed: with the mouse captured, a point left of or above the window is negative.
@@ -184,10 +197,10 @@ POINT MousePoint(LPARAM lParam) {
 }  // namespace
 
 void LoadViewerCursors() {
-  ArrowCursor = LoadCursorA(nullptr, IDC_ARROW);
-  HandCursor = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDCUR_LINKHAND));
-  ZoomInCursor = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDCUR_ZOOMIN));
-  ZoomOutCursor = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDCUR_ZOOMOUT));
+  gArrowCursor = LoadCursorA(nullptr, IDC_ARROW);
+  gHandCursor = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDCUR_LINKHAND));
+  gZoomInCursor = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDCUR_ZOOMIN));
+  gZoomOutCursor = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDCUR_ZOOMOUT));
 }
 
 ATOM RegisterViewerClass() {
@@ -202,16 +215,16 @@ ATOM RegisterViewerClass() {
 }
 
 HWND CreateViewerWindow() {
-  return CreateWindowExA(0, kViewerClass, kViewerTitle, WS_POPUP, 0, 0, ScreenWidth, ScreenHeight,
-                         nullptr, nullptr, ProgramInstance, nullptr);
+  return CreateWindowExA(0, kViewerClass, kViewerTitle, WS_POPUP, 0, 0, gShow.ScreenWidth,
+                         gShow.ScreenHeight, nullptr, nullptr, ProgramInstance, nullptr);
 }
 
 void StartSlideTimer() {
-  if (ViewerWindow) SetTimer(ViewerWindow, SlideTimer, TimeOut * 1000, nullptr);
+  if (gViewerWindow) SetTimer(gViewerWindow, SlideTimer, gViewerSettings.TimeOut * 1000, nullptr);
 }
 
 void StopSlideTimer() {
-  if (ViewerWindow) KillTimer(ViewerWindow, SlideTimer);
+  if (gViewerWindow) KillTimer(gViewerWindow, SlideTimer);
 }
 
 LRESULT CALLBACK ViewerWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {

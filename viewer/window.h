@@ -6,7 +6,7 @@
 
 extern const char kViewerClass[];  // "Lumora_TestWndClass"
 extern const char kViewerTitle[];  // "Lumora"
-extern HWND ViewerWindow;
+extern HWND gViewerWindow;         // while it exists
 
 const UINT_PTR HoldTimer = 2;  // flips the click's zoom direction when the button is held
 const UINT kHoldMillis = 800;
@@ -17,7 +17,8 @@ void LoadViewerCursors();
 
 ATOM RegisterViewerClass();
 
-// The borderless, not yet visible window covering ScreenWidth x ScreenHeight; null on failure.
+// The borderless, not yet visible window covering the display (gShow's screen size); null on
+// failure.
 HWND CreateViewerWindow();
 
 // The show runs while the slide timer runs; starting a running timer begins a fresh period.

@@ -23,7 +23,7 @@ const char kFontProperty[] = "LumoraFlatButtonFont";
 #define WM_DPICHANGED_AFTERPARENT 0x02E3
 #endif
 
-ShellOpenProc linkOpener;  // null: ShellExecuteA
+ShellOpenProc gLinkOpener;  // null: ShellExecuteA
 
 LONG_PTR Flags(HWND button) {
   return GetWindowLongPtrA(button, GWLP_USERDATA);
@@ -50,7 +50,7 @@ void OpenLink(HWND button) {
   if (GetWindowTextLengthA(button) > kFlatButtonTextMax) return;
   GetWindowTextA(button, text, sizeof text);
   if (!LinkTarget(text, target, sizeof target)) return;
-  ShellOpenProc open = linkOpener ? linkOpener : ShellExecuteA;
+  ShellOpenProc open = gLinkOpener ? gLinkOpener : ShellExecuteA;
   open(nullptr, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
@@ -239,5 +239,5 @@ int LinkTarget(const char *text, char *target, size_t targetSize) {
 }
 
 void SetLinkOpener(ShellOpenProc opener) {
-  linkOpener = opener;
+  gLinkOpener = opener;
 }

@@ -107,13 +107,15 @@ INT_PTR OnInitDialog(HWND dialog, const SettingsVariant *variant) {
       *variant->shownBefore = TRUE;
     }
   }
-  variant->read();
-  SetDlgItemTextA(dialog, IDC_LISTPATH, variant->listPath);
-  CheckDlgButton(dialog, IDC_MIXFILES, variant->mixOn() ? BST_CHECKED : BST_UNCHECKED);
+  ShowSettings *settings = variant->settings;
+  settings->Read();
+  SetDlgItemTextA(dialog, IDC_LISTPATH, settings->LastFile);
+  const bool mix = (settings->Flags & variant->mixMask) != 0;
+  CheckDlgButton(dialog, IDC_MIXFILES, mix ? BST_CHECKED : BST_UNCHECKED);
   SendDlgItemMessageA(dialog, IDC_TIMEOUT_SPIN, UDM_SETRANGE, 0,
                       MAKELPARAM(kTimeOutMax, kTimeOutMin));
   SendDlgItemMessageA(dialog, IDC_TIMEOUT_SPIN, UDM_SETPOS, 0,
-                      MAKELPARAM(LOWORD(*variant->timeOut), 0));
+                      MAKELPARAM(LOWORD(settings->TimeOut), 0));
   return TRUE;
 }
 
@@ -124,11 +126,13 @@ void OnAccept(HWND dialog, const SettingsVariant *variant) {
     Report(dialog, variant->missingFileText, path, variant->missingFileTitle, MB_OK | MB_ICONERROR);
     return;
   }
+  ShowSettings *settings = variant->settings;
   LRESULT position = SendDlgItemMessageA(dialog, IDC_TIMEOUT_SPIN, UDM_GETPOS, 0, 0);
-  *variant->timeOut = LOWORD(position);
-  variant->setMix(IsDlgButtonChecked(dialog, IDC_MIXFILES) == BST_CHECKED);
-  lstrcpynA(variant->listPath, path, MAX_PATH);
-  variant->write();
+  settings->TimeOut = LOWORD(position);
+  settings->Flags &= ~variant->mixMask;
+  if (IsDlgButtonChecked(dialog, IDC_MIXFILES) == BST_CHECKED) settings->Flags |= variant->mixOn;
+  lstrcpynA(settings->LastFile, path, sizeof settings->LastFile);
+  settings->Write();
   EndDialog(dialog, 1);
 }
 

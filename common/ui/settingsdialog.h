@@ -5,13 +5,15 @@
 
 #include <windows.h>
 
+#include "showsettings.h"
+
 struct SettingsVariant {
-  char *listPath;  // the program's list path, MAX_PATH bytes; changed only on confirmation
-  DWORD *timeOut;  // seconds; the dialog edits the low 16 bits
-  void (*read)();  // fills the settings from the registry
-  void (*write)();
-  BOOL (*mixOn)();
-  void (*setMix)(BOOL on);
+  ShowSettings *settings;  // read when the dialog opens, stored and written on confirmation
+  // The mix choice in the flag word: any of the mask's bits set ticks the box; a confirmation
+  // clears them and, with the box ticked, sets mixOn. The viewer's is its MixOnLoad bit, the
+  // other bits kept; the saver's is the whole value, stored as 0 or 1.
+  DWORD mixMask;
+  DWORD mixOn;
   // Viewer: the first showing keeps "Start" and "Exit" and sets the flag, later ones say "Ok"
   // and "Cancel". Null: the template's texts stay.
   BOOL *shownBefore;
@@ -21,8 +23,6 @@ struct SettingsVariant {
 };
 
 extern const char kAboutVersion[];  // "Version 1.1"
-const int kTimeOutMin = 1;
-const int kTimeOutMax = 32000;
 const size_t kPictureSelectionSize = 2048;
 
 // Runs the dialog modal to owner with the program's instance. Returns 1 when the user accepted

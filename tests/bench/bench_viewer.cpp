@@ -71,16 +71,16 @@ void Line(const char *what, double ms) {
 
 double PanStep() {
   return Median(200, [](int i) {
-    View.PosX += i % 2 ? 10 : -10;
-    View.PosY += i % 2 ? 10 : -10;
+    gView.PosX += i % 2 ? 10 : -10;
+    gView.PosY += i % 2 ? 10 : -10;
     ApplyPan();
   });
 }
 
 double Repaint() {
   return Median(50, [](int) {
-    InvalidateRect(ViewerWindow, nullptr, TRUE);
-    UpdateWindow(ViewerWindow);
+    InvalidateRect(gViewerWindow, nullptr, TRUE);
+    UpdateWindow(gViewerWindow);
   });
 }
 
@@ -177,12 +177,12 @@ ChangeFigures MeasurePicture(const std::string &a, const std::string &b, Placeme
   ChangeFigures f = {};
   SetEnvironmentVariableA("LUMORA_READAHEAD", readAhead ? nullptr : "0");
   if (!CreateViewerWindow()) return f;
-  ShowWindow(ViewerWindow, SW_SHOWNORMAL);
-  Images = ImageList{};
-  AddListEntry(&Images, b.c_str(), mode);  // index 1
-  AddListEntry(&Images, a.c_str(), mode);  // index 0
+  ShowWindow(gViewerWindow, SW_SHOWNORMAL);
+  gShow.Images = ImageList{};
+  AddListEntry(&gShow.Images, b.c_str(), mode);  // index 1
+  AddListEntry(&gShow.Images, a.c_str(), mode);  // index 0
   auto waitForWorker = [] {
-    while (!ReadAheadIdle()) Sleep(1);
+    while (!gShow.ReadAheadIdle()) Sleep(1);
   };
   if (!readAhead) {
     PackedBitmap packed = nullptr;
@@ -203,13 +203,13 @@ ChangeFigures MeasurePicture(const std::string &a, const std::string &b, Placeme
         BITMAP info;
         GetObjectA(device, sizeof info, &info);
         HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
-        PlaceRect r = mode == kModeTiled
-                          ? PlaceRect{0, 0, ScreenWidth, ScreenHeight}
-                          : BestFitRect(ScreenWidth, ScreenHeight, info.bmWidth, info.bmHeight);
+        PlaceRect r = mode == kModeTiled ? PlaceRect{0, 0, gShow.ScreenWidth, gShow.ScreenHeight}
+                                         : BestFitRect(gShow.ScreenWidth, gShow.ScreenHeight,
+                                                       info.bmWidth, info.bmHeight);
         p.placed = CreateCompatibleBitmap(screen, r.right - r.left, r.bottom - r.top);
         HGDIOBJ oldFrom = SelectObject(from, device), oldTo = SelectObject(to, p.placed);
         if (mode == kModeTiled)
-          DrawTiledPicture(to, device, ScreenWidth, ScreenHeight);
+          DrawTiledPicture(to, device, gShow.ScreenWidth, gShow.ScreenHeight);
         else
           StretchPicture(to, PlaceRect{0, 0, r.right - r.left, r.bottom - r.top}, from,
                          info.bmWidth, info.bmHeight);
@@ -224,34 +224,34 @@ ChangeFigures MeasurePicture(const std::string &a, const std::string &b, Placeme
     }
     DeleteObject(device);
     GoToPicture(1);
-    UpdateWindow(ViewerWindow);
+    UpdateWindow(gViewerWindow);
     f.paint = Repaint();
     f.without = MedianAfter(
         5,
         [] {
           GoToPicture(0);
-          UpdateWindow(ViewerWindow);
+          UpdateWindow(gViewerWindow);
         },
         [] {
           GoToPicture(1);
-          UpdateWindow(ViewerWindow);
+          UpdateWindow(gViewerWindow);
         });
   } else {
     f.with = MedianAfter(
         5,
         [&] {
           GoToPicture(0);
-          UpdateWindow(ViewerWindow);
+          UpdateWindow(gViewerWindow);
           waitForWorker();
         },
         [] {
           GoToPicture(kGoNext);
-          UpdateWindow(ViewerWindow);
+          UpdateWindow(gViewerWindow);
         });
   }
-  DestroyWindow(ViewerWindow);
+  DestroyWindow(gViewerWindow);
   Pump();
-  FreeImageList(&Images);
+  FreeImageList(&gShow.Images);
   SetEnvironmentVariableA("LUMORA_READAHEAD", nullptr);
   return f;
 }
@@ -298,28 +298,28 @@ StartFigures MeasureStart(const std::string &list) {
   StartFigures f{};
   Pump();
   double t0 = Now();
-  Images = ImageList{};
-  LoadImageList(list.c_str(), &Images, AddListEntry);
+  gShow.Images = ImageList{};
+  LoadImageList(list.c_str(), &gShow.Images, AddListEntry);
   double t1 = Now();
   BuildFileListMenu();
   double t2 = Now();
   if (!CreateViewerWindow()) {  // nothing to measure
     ClearFileListMenu();
-    FreeImageList(&Images);
+    FreeImageList(&gShow.Images);
     return f;
   }
-  ShowWindow(ViewerWindow, SW_SHOWNORMAL);
+  ShowWindow(gViewerWindow, SW_SHOWNORMAL);
   GoToPicture(kGoFirst);
   GdiFlush();
   Pump();
   double t3 = Now();
-  SendMessageA(ViewerWindow, WM_INITMENUPOPUP, (WPARAM)FileListMenu, 0);
+  SendMessageA(gViewerWindow, WM_INITMENUPOPUP, (WPARAM)gFileListMenu, 0);
   double t4 = Now();
   f = {t1 - t0, t2 - t1, t3 - t2, t4 - t3, Measure(GetCurrentProcess(), 0, true).gdiHighWater};
-  DestroyWindow(ViewerWindow);
+  DestroyWindow(gViewerWindow);
   Pump();
   ClearFileListMenu();
-  FreeImageList(&Images);
+  FreeImageList(&gShow.Images);
   return f;
 }
 
@@ -350,22 +350,22 @@ void StartTable(const TempDir &dir) {
 bool OpenShow(const std::vector<std::pair<std::string, PlacementMode>> &entries, bool readAhead) {
   SetEnvironmentVariableA("LUMORA_READAHEAD", readAhead ? nullptr : "0");
   if (!CreateViewerWindow()) return false;
-  ShowWindow(ViewerWindow, SW_SHOWNORMAL);
-  Images = ImageList{};
+  ShowWindow(gViewerWindow, SW_SHOWNORMAL);
+  gShow.Images = ImageList{};
   for (size_t i = entries.size(); i-- > 0;)
-    AddListEntry(&Images, entries[i].first.c_str(), entries[i].second);
+    AddListEntry(&gShow.Images, entries[i].first.c_str(), entries[i].second);
   return true;
 }
 
 void CloseShow() {
-  DestroyWindow(ViewerWindow);
+  DestroyWindow(gViewerWindow);
   Pump();
-  FreeImageList(&Images);
+  FreeImageList(&gShow.Images);
   SetEnvironmentVariableA("LUMORA_READAHEAD", nullptr);
 }
 
 void WaitForWorker() {
-  while (!ReadAheadIdle()) Sleep(1);
+  while (!gShow.ReadAheadIdle()) Sleep(1);
 }
 
 // A first display: the change from a small picture to this one, read at the change (nothing
@@ -376,11 +376,11 @@ double FirstDisplay(const std::string &small, const std::string &file, Placement
       3,
       [] {
         GoToPicture(0);
-        UpdateWindow(ViewerWindow);
+        UpdateWindow(gViewerWindow);
       },
       [] {
         GoToPicture(1);
-        UpdateWindow(ViewerWindow);
+        UpdateWindow(gViewerWindow);
       });
   CloseShow();
   return ms;
@@ -393,15 +393,15 @@ double PreviousAfterNext(const std::string &a, const std::string &b, const std::
       5,
       [] {
         GoToPicture(0);
-        UpdateWindow(ViewerWindow);
+        UpdateWindow(gViewerWindow);
         WaitForWorker();
         GoToPicture(kGoNext);
-        UpdateWindow(ViewerWindow);
+        UpdateWindow(gViewerWindow);
         WaitForWorker();
       },
       [] {
         GoToPicture(kGoPrevious);
-        UpdateWindow(ViewerWindow);
+        UpdateWindow(gViewerWindow);
       });
   CloseShow();
   return ms;
@@ -495,7 +495,7 @@ int main(int argc, char **argv) {
     fprintf(stderr, "no Lumora.exe beside the benchmark\n");
     return 1;
   }
-  ReadDisplaySize();
+  gShow.ReadDisplaySize();
   if (!RegisterViewerClass()) {
     fprintf(stderr, "no viewer class\n");
     return 1;
@@ -517,20 +517,20 @@ int main(int argc, char **argv) {
     fprintf(stderr, "no viewer window\n");
     return 1;
   }
-  ShowWindow(ViewerWindow, SW_SHOWNORMAL);
-  Images = ImageList{};
-  AddListEntry(&Images, photo.c_str(), kModeCentred);  // index 2
-  AddListEntry(&Images, large.c_str(), kModeCentred);  // index 1
-  AddListEntry(&Images, small.c_str(), kModeCentred);  // index 0
-  printf("viewer benchmark on a %d x %d screen; a 60 Hz frame is %.2f ms\n", ScreenWidth,
-         ScreenHeight, kFrameMs);
+  ShowWindow(gViewerWindow, SW_SHOWNORMAL);
+  gShow.Images = ImageList{};
+  AddListEntry(&gShow.Images, photo.c_str(), kModeCentred);  // index 2
+  AddListEntry(&gShow.Images, large.c_str(), kModeCentred);  // index 1
+  AddListEntry(&gShow.Images, small.c_str(), kModeCentred);  // index 0
+  printf("viewer benchmark on a %d x %d screen; a 60 Hz frame is %.2f ms\n", gShow.ScreenWidth,
+         gShow.ScreenHeight, kFrameMs);
 
   GoToPicture(0);
-  UpdateWindow(ViewerWindow);
+  UpdateWindow(gViewerWindow);
   double zoomIn = Median(5, [](int) {
-    View.Zoom = 1;
+    gView.Zoom = 1;
     ApplyZoom();
-    View.Zoom = 2;
+    gView.Zoom = 2;
     CentreView();
     ApplyZoom();
   });
@@ -539,13 +539,13 @@ int main(int argc, char **argv) {
   Line("repaint of it (erase and copy)", Repaint());
 
   GoToPicture(1);
-  UpdateWindow(ViewerWindow);
+  UpdateWindow(gViewerWindow);
   Line("pan step of a 1600 x 1200 picture at actual size", PanStep());
   Line("repaint of it", Repaint());
   double zoomOut = Median(5, [](int) {
-    View.Zoom = 1;
+    gView.Zoom = 1;
     ApplyZoom();
-    View.Zoom = -2;
+    gView.Zoom = -2;
     ApplyZoom();
   });
   Line("zoom it out to 800 x 600 and back (halftone reduction)", zoomOut);
@@ -558,9 +558,9 @@ int main(int argc, char **argv) {
 
   double decode = Median(3, [&](int) { GlobalFree(ReadJpegFile(photo.c_str())); });
   Line("decode a 4000 x 3000 JPEG (ReadJpegFile)", decode);
-  DestroyWindow(ViewerWindow);
+  DestroyWindow(gViewerWindow);
   Pump();
-  FreeImageList(&Images);
+  FreeImageList(&gShow.Images);
   ChangeTable(dir);
   StartTable(dir);
   TargetTable(dir);

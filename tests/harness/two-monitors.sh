@@ -10,6 +10,7 @@ set -euo pipefail
 [ "${1:-}" = start ] && [ -n "${2:-}" ] || { echo "usage: $0 start STATE" >&2; exit 2; }
 STATE=$2
 mkdir -p "$STATE"
+source "$(dirname "$0")/x-display.sh"
 if [ -f "$STATE/xvfb.pid" ] && kill -0 "$(cat "$STATE/xvfb.pid")" 2>/dev/null; then
   echo "export DISPLAY=$(cat "$STATE/xvfb.display")"
   exit 0
@@ -36,14 +37,14 @@ Section "Screen"
   EndSubSection
 EndSection
 CONF
-n=110
-while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-Xorg :$n -config "$STATE/xorg-dummy.conf" -noreset -nolisten tcp -logfile "$STATE/xorg.log" \
-  >"$STATE/xorg.out" 2>&1 </dev/null &
+rm -f "$STATE/xvfb.number"
+Xorg -displayfd 3 -config "$STATE/xorg-dummy.conf" -noreset -nolisten tcp \
+  -logfile "$STATE/xorg.log" 3>"$STATE/xvfb.number" >"$STATE/xorg.out" 2>&1 </dev/null &
 echo $! >"$STATE/xvfb.pid"
-echo ":$n" >"$STATE/xvfb.display"
-for _ in $(seq 200); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
-export DISPLAY=:$n
+display=$(x_display "$STATE/xvfb.number" "$(cat "$STATE/xvfb.pid")") ||
+  { echo "Xorg did not start (see $STATE/xorg.log)" >&2; exit 1; }
+echo "$display" >"$STATE/xvfb.display"
+export DISPLAY=$display
 for _ in $(seq 100); do xrandr >/dev/null 2>&1 && break; sleep 0.05; done
 xrandr --output DUMMY0 --mode 800x600 --primary
 xrandr --newmode m640 25.18 640 656 752 800 480 490 492 525 -hsync -vsync 2>/dev/null || true
@@ -51,4 +52,4 @@ xrandr --addmode DUMMY1 m640
 xrandr --output DUMMY1 --mode m640 --left-of DUMMY0
 # A full query (which polls the outputs) before Wine starts: without one Wine saw one monitor.
 xrandr --query >/dev/null
-echo "export DISPLAY=:$n"
+echo "export DISPLAY=$display"

@@ -21,6 +21,7 @@ SERVER=/usr/lib/wine/wineserver64
 export WINEPREFIX=$STATE/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$STATE"
 source "$ROOT/tests/harness/wine-user.sh"
+source "$ROOT/tests/harness/x-display.sh"
 # Wine links the prefix's Desktop and other shell folders to folders in $HOME: the session
 # has a home of its own under the state folder, so that programs that make shortcuts or save
 # to the desktop (the installer's tests) write nothing outside the build tree. A prefix made
@@ -40,13 +41,15 @@ start_xvfb() {
     export DISPLAY=$(cat "$STATE/xvfb.display")
     return
   fi
-  local n=90
-  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-  Xvfb :$n -screen 0 ${LUMORA_SCREEN:-800x600x24} -nolisten tcp >"$STATE/xvfb.log" 2>&1 &
+  rm -f "$STATE/xvfb.number"
+  Xvfb -displayfd 3 -screen 0 ${LUMORA_SCREEN:-800x600x24} -nolisten tcp \
+    3>"$STATE/xvfb.number" >"$STATE/xvfb.log" 2>&1 </dev/null &
   echo $! >"$STATE/xvfb.pid"
-  echo ":$n" >"$STATE/xvfb.display"
-  for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.05; done
-  export DISPLAY=:$n
+  local display
+  display=$(x_display "$STATE/xvfb.number" "$(cat "$STATE/xvfb.pid")") ||
+    { echo "Xvfb did not start (see $STATE/xvfb.log)" >&2; exit 1; }
+  echo "$display" >"$STATE/xvfb.display"
+  export DISPLAY=$display
 }
 
 case "${1:-start}" in
@@ -84,7 +87,7 @@ case "${1:-start}" in
     rm -f "$STATE/session.env"
     as_user "$SERVER" -k >/dev/null 2>&1 || true
     if alive "$STATE/xvfb.pid"; then kill "$(cat "$STATE/xvfb.pid")" 2>/dev/null || true; fi
-    rm -f "$STATE/xvfb.pid" "$STATE/xvfb.display"
+    rm -f "$STATE/xvfb.pid" "$STATE/xvfb.display" "$STATE/xvfb.number"
     ;;
   *) echo "usage: $0 start|stop" >&2; exit 2 ;;
 esac

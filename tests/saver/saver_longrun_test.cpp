@@ -67,7 +67,7 @@ TEST_F(SaverLongRun, TicksReleaseEveryGdiObject) {
                               0, 800, 600, nullptr, nullptr, wc.hInstance, nullptr);
   HWND window = CreateScreenSaverWindow(host);
   ASSERT_NE(nullptr, window);
-  ASSERT_EQ(8, SaverImages.count);
+  ASSERT_EQ(8, gShow.Images.count);
 
   std::vector<Sample> samples;
   DWORD start = GetTickCount();
@@ -81,8 +81,8 @@ TEST_F(SaverLongRun, TicksReleaseEveryGdiObject) {
   Report("ScreenSaverProc in process", "ticks", kTicks, samples, elapsed);
   ExpectFlat(samples);
   DestroyWindow(host);
-  EXPECT_EQ(nullptr, CurrentBitmap);
-  EXPECT_EQ(0, SaverImages.count);
+  EXPECT_EQ(nullptr, gShow.CurrentBitmap());
+  EXPECT_EQ(0, gShow.Images.count);
   Pump();
 }
 

@@ -46,7 +46,7 @@ class SaverReadAhead : public ::testing::Test {
   }
 
   static void Settle() {
-    while (!SaverReadAheadIdle()) Sleep(1);
+    while (!gShow.ReadAheadIdle()) Sleep(1);
   }
 
   // Three rounds of the shuffled list; before some ticks the file of the entry that comes
@@ -63,12 +63,13 @@ class SaverReadAhead : public ::testing::Test {
       SendMessageA(window, WM_ERASEBKGND, 0, 0);
       Pump();
       shown.push_back(ClientPixels(window));
-      paths->push_back(CurrentEntry ? CurrentEntry->path : "(none)");
+      paths->push_back(gShow.CurrentEntry ? gShow.CurrentEntry->path : "(none)");
     };
     record();
-    for (int tick = 1; tick <= 3 * SaverImages.count; tick++) {
+    for (int tick = 1; tick <= 3 * gShow.Images.count; tick++) {
       Settle();
-      const ListEntry *next = CurrentEntry->next ? CurrentEntry->next : SaverImages.first;
+      const ListEntry *next =
+          gShow.CurrentEntry->next ? gShow.CurrentEntry->next : gShow.Images.first;
       const std::string path = next->path;
       if (tick % 4 == 1) {
         WriteSolidBmp(path, 20 + tick, 30, RGB(tick * 9, 200, 40));  // any name reads as BMP
@@ -80,7 +81,7 @@ class SaverReadAhead : public ::testing::Test {
       SendMessageA(window, WM_TIMER, SlideTimer, 0);
       record();
     }
-    *handOvers = SaverReadAheadHandOvers();
+    *handOvers = gShow.ReadAheadHandOvers();
     DestroyWindow(window);
     Pump();
     return shown;

@@ -54,12 +54,33 @@ class SaverProcess : public ViewerProcess {
   }
 };
 
+// Puts the pointer at (x, y) before a saver starts. Wine moves its own cursor at once, but the
+// X server's pointer only on a move that changes Wine's cursor and while no other program's
+// full-screen window holds the pointer (the last test's may still hold it). A window made
+// later takes Wine's cursor from the X server's pointer, which the saver takes for a real move.
+// Once the cursor has been still for a moment, GetCursorPos answers from the X server: the
+// pointer is in place when it then still reads so.
+void PlacePointer(int x, int y) {
+  auto elsewhere = [&] {
+    POINT p;
+    GetCursorPos(&p);
+    return p.x != x || p.y != y;
+  };
+  WaitFor(
+      [&] {
+        MoveMouse(x + 1, y);
+        MoveMouse(x, y);
+        return !WaitFor(elsewhere, 250);
+      },
+      10000);
+}
+
 class SaverTest : public ::testing::Test {
  protected:
   void SetUp() override {
     DeleteUserKey(kSaverKey);
     list = dir.File("saver.wcl");
-    MoveMouse(400, 300);
+    PlacePointer(400, 300);
   }
   void TearDown() override { DeleteUserKey(kSaverKey); }
 
@@ -189,7 +210,7 @@ TEST_F(SaverTest, KeyButtonOrRealMoveEndsTheSaverButJitterDoesNot) {
   WriteRedGreenBlue();
   Configure(list, kNoTick);
   for (int way = 0; way < 3; way++) {
-    MoveMouse(400, 300);
+    PlacePointer(400, 300);
     SaverProcess saver("/s");
     ASSERT_NE(nullptr, saver.WaitForSaver());
     ASSERT_TRUE(WaitForPixel(400, 300, kRed));
@@ -285,7 +306,7 @@ TEST_F(SaverTest, PreviewLaysThePictureOutForTheWholeScreen) {
   EXPECT_EQ(Hex(kRed), Hex(shot.At(x + 199, y + 149)));
   EXPECT_EQ(Hex(kBlack), Hex(shot.At(x, y)));
   DestroyWindow(host);  // takes the preview with it, which frees the show
-  EXPECT_EQ(0, SaverImages.count);
+  EXPECT_EQ(0, gShow.Images.count);
   Pump();
 }
 

@@ -197,7 +197,7 @@ TEST_F(DpiTest, MenuItemsScaleTheirPicturesAndText) {
   HWND window =
       CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   unsigned long ink = Rgb(GetSysColor(COLOR_MENUTEXT));
-  for (HMENU m : {MainMenu, SelectMenu}) {
+  for (HMENU m : {gMainMenu, gSelectMenu}) {
     for (int i = 0; i < GetMenuItemCount(m); i++) {
       MENUITEMINFOA info = {};
       info.cbSize = sizeof info;
@@ -236,10 +236,10 @@ TEST_F(DpiTest, MenuItemsScaleTheirPicturesAndText) {
     }
   }
   DestroyWindow(window);
-  ReleaseMenuEntries(MainMenu);
-  ReleaseMenuEntries(SelectMenu);
-  ReleaseMenuEntries(FileListMenu);
-  DestroyMenu(MainMenu);
+  ReleaseMenuEntries(gMainMenu);
+  ReleaseMenuEntries(gSelectMenu);
+  ReleaseMenuEntries(gFileListMenu);
+  DestroyMenu(gMainMenu);
 }
 
 }  // namespace

@@ -62,21 +62,21 @@ TEST_F(LongRun, RealViewerKeepsItsMemoryFlat) {
 TEST_F(LongRun, SlideChangesReleaseEveryGdiObject) {
   // The viewer's window and drawing in this process, where GDI handles can be watched.
   ResetViewerSettings();
-  ReadDisplaySize();
+  gShow.ReadDisplaySize();
   ASSERT_TRUE(RegisterViewerClass());
   ASSERT_NE(nullptr, CreateViewerWindow());
-  ShowWindow(ViewerWindow, SW_SHOWNORMAL);
-  Images = ImageList{};
-  ASSERT_TRUE(LoadImageList(list.c_str(), &Images, AddListEntry));
+  ShowWindow(gViewerWindow, SW_SHOWNORMAL);
+  gShow.Images = ImageList{};
+  ASSERT_TRUE(LoadImageList(list.c_str(), &gShow.Images, AddListEntry));
   GoToPicture(kGoFirst);
 
   std::vector<Sample> samples;
   DWORD start = GetTickCount();
   for (int i = 1; i <= kSlideChanges; i++) {
-    SendMessageA(ViewerWindow, WM_TIMER, 1, 0);
-    if (i % 7 == 0) SendMessageA(ViewerWindow, WM_COMMAND, IDM_ZOOMIN, 0);
-    if (i % 11 == 0) SendMessageA(ViewerWindow, WM_COMMAND, IDM_ZOOMOUT, 0);
-    UpdateWindow(ViewerWindow);
+    SendMessageA(gViewerWindow, WM_TIMER, 1, 0);
+    if (i % 7 == 0) SendMessageA(gViewerWindow, WM_COMMAND, IDM_ZOOMIN, 0);
+    if (i % 11 == 0) SendMessageA(gViewerWindow, WM_COMMAND, IDM_ZOOMOUT, 0);
+    UpdateWindow(gViewerWindow);
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     if (i % kSampleEvery == 0) samples.push_back(Measure(GetCurrentProcess(), i, true));
@@ -84,8 +84,8 @@ TEST_F(LongRun, SlideChangesReleaseEveryGdiObject) {
   DWORD elapsed = GetTickCount() - start;
   Report("viewer in process", "slide changes", kSlideChanges, samples, elapsed);
   ExpectFlat(samples);
-  DestroyWindow(ViewerWindow);
-  FreeImageList(&Images);
+  DestroyWindow(gViewerWindow);
+  FreeImageList(&gShow.Images);
 }
 
 }  // namespace

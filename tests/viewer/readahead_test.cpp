@@ -31,18 +31,18 @@ struct Shown {
 };
 
 Shown Capture() {
-  UpdateWindow(ViewerWindow);
+  UpdateWindow(gViewerWindow);
   Pump();
   Shown shown;
-  shown.path = View.CurrentEntry ? View.CurrentEntry->path : "(none)";
-  shown.pixels = ClientPixels(ViewerWindow);
+  shown.path = gShow.CurrentEntry ? gShow.CurrentEntry->path : "(none)";
+  shown.pixels = ClientPixels(gViewerWindow);
   return shown;
 }
 
 class ViewerReadAhead : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ReadDisplaySize();
+    gShow.ReadDisplaySize();
     RegisterViewerClass();
   }
   void TearDown() override {
@@ -80,11 +80,11 @@ class ViewerReadAhead : public ::testing::Test {
 
   // The worker has finished what it was asked (at once without reading ahead).
   static void Settle() {
-    while (!ReadAheadIdle()) Sleep(1);
+    while (!gShow.ReadAheadIdle()) Sleep(1);
   }
 
-  static void Command(int id) { SendMessageA(ViewerWindow, WM_COMMAND, id, 0); }
-  static void Tick() { SendMessageA(ViewerWindow, WM_TIMER, 1, 0); }
+  static void Command(int id) { SendMessageA(gViewerWindow, WM_COMMAND, id, 0); }
+  static void Tick() { SendMessageA(gViewerWindow, WM_TIMER, 1, 0); }
 
   // One show, driven the same way in both runs; what was shown after every step.
   std::vector<Shown> Run(bool readAhead, int *handOvers) {
@@ -94,9 +94,9 @@ class ViewerReadAhead : public ::testing::Test {
     ResetViewerSettings();
     std::vector<Shown> shown;
     if (!CreateViewerWindow()) return shown;
-    ShowWindow(ViewerWindow, SW_SHOWNORMAL);
-    Images = ImageList{};
-    LoadImageList(dir.File("one.wcl").c_str(), &Images, AddListEntry);
+    ShowWindow(gViewerWindow, SW_SHOWNORMAL);
+    gShow.Images = ImageList{};
+    LoadImageList(dir.File("one.wcl").c_str(), &gShow.Images, AddListEntry);
     auto step = [&](const std::function<void()> &action) {
       action();
       shown.push_back(Capture());
@@ -131,7 +131,7 @@ class ViewerReadAhead : public ::testing::Test {
     step([] { Command(IDM_PREVIOUS); });
     step([] { Command(IDM_RANDOM); });
     step([] { Command(IDM_RANDOM); });
-    step([] { SendMessageA(ViewerWindow, WM_KEYDOWN, VK_RETURN, 0); });
+    step([] { SendMessageA(gViewerWindow, WM_KEYDOWN, VK_RETURN, 0); });
     step([] { Command(IDM_LAST); });
     step([] { Command(IDM_NEXT); });  // round to the first
     step([] { Command(IDM_FILEENTRY + 3); });
@@ -143,22 +143,22 @@ class ViewerReadAhead : public ::testing::Test {
     Settle();
     step([&] {
       ForgetCurrentEntry();
-      FreeImageList(&Images);
-      LoadImageList(path("two.wcl").c_str(), &Images, AddListEntry);
-      ShuffleImageList(&Images);
+      FreeImageList(&gShow.Images);
+      LoadImageList(path("two.wcl").c_str(), &gShow.Images, AddListEntry);
+      ShuffleImageList(&gShow.Images);
       GoToPicture(kGoFirst);
     });
     for (int i = 0; i < 6; i++) step(Tick);
     Settle();
-    if (View.CurrentEntry && View.CurrentEntry->next) {  // the next one read ahead, then gone
-      DeleteFileA(View.CurrentEntry->next->path);
+    if (gShow.CurrentEntry && gShow.CurrentEntry->next) {  // the next one read ahead, then gone
+      DeleteFileA(gShow.CurrentEntry->next->path);
       step(Tick);
     }
     step(Tick);
-    *handOvers = ReadAheadHandOvers();
-    DestroyWindow(ViewerWindow);
+    *handOvers = gShow.ReadAheadHandOvers();
+    DestroyWindow(gViewerWindow);
     Pump();
-    FreeImageList(&Images);
+    FreeImageList(&gShow.Images);
     return shown;
   }
 
@@ -178,7 +178,9 @@ TEST_F(ViewerReadAhead, ShowsTheSameScreensInTheSameOrderAsWithout) {
     EXPECT_TRUE(without[i].pixels == with[i].pixels) << "step " << i << " " << with[i].path;
   }
   // The replaced and reappearing files were shown as they were at their step.
-  auto at = [&](size_t i, int x, int y) { return with[i].pixels[(size_t)y * ScreenWidth + x]; };
+  auto at = [&](size_t i, int x, int y) {
+    return with[i].pixels[(size_t)y * gShow.ScreenWidth + x];
+  };
   EXPECT_EQ(0u, at(3, 310, 230) & 0xffffff) << "the new d is 120 x 90, not 200 x 150";
   EXPECT_NE(0u, at(3, 400, 300) & 0xffffff);
   EXPECT_EQ(0x00ff00u, at(5, 400, 300) & 0xffffff) << "missing.bmp appeared, green";
@@ -193,27 +195,27 @@ TEST_F(ViewerReadAhead, AReducedBestFitPictureIsReadWholeForAZoomOrAnotherPlacem
   WriteBytes(big, MakeJpeg(2400, 1800));
   ResetViewerSettings();
   ASSERT_TRUE(CreateViewerWindow());
-  ShowWindow(ViewerWindow, SW_SHOWNORMAL);
-  Images = ImageList{};
-  AddListEntry(&Images, big.c_str(), kModeCentred);    // 1
-  AddListEntry(&Images, big.c_str(), kModeStretched);  // 0
+  ShowWindow(gViewerWindow, SW_SHOWNORMAL);
+  gShow.Images = ImageList{};
+  AddListEntry(&gShow.Images, big.c_str(), kModeCentred);    // 1
+  AddListEntry(&gShow.Images, big.c_str(), kModeStretched);  // 0
   for (int command : {IDM_ZOOMIN, IDM_ZOOMOUT, IDM_ACTUALSIZE, IDM_TILED}) {
     SCOPED_TRACE(command);
-    FindListEntry(&Images, 0)->mode = kModeStretched;
-    FindListEntry(&Images, 1)->mode = kModeCentred;
+    FindListEntry(&gShow.Images, 0)->mode = kModeStretched;
+    FindListEntry(&gShow.Images, 1)->mode = kModeCentred;
     GoToPicture(0);
     Settle();
     Command(command);
     const Shown fromFit = Capture();
-    EXPECT_EQ(2400, View.PictureWidth);
+    EXPECT_EQ(2400, gView.PictureWidth);
     GoToPicture(1);
     Settle();
     Command(command);
     EXPECT_TRUE(Capture().pixels == fromFit.pixels);
   }
-  DestroyWindow(ViewerWindow);
+  DestroyWindow(gViewerWindow);
   Pump();
-  FreeImageList(&Images);
+  FreeImageList(&gShow.Images);
 }
 
 TEST(ViewerReadAheadProcess, EscapeWhileAJpegIsReadAheadEndsAtOnceWithoutTemporaryFile) {

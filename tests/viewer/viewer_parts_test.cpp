@@ -92,56 +92,57 @@ TEST_F(ViewerPartsTest, MenusHoldTheirItemsInOrder) {
       {0, "", false, false},
       {116, "Exit", false, true},
   };
-  EXPECT_EQ(main, Items(MainMenu));
+  EXPECT_EQ(main, Items(gMainMenu));
   std::vector<Item> select = {{102, "First", false, true},
                               {103, "Previous", false, true},
                               {104, "Next", false, true},
                               {105, "Last", false, true},
                               {106, "Random", false, true}};
-  EXPECT_EQ(select, Items(SelectMenu));
-  EXPECT_EQ(FileListMenu, GetSubMenu(MainMenu, 0));
-  EXPECT_EQ(SelectMenu, GetSubMenu(MainMenu, 1));
+  EXPECT_EQ(select, Items(gSelectMenu));
+  EXPECT_EQ(gFileListMenu, GetSubMenu(gMainMenu, 0));
+  EXPECT_EQ(gSelectMenu, GetSubMenu(gMainMenu, 1));
 
-  Images = ImageList{};
-  AddListEntry(&Images, "plain.pcx", kModeCentred);
-  AddListEntry(&Images, "D:\\b.gif", kModeCentred);
-  AddListEntry(&Images, "C:\\pics\\a.bmp", kModeTiled);
+  gShow.Images = ImageList{};
+  AddListEntry(&gShow.Images, "plain.pcx", kModeCentred);
+  AddListEntry(&gShow.Images, "D:\\b.gif", kModeCentred);
+  AddListEntry(&gShow.Images, "C:\\pics\\a.bmp", kModeTiled);
   BuildFileListMenu();
   std::vector<Item> files = {
       {201, "a.bmp", false, true}, {202, "b.gif", false, true}, {203, "plain.pcx", false, true}};
-  EXPECT_EQ(files, Items(FileListMenu));
+  EXPECT_EQ(files, Items(gFileListMenu));
   ClearFileListMenu();
-  EXPECT_EQ(0, GetMenuItemCount(FileListMenu));
+  EXPECT_EQ(0, GetMenuItemCount(gFileListMenu));
   BuildFileListMenu();
-  EXPECT_EQ(files, Items(FileListMenu));
+  EXPECT_EQ(files, Items(gFileListMenu));
 
-  ReleaseMenuEntries(MainMenu);
-  ReleaseMenuEntries(FileListMenu);
-  ReleaseMenuEntries(SelectMenu);
-  DestroyMenu(MainMenu);
-  FreeImageList(&Images);
+  ReleaseMenuEntries(gMainMenu);
+  ReleaseMenuEntries(gFileListMenu);
+  ReleaseMenuEntries(gSelectMenu);
+  DestroyMenu(gMainMenu);
+  FreeImageList(&gShow.Images);
 }
 
 TEST_F(ViewerPartsTest, MixImagesListsTheNewOrderAndShowsItsFirst) {
   ASSERT_TRUE(CreatePopupMenus());
-  Images = ImageList{};
+  gShow.Images = ImageList{};
   const char *names[] = {"e.bmp", "d.bmp", "c.bmp", "b.bmp", "a.bmp"};
-  for (const char *name : names) AddListEntry(&Images, (std::string("C:\\x\\") + name).c_str(), 0);
+  for (const char *name : names)
+    AddListEntry(&gShow.Images, (std::string("C:\\x\\") + name).c_str(), 0);
   BuildFileListMenu();
   OnCommand(nullptr, IDM_MIX);  // "Mix images"
   std::vector<Item> files;
   int i = 0;
-  for (ListEntry *e = Images.first; e; e = e->next, i++)
+  for (ListEntry *e = gShow.Images.first; e; e = e->next, i++)
     files.push_back({(UINT)(201 + i), DisplayName(e->path), false, true});
-  EXPECT_EQ(files, Items(FileListMenu));
+  EXPECT_EQ(files, Items(gFileListMenu));
   EXPECT_NE("a.bmp", files[0].text);  // the entry at index 0 always moves
-  EXPECT_EQ(Images.first, View.CurrentEntry);
-  View.CurrentEntry = nullptr;
-  ReleaseMenuEntries(MainMenu);
-  ReleaseMenuEntries(FileListMenu);
-  ReleaseMenuEntries(SelectMenu);
-  DestroyMenu(MainMenu);
-  FreeImageList(&Images);
+  EXPECT_EQ(gShow.Images.first, gShow.CurrentEntry);
+  gShow.CurrentEntry = nullptr;
+  ReleaseMenuEntries(gMainMenu);
+  ReleaseMenuEntries(gFileListMenu);
+  ReleaseMenuEntries(gSelectMenu);
+  DestroyMenu(gMainMenu);
+  FreeImageList(&gShow.Images);
 }
 
 // Long lists: the File list's menus share one picture, so that making it and opening it down
@@ -150,12 +151,12 @@ TEST_F(ViewerPartsTest, FileListOfAnyLengthTakesOnePictureAndShortMenus) {
   ASSERT_EQ(1, CreatePopupMenus());
   for (int count : {3, 26, 20000}) {
     SCOPED_TRACE(count);
-    Images = ImageList{};
+    gShow.Images = ImageList{};
     for (int i = count - 1; i >= 0; i--)
-      AddListEntry(&Images, ("C:\\p\\" + std::to_string(i) + ".bmp").c_str(), kModeCentred);
+      AddListEntry(&gShow.Images, ("C:\\p\\" + std::to_string(i) + ".bmp").c_str(), kModeCentred);
     const DWORD before = Measure(GetCurrentProcess(), 0, true).gdiHighWater;
     BuildFileListMenu();
-    HMENU menu = FileListMenu;
+    HMENU menu = gFileListMenu;
     for (int level = 0; level < 8 && GetSubMenu(menu, GetMenuItemCount(menu) - 1); level++) {
       menu = GetSubMenu(menu, GetMenuItemCount(menu) - 1);
       PrepareFileListMenu(menu);
@@ -167,12 +168,12 @@ TEST_F(ViewerPartsTest, FileListOfAnyLengthTakesOnePictureAndShortMenus) {
     EXPECT_EQ(std::to_string(count - 1) + ".bmp", items.back().text) << "the last entry";
     EXPECT_TRUE(items.back().picture);
     ClearFileListMenu();
-    EXPECT_EQ(0, GetMenuItemCount(FileListMenu));
-    FreeImageList(&Images);
+    EXPECT_EQ(0, GetMenuItemCount(gFileListMenu));
+    FreeImageList(&gShow.Images);
   }
-  ReleaseMenuEntries(MainMenu);
-  ReleaseMenuEntries(SelectMenu);
-  DestroyMenu(MainMenu);
+  ReleaseMenuEntries(gMainMenu);
+  ReleaseMenuEntries(gSelectMenu);
+  DestroyMenu(gMainMenu);
 }
 
 TEST_F(ViewerPartsTest, SeparatorsAreHalfAnItemHigh) {
@@ -227,16 +228,17 @@ TEST_F(ViewerPartsTest, WithoutAZoomBufferZoomStepsAreRefusedAndBestFitDrawsDire
   TempDir dir;
   WriteBmp(dir.File("quad.bmp"), 64, 64, Quadrants);
   WriteList(dir.File("list.wcl"), {"stretched=" + dir.File("quad.bmp")});
-  ReadDisplaySize();
-  const int width = ScreenWidth, height = ScreenHeight;
+  gShow.ReadDisplaySize();
+  const int width = gShow.ScreenWidth, height = gShow.ScreenHeight;
   RegisterViewerClass();
-  ScreenWidth = ScreenHeight = 20000;  // a best fit of 20000 x 20000, red at the top left
+  gShow.ScreenWidth = gShow.ScreenHeight =
+      20000;  // a best fit of 20000 x 20000, red at the top left
   HWND window = CreateWindowExA(0, kViewerClass, kViewerTitle, WS_POPUP, 0, 0, width, height,
                                 nullptr, nullptr, ProgramInstance, nullptr);
   ASSERT_NE(nullptr, window);
   ShowWindow(window, SW_SHOWNORMAL);
-  Images = ImageList{};
-  ASSERT_EQ(1, LoadImageList(dir.File("list.wcl").c_str(), &Images, AddListEntry));
+  gShow.Images = ImageList{};
+  ASSERT_EQ(1, LoadImageList(dir.File("list.wcl").c_str(), &gShow.Images, AddListEntry));
   GoToPicture(kGoFirst);
   Pump();
   std::vector<DWORD> bestFit = WindowPixels(window, width, height);
@@ -251,14 +253,14 @@ TEST_F(ViewerPartsTest, WithoutAZoomBufferZoomStepsAreRefusedAndBestFitDrawsDire
     SCOPED_TRACE(row.name);
     SendMessageA(window, WM_COMMAND, row.command, 0);
     Pump();
-    EXPECT_EQ(1, View.Zoom) << "refused";
-    EXPECT_EQ(64, View.ZoomedWidth);
+    EXPECT_EQ(1, gView.Zoom) << "refused";
+    EXPECT_EQ(64, gView.ZoomedWidth);
   }
   DestroyWindow(window);
   Pump();
-  FreeImageList(&Images);
-  ScreenWidth = width;
-  ScreenHeight = height;
+  FreeImageList(&gShow.Images);
+  gShow.ScreenWidth = width;
+  gShow.ScreenHeight = height;
 }
 
 // ---- Set as wallpaper ----
@@ -293,7 +295,7 @@ class WallpaperTest : public ViewerPartsTest {
     SetDesktopValue("TileWallpaper", "9");
   }
   void TearDown() override {
-    View.CurrentEntry = nullptr;
+    gShow.CurrentEntry = nullptr;
     SetDesktopValue("Wallpaper", "");
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, (void *)"", SPIF_UPDATEINIFILE);
   }
@@ -301,7 +303,7 @@ class WallpaperTest : public ViewerPartsTest {
   void SetFrom(const std::string &path, PlacementMode mode) {
     entryPath = path;
     entry = ListEntry{&entryPath[0], mode, nullptr, nullptr};
-    View.CurrentEntry = &entry;
+    gShow.CurrentEntry = &entry;
     SetAsWallpaper();
   }
 
@@ -394,7 +396,7 @@ TEST_F(WallpaperTest, OverlongPathIsRefusedWithoutTouchingTheDesktop) {
   EXPECT_EQ("9", DesktopValue("WallpaperStyle"));
   EXPECT_EQ("9", DesktopValue("TileWallpaper"));
   EXPECT_FALSE(FileExists(wallpaper));
-  View.CurrentEntry = nullptr;
+  gShow.CurrentEntry = nullptr;
   SetAsWallpaper();  // no picture: nothing
   EXPECT_EQ("9", DesktopValue("WallpaperStyle"));
 }

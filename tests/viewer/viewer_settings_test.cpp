@@ -11,7 +11,7 @@
 #include "instance.h"
 #include "settings.h"
 #include "settingsdialog.h"
-#include "settingstest.h"
+#include "settingsdriver.h"
 #include "testfiles.h"
 #include "uidriver.h"
 
@@ -26,9 +26,9 @@ class ViewerSettingsTest : public SettingsTest {
  protected:
   void SetUp() override {
     SettingsTest::SetUp();
-    TimeOut = 10;
-    ProgramState = 0;
-    LastFile[0] = 0;
+    gViewerSettings.TimeOut = 10;
+    gViewerSettings.Flags = 0;
+    gViewerSettings.LastFile[0] = 0;
   }
 
   std::string Value(const char *name, DWORD expectType) {
@@ -45,10 +45,10 @@ class ViewerSettingsTest : public SettingsTest {
 };
 
 TEST_F(ViewerSettingsTest, NoKeyKeepsTheDefaults) {
-  ReadSettings();
-  EXPECT_EQ(10u, TimeOut);
-  EXPECT_EQ(0u, ProgramState);
-  EXPECT_STREQ("", LastFile);
+  gViewerSettings.Read();
+  EXPECT_EQ(10u, gViewerSettings.TimeOut);
+  EXPECT_EQ(0u, gViewerSettings.Flags);
+  EXPECT_STREQ("", gViewerSettings.LastFile);
 }
 
 // A dialog that cannot be made (here: a module without its template) is no confirmation.
@@ -61,48 +61,48 @@ TEST_F(ViewerSettingsTest, DialogThatCannotBeMadeIsNotAConfirmation) {
 }
 
 TEST_F(ViewerSettingsTest, WrittenWithTheirTypesAndSizesAndReadBack) {
-  TimeOut = 32000;
-  ProgramState = 0x8000000B;
-  strcpy(LastFile, "C:\\Lists\\my list.wcl");
-  WriteSettings();
+  gViewerSettings.TimeOut = 32000;
+  gViewerSettings.Flags = 0x8000000B;
+  strcpy(gViewerSettings.LastFile, "C:\\Lists\\my list.wcl");
+  gViewerSettings.Write();
   EXPECT_EQ(DwordBytes(32000), Value("TimeOut", REG_DWORD));
   EXPECT_EQ(DwordBytes(0x8000000B), Value("ProgramState", REG_DWORD));
   EXPECT_EQ("C:\\Lists\\my list.wcl\0"s, Value("LastFile", REG_SZ));
   EXPECT_FALSE(UserKeyExists(kSaverKey)) << "the saver's key is its own";
 
-  TimeOut = 10;
-  ProgramState = 0;
-  LastFile[0] = 0;
-  ReadSettings();
-  EXPECT_EQ(32000u, TimeOut);
-  EXPECT_EQ(0x8000000Bu, ProgramState) << "the whole word, not only the mix bit";
-  EXPECT_STREQ("C:\\Lists\\my list.wcl", LastFile);
+  gViewerSettings.TimeOut = 10;
+  gViewerSettings.Flags = 0;
+  gViewerSettings.LastFile[0] = 0;
+  gViewerSettings.Read();
+  EXPECT_EQ(32000u, gViewerSettings.TimeOut);
+  EXPECT_EQ(0x8000000Bu, gViewerSettings.Flags) << "the whole word, not only the mix bit";
+  EXPECT_STREQ("C:\\Lists\\my list.wcl", gViewerSettings.LastFile);
 }
 
 TEST_F(ViewerSettingsTest, StoredListDoesNotReplaceAPathAlreadyGiven) {
   SetUserValue(kKey, "LastFile", REG_SZ, "C:\\stored.wcl\0"s);
-  strcpy(LastFile, "C:\\from the command line.wcl");
-  ReadSettings();
-  EXPECT_STREQ("C:\\from the command line.wcl", LastFile);
+  strcpy(gViewerSettings.LastFile, "C:\\from the command line.wcl");
+  gViewerSettings.Read();
+  EXPECT_STREQ("C:\\from the command line.wcl", gViewerSettings.LastFile);
 }
 
 TEST_F(ViewerSettingsTest, ValuesOfTheWrongKindAreIgnored) {
   SetUserValue(kKey, "TimeOut", REG_SZ, "25\0"s);
   SetUserValue(kKey, "ProgramState", REG_BINARY, "\1\2"s);
   SetUserValue(kKey, "LastFile", REG_SZ, std::string(300, 'x') + '\0');
-  ReadSettings();
-  EXPECT_EQ(10u, TimeOut);
-  EXPECT_EQ(0u, ProgramState);
-  EXPECT_STREQ("", LastFile);
+  gViewerSettings.Read();
+  EXPECT_EQ(10u, gViewerSettings.TimeOut);
+  EXPECT_EQ(0u, gViewerSettings.Flags);
+  EXPECT_STREQ("", gViewerSettings.LastFile);
 
   for (DWORD outside : {0u, 32001u, 0xFFFFFFFFu}) {
     SetUserValue(kKey, "TimeOut", REG_DWORD, DwordBytes(outside));
-    ReadSettings();
-    EXPECT_EQ(10u, TimeOut) << outside;
+    gViewerSettings.Read();
+    EXPECT_EQ(10u, gViewerSettings.TimeOut) << outside;
   }
   SetUserValue(kKey, "LastFile", REG_SZ, "C:\\no-nul.wcl"s);  // stored without its NUL
-  ReadSettings();
-  EXPECT_STREQ("C:\\no-nul.wcl", LastFile);
+  gViewerSettings.Read();
+  EXPECT_STREQ("C:\\no-nul.wcl", gViewerSettings.LastFile);
 }
 
 TEST_F(ViewerSettingsTest, FirstShowingSaysStartExitAndExitWritesNothing) {
@@ -131,13 +131,13 @@ TEST_F(ViewerSettingsTest, MissingFileWarnsThenStartStoresEverything) {
   std::string list = dir.File("show.wcl");
   WriteBytes(list, "centred=C:\\a.bmp\r\n");
   std::string text, missing = dir.File("nothing here.wcl");
-  ProgramState = ZoomOutOnClick;
+  gViewerSettings.Flags = ZoomOutOnClick;
   EXPECT_EQ(1, Show([&](HWND dialog) {
               text = MissingListThenAccept(dialog, missing, "Warning", list, 1234);
             }));
   EXPECT_EQ("The file that you have selected is invalid! Please choose a valid file!", text);
-  EXPECT_EQ(1234u, TimeOut);
-  EXPECT_STREQ(list.c_str(), LastFile);
+  EXPECT_EQ(1234u, gViewerSettings.TimeOut);
+  EXPECT_STREQ(list.c_str(), gViewerSettings.LastFile);
   EXPECT_EQ(DwordBytes(1234), Value("TimeOut", REG_DWORD));
   // Nothing was stored to reload: the word keeps its other bits and gains the mix bit.
   EXPECT_EQ(DwordBytes(MixOnLoad | ZoomOutOnClick), Value("ProgramState", REG_DWORD));
@@ -159,7 +159,7 @@ TEST_F(ViewerSettingsTest, OpeningReloadsTheStoredWordAndShowsTheStoredValues) {
   EXPECT_EQ("C:\\stored.wcl", path);
   EXPECT_EQ("77", seconds);
   EXPECT_EQ((UINT)BST_CHECKED, mix);
-  EXPECT_EQ(MixOnLoad | ZoomOutOnClick, ProgramState);
+  EXPECT_EQ(MixOnLoad | ZoomOutOnClick, gViewerSettings.Flags);
   EXPECT_EQ(DwordBytes(77), Value("TimeOut", REG_DWORD)) << "a cancel writes nothing";
 }
 
@@ -250,7 +250,7 @@ TEST_F(ViewerSettingsTest, NewListFromThreePicturesThenRefusedOverwrite) {
   EXPECT_EQ("File " + list + " alredy exist! Overwrite this file?", question);
   EXPECT_EQ(withList, afterRefusal);
   EXPECT_EQ("unchanged", textAfterRefusal);
-  EXPECT_STREQ("", LastFile) << "a cancelled dialog leaves the list path alone";
+  EXPECT_STREQ("", gViewerSettings.LastFile) << "a cancelled dialog leaves the list path alone";
   EXPECT_FALSE(UserKeyExists(kKey));
 }
 

@@ -1,4 +1,4 @@
-#include "settingstest.h"
+#include "settingsdriver.h"
 
 #include <commctrl.h>
 

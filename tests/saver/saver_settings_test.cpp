@@ -10,7 +10,7 @@
 #include "flatbutton.h"
 #include "instance.h"
 #include "saversettings.h"
-#include "settingstest.h"
+#include "settingsdriver.h"
 #include "testfiles.h"
 #include "uidriver.h"
 
@@ -25,9 +25,9 @@ class SaverSettingsTest : public SettingsTest {
  protected:
   void SetUp() override {
     SettingsTest::SetUp();
-    TimeOut = 10;
-    MixFiles = 0;
-    LastFile[0] = 0;
+    gSaverSettings.TimeOut = 10;
+    gSaverSettings.Flags = 0;
+    gSaverSettings.LastFile[0] = 0;
   }
 
   std::string Value(const char *name) {
@@ -66,19 +66,19 @@ TEST_F(SaverSettingsTest, StoredListIsAlwaysRead) {
   SetUserValue(kKey, "LastFile", REG_SZ, "C:\\saver.wcl\0"s);
   SetUserValue(kKey, "MixFiles", REG_DWORD, DwordBytes(1));
   SetUserValue(kKey, "TimeOut", REG_DWORD, DwordBytes(45));
-  strcpy(LastFile, "C:\\something else.wcl");
-  ReadSaverSettings();
-  EXPECT_STREQ("C:\\saver.wcl", LastFile);
-  EXPECT_EQ(1u, MixFiles);
-  EXPECT_EQ(45u, TimeOut);
+  strcpy(gSaverSettings.LastFile, "C:\\something else.wcl");
+  gSaverSettings.Read();
+  EXPECT_STREQ("C:\\saver.wcl", gSaverSettings.LastFile);
+  EXPECT_EQ(1u, gSaverSettings.Flags);
+  EXPECT_EQ(45u, gSaverSettings.TimeOut);
 }
 
 TEST_F(SaverSettingsTest, ViewerListDoesNotReachTheSaver) {
   SetUserValue(kViewerKey, "LastFile", REG_SZ, "C:\\viewer.wcl\0"s);
   SetUserValue(kViewerKey, "TimeOut", REG_DWORD, DwordBytes(99));
-  ReadSaverSettings();
-  EXPECT_STREQ("", LastFile);
-  EXPECT_EQ(10u, TimeOut);
+  gSaverSettings.Read();
+  EXPECT_STREQ("", gSaverSettings.LastFile);
+  EXPECT_EQ(10u, gSaverSettings.TimeOut);
 }
 
 TEST_F(SaverSettingsTest, MissingFileErrorThenOkWritesTheThreeValues) {
