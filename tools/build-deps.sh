@@ -1,20 +1,35 @@
 #!/usr/bin/env bash
 # Builds the third-party pieces the Windows programs link or carry, from Debian's source
-# packages, into .deps/ (git-ignored). Each piece is rebuilt only when missing or when this
-# script changed since it was built.
-#   .deps/<triple>/          libjpeg-turbo (static, API 62, SIMD) for both Windows targets
+# packages, into .deps/ (git-ignored). Each piece is rebuilt only when missing or when its own
+# recipe (the shell functions that build it, and its target) changed since it was built: each
+# keeps that recipe's hash in its .built stamp, so a new or changed piece rebuilds that piece
+# alone.
+#   .deps/<triple>/libjpeg/  libjpeg-turbo (static, API 62, SIMD) for both Windows targets
 #   .deps/<triple>/unrar/    unrar.dll + dll.hpp for both Windows targets
-#   .deps/x86_64-w64-mingw32/gtest   GoogleTest for the 64-bit Windows tests
+#   .deps/<triple>/gtest/    GoogleTest for the Windows tests of both targets
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 DEPS=$ROOT/.deps
 SRC=$DEPS/src
 JOBS=$(nproc)
-RECIPE=$(sha1sum "$0" | cut -c1-12)
 mkdir -p "$SRC"
 
-fresh() { [ -f "$1/.built" ] && [ "$(cat "$1/.built")" = "$RECIPE" ]; }
-mark() { echo "$RECIPE" >"$1/.built"; }
+# recipe FUNCTION... -- ARGS...: the hash of the functions' text and the arguments.
+recipe() {
+  local fns=()
+  while [ "$1" != -- ]; do fns+=("$1"); shift; done
+  shift
+  { declare -f "${fns[@]}"; echo "$*"; } | sha1sum | cut -c1-12
+}
+fresh() { [ -f "$1/.built" ] && [ "$(cat "$1/.built")" = "$2" ]; }
+mark() { echo "$2" >"$1/.built"; }
+
+toolchain() { # triple
+  case $1 in
+    x86_64-w64-mingw32) echo "$ROOT/cmake/toolchain-mingw64.cmake" ;;
+    i686-w64-mingw32) echo "$ROOT/cmake/toolchain-mingw32.cmake" ;;
+  esac
+}
 
 fetch_source() { # package, glob of the unpacked folder
   local dir
@@ -27,11 +42,11 @@ fetch_source() { # package, glob of the unpacked folder
 }
 
 build_libjpeg() { # triple
-  local triple=$1 out=$DEPS/$1/libjpeg
-  fresh "$out" && return 0
+  local triple=$1 out=$DEPS/$1/libjpeg stamp
+  stamp=$(recipe fetch_source toolchain build_libjpeg -- "$triple")
+  fresh "$out" "$stamp" && return 0
   local src; src=$(fetch_source libjpeg-turbo 'libjpeg-turbo-2.*')
-  local tc=$ROOT/cmake/toolchain-mingw64.cmake
-  [ "$triple" = i686-w64-mingw32 ] && tc=$ROOT/cmake/toolchain-mingw32.cmake
+  local tc; tc=$(toolchain "$triple")
   echo "building libjpeg-turbo for $triple"
   rm -rf "$out" "$DEPS/build/libjpeg-$triple"
   cmake -S "$src" -B "$DEPS/build/libjpeg-$triple" -DCMAKE_TOOLCHAIN_FILE="$tc" \
@@ -42,12 +57,13 @@ build_libjpeg() { # triple
   cmake --build "$DEPS/build/libjpeg-$triple" -j"$JOBS" --target install >>"$DEPS/libjpeg-$triple.log" 2>&1 ||
     { tail -30 "$DEPS/libjpeg-$triple.log"; exit 1; }
   grep -q 'JPEG_LIB_VERSION *62' "$out/include/jconfig.h"
-  mark "$out"
+  mark "$out" "$stamp"
 }
 
 build_unrar() { # triple
-  local triple=$1 out=$DEPS/$1/unrar
-  fresh "$out" && return 0
+  local triple=$1 out=$DEPS/$1/unrar stamp
+  stamp=$(recipe fetch_source build_unrar -- "$triple")
+  fresh "$out" "$stamp" && return 0
   local src; src=$(fetch_source unrar-nonfree 'unrar-nonfree-*')
   local work=$DEPS/build/unrar-$triple
   echo "building unrar.dll for $triple"
@@ -73,26 +89,27 @@ build_unrar() { # triple
   for name in RAROpenArchive RARCloseArchive RARReadHeader RARProcessFile RARSetChangeVolProc; do
     grep -q "\] $name\$" <<<"$exports" || { echo "unrar.dll does not export $name"; exit 1; }
   done
-  mark "$out"
+  mark "$out" "$stamp"
 }
 
 build_gtest() { # triple
-  local triple=$1 out=$DEPS/$1/gtest
-  fresh "$out" && return 0
+  local triple=$1 out=$DEPS/$1/gtest stamp
+  stamp=$(recipe toolchain build_gtest -- "$triple")
+  fresh "$out" "$stamp" && return 0
   echo "building GoogleTest for $triple"
   rm -rf "$out" "$DEPS/build/gtest-$triple"
   cmake -S /usr/src/googletest -B "$DEPS/build/gtest-$triple" \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw64.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$(toolchain "$triple")" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$out" -DBUILD_SHARED_LIBS=OFF -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON \
     -DCMAKE_CROSSCOMPILING_EMULATOR= >"$DEPS/gtest-$triple.log" 2>&1 ||
     { tail -30 "$DEPS/gtest-$triple.log"; exit 1; }
   cmake --build "$DEPS/build/gtest-$triple" -j"$JOBS" --target install >>"$DEPS/gtest-$triple.log" 2>&1 ||
     { tail -30 "$DEPS/gtest-$triple.log"; exit 1; }
-  mark "$out"
+  mark "$out" "$stamp"
 }
 
 for t in x86_64-w64-mingw32 i686-w64-mingw32; do
   build_libjpeg $t
   build_unrar $t
+  build_gtest $t
 done
-build_gtest x86_64-w64-mingw32
