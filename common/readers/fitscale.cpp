@@ -10,8 +10,9 @@ LONG Up(double size) {
   return up < 1 ? 1 : (LONG)up;
 }
 
-LONG DivideUp(LONG size, LONG factor) {
-  return (LONG)(((long long)size + factor - 1) / factor);
+// The largest k for which ceil(size / k) is still at least need.
+LONG LargestFactor(LONG size, LONG need) {
+  return need <= 1 ? size : (LONG)(((long long)size - 1) / (need - 1));
 }
 
 }  // namespace
@@ -43,9 +44,7 @@ LONG FitBoxFactor(const PictureFit *fit, LONG width, LONG height) {
   if (scale >= 1) return 1;
   LONG needWidth, needHeight;
   ScaledSize(width, height, scale, &needWidth, &needHeight);
-  const LONG longer = width > height ? width : height;
-  LONG factor = 1 / scale < longer ? (LONG)(1 / scale) : longer;
-  for (; factor > 1; factor--)
-    if (DivideUp(width, factor) >= needWidth && DivideUp(height, factor) >= needHeight) break;
-  return factor;
+  const LONG across = LargestFactor(width, needWidth), down = LargestFactor(height, needHeight);
+  const LONG factor = across < down ? across : down;
+  return factor > 1 ? factor : 1;
 }

@@ -6,7 +6,6 @@
 
 #include "bytereader.h"
 #include "fitscale.h"
-// After platform.h (through packedbitmap.h): on Windows the header's marks depend on it.
 #include <spng.h>
 
 namespace {
@@ -229,11 +228,15 @@ bool DecodeRows(PngRead *png, RowFormat format, LONG width, LONG height, bool in
   const BITMAPINFOHEADER *info = static_cast<const BITMAPINFOHEADER *>(png->bitmap);
   const size_t rowBytes = PackedRowBytes(info->biWidth, 24);
   BYTE *const pixels = PackedBitmapPixels(png->bitmap);
+  // The end of the image comes as SPNG_EOI from the last row's decoding, or for some
+  // interlaced pictures from the row information after it.
   int status = 0;
   for (LONG rows = 0; status == 0; rows++) {
     if (rows % kRowsPerCancelCheck == 0 && ReadCancelled(cancel)) return false;
     spng_row_info row;
-    if (spng_get_row_info(png->ctx, &row) != 0 || row.row_num >= (uint32_t)height || row.pass < 0 ||
+    status = spng_get_row_info(png->ctx, &row);
+    if (status == SPNG_EOI) break;
+    if (status != 0 || row.row_num >= (uint32_t)height || row.pass < 0 ||
         row.pass >= kAdam7Passes)
       return false;
     const LONG y = (LONG)row.row_num;
