@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include <spng.h>
 #include "bytereader.h"
 #include "fitscale.h"
-#include <spng.h>
 
 namespace {
 
@@ -236,8 +236,7 @@ bool DecodeRows(PngRead *png, RowFormat format, LONG width, LONG height, bool in
     spng_row_info row;
     status = spng_get_row_info(png->ctx, &row);
     if (status == SPNG_EOI) break;
-    if (status != 0 || row.row_num >= (uint32_t)height || row.pass < 0 ||
-        row.pass >= kAdam7Passes)
+    if (status != 0 || row.row_num >= (uint32_t)height || row.pass < 0 || row.pass >= kAdam7Passes)
       return false;
     const LONG y = (LONG)row.row_num;
     const int x0 = interlaced ? kAdam7FirstColumn[row.pass] : 0;
