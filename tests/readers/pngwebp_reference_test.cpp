@@ -73,7 +73,7 @@ std::vector<std::string> PngFiles(const std::string &folder) {
 }
 
 // The corruptions of the full PNG suite's x* files, made from its valid files: the
-// signature's bytes, line ends converted, a wrong IHDR or IDAT CRC, impossible colour types
+// signature's bytes, a wrong IHDR or IDAT CRC, impossible colour types
 // and depths (with their CRC right), no IDAT chunk.
 std::vector<std::string> Corruptions(const std::string &png) {
   std::vector<std::string> bad;
@@ -91,19 +91,10 @@ std::vector<std::string> Corruptions(const std::string &png) {
     }
     return b;
   };
-  bad.push_back(withByte(0, 0x09, false));  // xs1: the first byte's top bit cleared
-  bad.push_back(withByte(1, 'Q', false));   // xs2
-  bad.push_back(withByte(3, 'g', false));   // xs4: lower case
-  bad.push_back(withByte(6, ' ', false));   // xs7: a space for control-Z
-  std::string crlf, lflf;
-  for (char c : png) {
-    if (c == '\n') crlf += '\r';
-    crlf += c;
-    lflf += c;
-    if (c == '\r') lflf += '\n';
-  }
-  bad.push_back(crlf);                              // xcr: carriage returns added
-  bad.push_back(lflf);                              // xlf: line feeds added
+  bad.push_back(withByte(0, 0x09, false));          // xs1: the first byte's top bit cleared
+  bad.push_back(withByte(1, 'Q', false));           // xs2
+  bad.push_back(withByte(3, 'g', false));           // xs4: lower case
+  bad.push_back(withByte(6, ' ', false));           // xs7: a space for control-Z
   bad.push_back(withByte(29, png[29] ^ 1, false));  // xhd: IHDR CRC
   bad.push_back(withByte(25, 1, true));             // xc1: colour type 1
   bad.push_back(withByte(25, 9, true));             // xc9: colour type 9
