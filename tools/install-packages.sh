@@ -13,6 +13,7 @@ PACKAGES=(
   clang libclang-rt-14-dev clang-format
   googletest libgtest-dev libbenchmark-dev
   libgif-dev libjpeg62-turbo-dev libjpeg-turbo-progs
+  libspng-dev zlib1g-dev libwebp-dev webp libz-mingw-w64-dev
   dpkg-dev nasm unrar
 )
 
@@ -24,7 +25,8 @@ for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
-# Source packages (libjpeg-turbo, unrar-nonfree) need deb-src entries and the non-free component.
+# Source packages (libjpeg-turbo, unrar-nonfree, libspng, libwebp, libpng1.6) need deb-src
+# entries and the non-free component.
 enable_sources() {
   local f=/etc/apt/sources.list.d/debian.sources changed=0
   if [ -f "$f" ]; then

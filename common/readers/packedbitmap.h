@@ -20,9 +20,10 @@ inline bool ReadCancelled(const std::atomic<bool> *cancel) {
 const int kRowsPerCancelCheck = 16;
 
 // A picture about to be shown fitted into a box (as large as fits, keeping its proportions).
-// A reader that can decode a picture reduced (JPEG) then does so by a power of two while the
-// result stays at least as large as the fitted picture, and only when the fit reduces it by 2
-// or more; every reader fills in the picture's own size.
+// A reader that can decode a picture reduced then does so while the result stays at least as
+// large as the fitted picture: JPEG by a power of two, and only when the fit reduces it by 2 or
+// more; PNG by a whole factor of 2 or more, WebP to any size (fitscale.h). Every reader fills in
+// the picture's own size.
 struct PictureFit {
   LONG boxWidth, boxHeight;
   LONG fullWidth, fullHeight;  // set by the reader, 0 when it could not read the picture

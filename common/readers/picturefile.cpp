@@ -5,11 +5,15 @@
 #include "jpegreader.h"
 #include "path.h"
 #include "pcxreader.h"
+#include "pngreader.h"
+#include "webpreader.h"
 
 PictureFormat PictureFormatOfName(const char *path) {
   if (HasExtension(path, ".JPG") || HasExtension(path, ".JPEG")) return kPictureJpeg;
   if (HasExtension(path, ".GIF")) return kPictureGif;
   if (HasExtension(path, ".PCX")) return kPicturePcx;
+  if (HasExtension(path, ".PNG")) return kPicturePng;
+  if (HasExtension(path, ".WEBP")) return kPictureWebp;
   return kPictureBmp;
 }
 
@@ -17,6 +21,8 @@ PackedBitmap ReadPictureFile(const char *path, const std::atomic<bool> *cancel, 
   PackedBitmap bitmap;
   switch (PictureFormatOfName(path)) {
     case kPictureJpeg: return ReadJpegFile(path, cancel, fit);
+    case kPicturePng: return ReadPngFile(path, cancel, fit);
+    case kPictureWebp: return ReadWebpFile(path, cancel, fit);
     case kPictureGif: bitmap = ReadGifFile(path, cancel); break;
     case kPicturePcx: bitmap = ReadPcxFile(path, cancel); break;
     default: bitmap = ReadBmpFile(path, cancel); break;

@@ -22,7 +22,9 @@
 #include "menus.h"
 #include "picture.h"
 #include "picturefile.h"
+#include "pixels.h"
 #include "placedraw.h"
+#include "pngwriter.h"
 #include "processwatch.h"
 #include "readahead.h"
 #include "settings.h"
@@ -30,6 +32,7 @@
 #include "uidriver.h"
 #include "view.h"
 #include "viewerdriver.h"
+#include "webpwriter.h"
 #include "window.h"
 
 namespace {
@@ -434,6 +437,35 @@ double PeakPrivateMb(const TempDir &dir, const std::vector<std::string> &picture
   return (double)peak / (1024.0 * 1024.0);
 }
 
+// The JPEG photo's pixels written as a PNG file (RGB, or RGBA with a falling alpha) and as a
+// lossy WebP file (with the same alpha, or opaque).
+void WritePngAndWebp(const std::string &jpeg, bool alpha, const std::string &png,
+                     const std::string &webp) {
+  Block photo(ReadJpegFile(jpeg.c_str()));
+  if (!photo) return;
+  const BITMAPINFOHEADER *info = static_cast<const BITMAPINFOHEADER *>(photo.get());
+  const LONG width = info->biWidth, height = info->biHeight;
+  const DWORD rowBytes = PackedRowBytes(width, 24);
+  std::vector<unsigned> samples;
+  std::vector<unsigned char> bgra;
+  samples.reserve((size_t)width * height * (alpha ? 4 : 3));
+  bgra.reserve((size_t)width * height * 4);
+  for (LONG y = 0; y < height; y++) {
+    const BYTE *row = PackedBitmapPixels(photo.get()) + (size_t)(height - 1 - y) * rowBytes;
+    const unsigned char a = alpha ? (unsigned char)(255 - y * 255 / height) : 255;
+    for (LONG x = 0; x < width; x++) {
+      const BYTE *p = row + x * 3;
+      samples.insert(samples.end(), {p[2], p[1], p[0]});
+      if (alpha) samples.push_back(a);
+      bgra.insert(bgra.end(), {p[0], p[1], p[2], a});
+    }
+  }
+  PngOptions options;
+  options.colorType = alpha ? 6 : 2;
+  WriteBytes(png, MakePng(width, height, samples, options));
+  WriteBytes(webp, MakeWebp(width, height, bgra, false, 85));
+}
+
 // A figure worked out from the measurements `from`, against its target.
 void Verdict(const char *what, double figure, const char *unit, double target,
              std::initializer_list<double> from) {
@@ -444,7 +476,7 @@ void Verdict(const char *what, double figure, const char *unit, double target,
 
 // The figures with targets: first displays against libjpeg-turbo's decoding in this run, the
 // best fit of a 24-megapixel photo against its full size, Previous after Next, and the peak
-// memory of a best-fit show of 24-megapixel photos.
+// memory of best-fit shows of 24-megapixel photos as JPEG, PNG and WebP files.
 void TargetTable(const TempDir &dir) {
   const std::string small = dir.File("small.bmp"), photo12 = dir.File("p12.jpg"),
                     photo24 = dir.File("p24.jpg"), other24 = dir.File("q24.jpg");
@@ -479,6 +511,27 @@ void TargetTable(const TempDir &dir) {
   for (int i = 0; i < 4; i++) show.push_back(i % 2 ? other24 : photo24);
   const double peak = PeakPrivateMb(dir, show, 6);
   Verdict("peak private bytes, best-fit show of 24 MP JPEGs (Lumora.exe)", peak, "MB", 100, {peak});
+
+  // The same shows of PNG and WebP files: PNGs every other one with alpha, WebPs opaque (as
+  // photos are). For information, a show of WebPs with alpha: libwebp decodes the alpha plane of
+  // a lossy picture, and a lossless picture, whole at 4 bytes a pixel even when scaling.
+  std::vector<std::string> pngs, webps, alphaWebps;
+  for (int i = 0; i < 4; i++) {
+    const std::string name = dir.File("p24-" + std::to_string(i));
+    pngs.push_back(name + ".png");
+    (i < 2 ? webps : alphaWebps).push_back(name + ".webp");
+    WritePngAndWebp(i % 2 ? other24 : photo24, i >= 2, pngs.back(), name + ".webp");
+  }
+  std::swap(pngs[1], pngs[2]);  // RGB, RGBA, RGB, RGBA
+  for (auto *list : {&webps, &alphaWebps}) list->insert(list->end(), {(*list)[0], (*list)[1]});
+  const double pngPeak = PeakPrivateMb(dir, pngs, 6);
+  Verdict("peak private bytes, best-fit show of 24 MP PNGs (Lumora.exe)", pngPeak, "MB", 100,
+          {pngPeak});
+  const double webpPeak = PeakPrivateMb(dir, webps, 6);
+  Verdict("peak private bytes, best-fit show of 24 MP WebPs (Lumora.exe)", webpPeak, "MB", 100,
+          {webpPeak});
+  printf("  %-62s %8.2f MB\n", "peak private bytes, the same WebPs with alpha",
+         PeakPrivateMb(dir, alphaWebps, 6));
 }
 
 }  // namespace

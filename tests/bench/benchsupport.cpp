@@ -48,3 +48,16 @@ double SecondsPerCall(const std::function<void()> &work, int rounds) {
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];
 }
+
+void SecondsPerCallInTurns(const std::function<void()> &first, const std::function<void()> &second,
+                           int rounds, double *firstSeconds, double *secondSeconds) {
+  std::vector<double> a, b;
+  for (int i = 0; i < rounds; i++) {
+    a.push_back(SecondsPerCall(first, 1));
+    b.push_back(SecondsPerCall(second, 1));
+  }
+  std::sort(a.begin(), a.end());
+  std::sort(b.begin(), b.end());
+  *firstSeconds = a[a.size() / 2];
+  *secondSeconds = b[b.size() / 2];
+}

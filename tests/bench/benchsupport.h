@@ -28,3 +28,8 @@ void FreeOrExit(PackedBitmap bitmap, const std::string &file);
 
 // Seconds per call of `work`: the median of `rounds` timings.
 double SecondsPerCall(const std::function<void()> &work, int rounds);
+
+// Seconds per call of two pieces of work timed round by round in turns, so that a change in
+// the machine's load touches both alike: the medians of `rounds` timings each.
+void SecondsPerCallInTurns(const std::function<void()> &first, const std::function<void()> &second,
+                           int rounds, double *firstSeconds, double *secondSeconds);

@@ -34,3 +34,15 @@ void TouchBlockEnds(const void *block) {
   volatile uint8_t ends = bytes[0] ^ bytes[GlobalSize(const_cast<void *>(block)) - 1];
   (void)ends;
 }
+
+void CheckFuzzedPicture(PackedBitmap bitmap, const PictureFit *fit, int bits, int otherBits) {
+  if (!bitmap) return;
+  const BITMAPINFOHEADER *info = static_cast<const BITMAPINFOHEADER *>(bitmap);
+  if (info->biSize != sizeof(BITMAPINFOHEADER) ||
+      (info->biBitCount != bits && info->biBitCount != otherBits) || info->biWidth < 1 ||
+      info->biHeight < 1 || !PackedBitmapIsWhole(bitmap))
+    abort();
+  if (fit && (info->biWidth > fit->fullWidth || info->biHeight > fit->fullHeight)) abort();
+  TouchBlockEnds(bitmap);
+  GlobalFree(bitmap);
+}

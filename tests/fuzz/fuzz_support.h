@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "packedbitmap.h"
+
 // The folder for the fuzzers' scratch files: TMPDIR when set, otherwise /dev/shm when it can
 // be written (each run writes and deletes files), otherwise /tmp.
 const std::string &FuzzScratchDirectory();
@@ -15,3 +17,8 @@ const std::string &WriteFuzzInput(const uint8_t *data, size_t size, const char *
 // Reads the first and last byte of a global-heap block, so that the sanitizer checks that the
 // block really has the size GlobalSize reports.
 void TouchBlockEnds(const void *block);
+
+// Checks a reader's picture and frees it; aborts when it is not a whole bottom-up block with a
+// BITMAPINFOHEADER of one of the two depths, or, with a fit, when it is larger than the size
+// the fit reports. Nothing for a null picture.
+void CheckFuzzedPicture(PackedBitmap bitmap, const PictureFit *fit, int bits, int otherBits);

@@ -17,7 +17,9 @@
 #include "pcxwriter.h"
 #include "picturefile.h"
 #include "pixels.h"
+#include "pngwriter.h"
 #include "testfiles.h"
+#include "webpwriter.h"
 
 namespace {
 
@@ -28,6 +30,10 @@ TEST(PictureFormatOfName, LastCharactersPickTheReaderInAnyCase) {
     EXPECT_EQ(kPictureGif, PictureFormatOfName(name)) << name;
   for (const char *name : {"scan.pcx", "SCAN.Pcx"})
     EXPECT_EQ(kPicturePcx, PictureFormatOfName(name)) << name;
+  for (const char *name : {"shot.png", "SHOT.PnG"})
+    EXPECT_EQ(kPicturePng, PictureFormatOfName(name)) << name;
+  for (const char *name : {"web.webp", "WEB.WebP"})
+    EXPECT_EQ(kPictureWebp, PictureFormatOfName(name)) << name;
   for (const char *name : {"photo.jpe", "photo.jfif", "picture", "picture.dib", "x.bmp", "jpg",
                            "gif", "", "photo.jpg ", "photo.jpg.bak"})
     EXPECT_EQ(kPictureBmp, PictureFormatOfName(name)) << name;
@@ -42,7 +48,11 @@ TEST(ReadPictureFile, ACancelFlagStopsEveryReader) {
   ASSERT_EQ(1, WritePackedBitmapFile(dir.File("p.bmp").c_str(), jpeg.get()));
   WriteBytes(dir.File("p.pcx"), MakePcx(300, 200));
   WriteBytes(dir.File("p.gif"), MakeGif(300, 200, 256, std::vector<unsigned char>(300 * 200, 7)));
-  for (const char *name : {"p.jpg", "p.bmp", "p.pcx", "p.gif"}) {
+  WriteBytes(dir.File("p.png"), MakePng(300, 200, std::vector<unsigned>(300 * 200 * 3, 9)));
+  std::vector<unsigned char> bgra(700 * 600 * 4);
+  for (size_t i = 0; i < bgra.size(); i++) bgra[i] = (unsigned char)(i * 7 / 3);
+  WriteBytes(dir.File("p.webp"), MakeWebp(700, 600, bgra, false));
+  for (const char *name : {"p.jpg", "p.bmp", "p.pcx", "p.gif", "p.png", "p.webp"}) {
     SCOPED_TRACE(name);
     const std::string path = dir.File(name);
     std::atomic<bool> cancel{true};
@@ -89,6 +99,9 @@ TEST_F(ConverterTest, EveryFormatBecomesTheSamePixelsInABmpFile) {
       {"a.gif", "convert rose: -resize 41x23! -colors 64 GIF:", "convert %s ppm:-", ""},
       {"a.PCX", "convert rose: -resize 41x23! -colors 64 PCX:", "pcxtoppm %s", ""},
       {"a.jpeg", "convert rose: -quality 85 JPEG:", "djpeg -pnm %s", ""},
+      {"a.png", "convert rose: -alpha set -channel A -fx i/w PNG32:",
+       "pngtopnm -mix -background black %s", ""},
+      {"a.WebP", "convert rose: -quality 80 WEBP:", "dwebp -quiet %s -ppm -o -", ""},
       {"grey.jpg", "convert rose: -colorspace gray -quality 85 JPEG:", "djpeg -pnm %s", ""},
       {"portrait.jpg", nullptr, "djpeg -pnm %s | pnmflip -cw", MakeJpeg(41, 23, clockwise)},
       {"left.jpg", nullptr, "djpeg -pnm %s | pnmflip -ccw", MakeJpeg(23, 41, anticlockwise)},

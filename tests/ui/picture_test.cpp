@@ -11,8 +11,11 @@
 #include "jpegreader.h"
 #include "jpegwriter.h"
 #include "picture.h"
+#include "picturefile.h"
 #include "pixels.h"
+#include "pngwriter.h"
 #include "testfiles.h"
+#include "webpwriter.h"
 
 namespace {
 
@@ -158,6 +161,33 @@ TEST_F(LoadPictureTest, JpegIsDecodedIntoADibSectionOfTheReadersRows) {
     std::atomic<bool> cancel{true};
     EXPECT_FALSE(LoadPicture(path.c_str(), &cancel));
   }
+}
+
+// PNG and WebP pictures (with alpha: 24 and 32 bits) reach the display bitmap as their readers
+// give them, whole or reduced for a fit.
+TEST_F(LoadPictureTest, PngAndWebpCarryTheirReadersRows) {
+  std::vector<unsigned> rgba;
+  std::vector<unsigned char> bgra;
+  for (int i = 0; i < 400 * 300; i++) {
+    rgba.insert(rgba.end(), {(unsigned)i % 256, (unsigned)i / 400 % 256, 90, (unsigned)i % 199});
+    bgra.insert(bgra.end(), {90, (unsigned char)(i / 400), (unsigned char)i, (unsigned char)i});
+  }
+  PngOptions withAlpha;
+  withAlpha.colorType = 6;
+  WriteBytes(dir.File("a.png"), MakePng(400, 300, rgba, withAlpha));
+  WriteBytes(dir.File("a.webp"), MakeWebp(400, 300, bgra, true));
+  for (const char *name : {"a.png", "a.webp"})
+    for (LONG box : {0, 100}) {
+      SCOPED_TRACE(testing::Message() << name << " into " << box);
+      const std::string path = dir.File(name);
+      PictureFit fit = {box, box, 0, 0}, readerFit = fit;
+      Bitmap loaded(LoadPicture(path.c_str(), nullptr, box ? &fit : nullptr));
+      Block packed(ReadPictureFile(path.c_str(), nullptr, box ? &readerFit : nullptr));
+      ASSERT_TRUE(loaded);
+      ASSERT_TRUE(packed);
+      EXPECT_EQ(readerFit.fullWidth, fit.fullWidth);
+      EXPECT_TRUE(SameRgb(PackedBitmapToRgb(packed.get()), DeviceBitmapToRgb(loaded.get())));
+    }
 }
 
 TEST_F(LoadPictureTest, MissingFilesAndFoldersGiveNull) {
