@@ -304,6 +304,12 @@ void ReadAhead::Discard() {
   DropLocked();
 }
 
+bool ReadAhead::ReadingAJob() {
+  if (!thread_) return false;
+  ScopedLock hold(&lock_);
+  return state_ == kReading;
+}
+
 bool ReadAhead::Idle() {
   if (!thread_) return true;
   ScopedLock hold(&lock_);

@@ -94,6 +94,8 @@ class ReadAhead {
 
   // For tests: true once the worker holds a finished picture (or has none to read).
   bool Idle();
+  // For tests: true while the worker has taken a job and not finished it.
+  bool ReadingAJob();
   // For tests: how many pictures Take and the step back have handed over since Start.
   int HandOvers() const { return handOvers_; }
 

@@ -271,13 +271,16 @@ TEST_F(ReadAheadTest, StopDuringALargeJpegEndsTheWorkerAndLeavesNoTemporaryFile)
   const std::string photo = dir.File("photo.jpg");
   WriteBytes(photo, MakeJpeg(4000, 3000));
   ASSERT_TRUE(ahead.Start(kScreenWidth, kScreenHeight));
-  // The worker runs below normal priority: on a busy machine it may start late. A read over
-  // between two probes, or one whose open met a probe, is missed: ask again.
+  // The worker runs below normal priority: on a busy machine it may start late. Probing the
+  // file's use could miss the read (or make its open fail); the worker's own state cannot. A
+  // read over before the first look is asked for again.
   bool reading = false;
   for (int attempt = 0; attempt < 3 && !reading; attempt++) {
     ahead.Discard();
     ahead.Request(&one, photo.c_str(), kModeCentred);
-    reading = WaitUntilInUse(photo, 10000);
+    const DWORD start = GetTickCount();
+    while (!(reading = ahead.ReadingAJob()) && !ahead.Idle() && GetTickCount() - start < 30000)
+      Sleep(1);
   }
   EXPECT_TRUE(reading) << "the decoding had not begun";
   ahead.Stop();
