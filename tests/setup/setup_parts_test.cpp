@@ -71,8 +71,20 @@ TEST(SetupPayload, PiecesAreFoundFromTheEndAndShortOrUnwritableCopiesFail) {
   CloseHandle(held);
   EXPECT_TRUE(CanOpen(dir.File("held.rar"), GENERIC_WRITE));
 
+  // The whole file, held the same way (the uninstaller's temporary copy): not even renamed.
+  HANDLE whole = nullptr;
+  std::string copy = dir.File("copy.exe");
+  ASSERT_TRUE(CopyWholeSetupFile(copy.c_str(), &whole));
+  EXPECT_EQ(image + library + archive, ReadBytes(copy));
+  EXPECT_FALSE(CanOpen(copy, GENERIC_WRITE));
+  EXPECT_FALSE(MoveFileA(copy.c_str(), dir.File("moved.exe").c_str()));
+  CloseHandle(whole);
+  gArchivePieceLength = a;
+  EXPECT_FALSE(SetupFileCarriesPayload());  // no RAR archive at its end: not the package
+
   strcpy(gSetupFilePath, dir.File("no such package.exe").c_str());
   EXPECT_EQ(0, CopyPayloadPiece(a, a, dir.File("x").c_str()));
+  EXPECT_FALSE(CopyWholeSetupFile(dir.File("y").c_str(), &whole));
 }
 
 TEST(SetupPayload, PackageEndsWithTheLibraryAndTheArchive) {
@@ -83,6 +95,9 @@ TEST(SetupPayload, PackageEndsWithTheLibraryAndTheArchive) {
   std::string archive = package.substr(package.size() - a);
   EXPECT_EQ(std::string("Rar!\x1a\x07\x00", 7), archive.substr(0, 7));
   EXPECT_EQ("MZ", package.substr(0, 2));
+  strcpy(gSetupFilePath, BinFile("vantiro-setup.exe").c_str());
+  gArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
+  EXPECT_TRUE(SetupFileCarriesPayload());
 }
 
 TEST(SetupPayload, PrivateFolderIsNewEachTimeAndRemovedWithItsPieces) {
@@ -340,23 +355,6 @@ TEST(SetupInstall, FolderAccessAndTheSaverCopiedIntoTheSystemDirectory) {
     if (unredirected) Wow64RevertWow64FsRedirection(redirection);
   }
   ForgetInstallation();
-}
-
-// Gives path this access list (SDDL), not inherited from its parent.
-bool SetAccessList(const std::string &path, const char *sddl) {
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
-                                                            nullptr))
-    return false;
-  PACL list = nullptr;
-  BOOL present = FALSE, defaulted = FALSE;
-  std::string name = path;
-  bool ok = GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) &&
-            SetNamedSecurityInfoA(&name[0], SE_FILE_OBJECT,
-                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                  nullptr, nullptr, list, nullptr) == ERROR_SUCCESS;
-  LocalFree(descriptor);
-  return ok;
 }
 
 // Folders that exist already, wholly or in part, before the installation: missing parents

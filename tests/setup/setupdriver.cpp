@@ -152,6 +152,22 @@ std::vector<std::string> Writers(const std::string &sddl) {
   return writers;
 }
 
+bool SetAccessList(const std::string &path, const char *sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
+                                                            nullptr))
+    return false;
+  PACL list = nullptr;
+  BOOL present = FALSE, defaulted = FALSE;
+  std::string name = path;
+  bool ok = GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) &&
+            SetNamedSecurityInfoA(&name[0], SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, list, nullptr) == ERROR_SUCCESS;
+  LocalFree(descriptor);
+  return ok;
+}
+
 std::string CurrentUserSid() {
   HANDLE token;
   std::string sid;
