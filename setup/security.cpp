@@ -190,7 +190,8 @@ bool FolderIsSafe(const char *folder) {
       safe = false;
       break;
     }
-    // Denying entries only take rights away; entries of any other kind count as allowing.
+    // Denying entries only take rights away; one of any other kind, whose trustee is not read
+    // here, makes the folder unsafe.
     if (header->AceType == ACCESS_DENIED_ACE_TYPE) continue;
     auto *entry = reinterpret_cast<ACCESS_ALLOWED_ACE *>(header);
     if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) {

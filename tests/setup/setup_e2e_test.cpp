@@ -491,6 +491,16 @@ TEST_F(SetupE2ETest, UninstallFromElsewhereChangesNothing) {
     for (const char *name : {"Lumora.exe", "Vantiro.exe", "Uninstall.exe"})
       EXPECT_TRUE(FileExists(target + "\\" + name)) << name;
   }
+  // Without /S the package says why it does nothing.
+  const std::string package = downloads + "\\vantiro-setup.exe";
+  SetupProcess setup(dir.path(), package, "\"" + package + "\" /uninstall");
+  HWND box = setup.WaitForDialog("Vantiro Uninstall");
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ("This uninstaller does not belong to the installed Vantiro. Nothing has been changed.",
+            MessageBoxText(box));
+  ClickControl(GetDlgItem(box, IDOK));
+  EXPECT_EQ(1u, setup.WaitForExit());
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
 }
 
 // Installed twice into a folder given with a trailing separator: the folder is written down

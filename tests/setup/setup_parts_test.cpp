@@ -300,7 +300,7 @@ uint64_t FileIndex(const std::string &path) {
 }
 
 // The installation steps on the real package: the folder they create is closed to all but
-// Administrators, SYSTEM and read-only Users, while one that exists keeps its access list;
+// Administrators, SYSTEM and read-only Users, while a safe one that exists keeps its list;
 // the screen saver reaches the system directory as a new file.
 TEST(SetupInstall, FolderAccessAndTheSaverCopiedIntoTheSystemDirectory) {
   strcpy(gSetupFilePath, BinFile("vantiro-setup.exe").c_str());
