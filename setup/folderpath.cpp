@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 namespace {
 
 // The long form of a canonical path that exists, or the path itself.
@@ -38,14 +36,6 @@ bool CanonicalFolder(const char *folder, char *out) {
     out[used] = 0;
   }
   return true;
-}
-
-std::string FolderHolding(const char *path) {
-  const char *last = strrchr(path, '\\');
-  if (!last) return "";
-  std::string folder(path, size_t(last - path) + 1);  // with its separator: "C:\" stays one
-  char canonical[MAX_PATH];
-  return CanonicalFolder(folder.c_str(), canonical) ? std::string(canonical) : std::string();
 }
 
 std::string InFolder(const std::string &folder, const char *name) {

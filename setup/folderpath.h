@@ -11,10 +11,6 @@
 // does not fit.
 bool CanonicalFolder(const char *folder, char *out);
 
-// The canonical folder that holds the file at path ("C:\Uninstall.exe" gives "C:\"); empty
-// when it has none.
-std::string FolderHolding(const char *path);
-
 // A name in a canonical folder, with exactly one separator between them ("C:\" + "a.exe" gives
 // "C:\a.exe").
 std::string InFolder(const std::string &folder, const char *name);
