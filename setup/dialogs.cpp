@@ -9,8 +9,8 @@
 #include "about.h"
 #include "chooser.h"
 #include "dpi.h"
+#include "folderpath.h"
 #include "instance.h"
-#include "path.h"
 #include "resource.h"
 #include "security.h"
 #include "textformat.h"
@@ -131,7 +131,7 @@ INT_PTR OnCongratulationsCommand(HWND dialog, WPARAM wParam) {
 }
 
 void LaunchInstalledProgram() {
-  const std::string program = JoinPath(gInstallFolder, "Vantiro.exe");
+  const std::string program = InFolder(gInstallFolder, "Vantiro.exe");
   if (program.size() < MAX_PATH)
     ShellExecuteA(nullptr, "open", program.c_str(), "", "", SW_SHOWNORMAL);
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "folderpath.h"
 #include "packagepieces.h"
 #include "path.h"
 #include "regvalue.h"
@@ -19,6 +20,8 @@ namespace {
 
 const char kVendorKey[] = "SOFTWARE\\Ostrel";
 const char kListClass[] = "*wclfile";
+// The archive's members, each removed before the extraction writes it anew.
+const char *const kMembers[] = {"Lumora.scr", "Lumora.exe", "Vantiro.exe"};
 
 // Nothing to show and nobody to stop the work.
 class NoObserver : public InstallObserver {
@@ -104,13 +107,43 @@ void ShellFolderLink(const char *installFolder, int csidl, const char *subfolder
   }
   const std::string link = JoinPath(linkFolder, linkName);
   if (link.size() < MAX_PATH)
-    CreateShortcut(JoinPath(installFolder, program).c_str(), link.c_str(), description);
+    CreateShortcut(InFolder(installFolder, program).c_str(), link.c_str(), description);
+}
+
+// Files of an earlier installation (or anyone's) go before the new ones are written, so that
+// those are new files with the folder's permissions: the library would truncate and keep them.
+bool RemoveOldMembers(const char *folder) {
+  for (const char *member : kMembers) {
+    const std::string path = InFolder(folder, member);
+    if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+  }
+  return true;
+}
+
+// The screen saver into the system directory, by a copy: a new file takes the system
+// directory's permissions, where a move would keep the install folder's. One recorded by an
+// earlier installation, and still as recorded, is ours and is replaced; another stays, and
+// the new one then stays in the install folder. The record of the saver in place, or false
+// when none of ours is there.
+bool PlaceSaver(const InstallTexts &texts, SaverRecord *saver) {
+  SaverRecord earlier;
+  const bool ours = ReadSaverRecord(&earlier) &&
+                    SamePath(earlier.path.c_str(), texts.saverTarget.c_str()) &&
+                    SaverMatches(earlier);
+  if (ours) DeleteFileA(texts.saverTarget.c_str());
+  if (CopyFileA(texts.saverSource.c_str(), texts.saverTarget.c_str(), TRUE)) {
+    DeleteFileA(texts.saverSource.c_str());
+    return RecordSaverFile(texts.saverTarget.c_str(), saver);
+  }
+  // Ours could not be replaced (in use): its record carries over while it still holds.
+  *saver = earlier;
+  return ours && SaverMatches(earlier);
 }
 
 }  // namespace
 
 std::string ListOpenCommand(const char *folder) {
-  return "\"" + JoinPath(folder, "Vantiro.exe") + "\" \"%1\"";
+  return "\"" + InFolder(folder, "Vantiro.exe") + "\" \"%1\"";
 }
 
 // Each text, like every path the installation writes, must stay below MAX_PATH characters.
@@ -124,9 +157,9 @@ bool ComposeInstallTexts(const char *folder, InstallTexts *texts) {
                ? GetSystemWow64DirectoryA(system, sizeof system)
                : GetSystemDirectoryA(system, sizeof system);
   if (n == 0 || n >= sizeof system) return false;
-  texts->saverSource = JoinPath(folder, "Lumora.scr");
-  texts->saverTarget = JoinPath(system, "Lumora.scr");
-  texts->program = JoinPath(folder, "Vantiro.exe");
+  texts->saverSource = InFolder(folder, "Lumora.scr");
+  texts->saverTarget = InFolder(system, "Lumora.scr");
+  texts->program = InFolder(folder, "Vantiro.exe");
   texts->icon = texts->program + ",0";
   texts->command = ListOpenCommand(folder);
   for (const std::string *text :
@@ -135,27 +168,26 @@ bool ComposeInstallTexts(const char *folder, InstallTexts *texts) {
   return true;
 }
 
-bool InstallPrograms(const char *folder, InstallObserver &observer) {
+bool InstallPrograms(const char *given, InstallObserver &observer) {
   // Every text is composed before anything is written: one that does not fit, or no folder
   // at all, fails the installation with nothing done.
+  char folder[MAX_PATH];
   InstallTexts texts;
-  if (!folder[0] || !ComposeInstallTexts(folder, &texts)) return false;
-  // A folder made here gets its own access list (an existing one keeps what it has).
-  CreateInstallFolder(folder);
+  if (!CanonicalFolder(given, folder) || !ComposeInstallTexts(folder, &texts)) return false;
+  // Made with its access list, its missing parents too; an existing one only when safe.
+  if (!PrepareInstallFolder(folder)) return false;
   observer.StepDone();
 
-  if (observer.StopRequested() || !UnpackPayload(folder, observer) || observer.StopRequested())
+  if (observer.StopRequested() || !RemoveOldMembers(folder) || !UnpackPayload(folder, observer) ||
+      observer.StopRequested())
     return false;
 
-  // Copied, not moved: a new file takes the system directory's permissions, where a move would
-  // keep the install folder's. An older screen saver there stays; the new one then stays in
-  // the install folder.
-  bool saverCopied = CopyFileA(texts.saverSource.c_str(), texts.saverTarget.c_str(), TRUE);
-  if (saverCopied) DeleteFileA(texts.saverSource.c_str());
+  SaverRecord saver;
+  const bool saverRecorded = PlaceSaver(texts, &saver);
   observer.StepDone();
   if (observer.StopRequested()) return false;
   WriteRegistry(folder, texts);
-  if (!RegisterUninstall(folder, texts.saverTarget.c_str(), saverCopied)) return false;
+  if (!RegisterUninstall(folder, saverRecorded ? &saver : nullptr)) return false;
   observer.StepDone();
   return !observer.StopRequested();
 }
@@ -181,10 +213,9 @@ void CreateSetupShortcuts(const char *folder, const FinishOptions &options) {
 
 bool MakeFullFolderPath(char *folder) {
   if (!folder[0]) return true;
-  char full[MAX_PATH];
-  DWORD n = GetFullPathNameA(folder, sizeof full, full, nullptr);
-  if (n == 0 || n >= sizeof full) return false;
-  memcpy(folder, full, n + 1);
+  char canonical[MAX_PATH];
+  if (!CanonicalFolder(folder, canonical)) return false;
+  memcpy(folder, canonical, strlen(canonical) + 1);
   return true;
 }
 

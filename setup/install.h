@@ -28,13 +28,16 @@ class InstallObserver : public StopQuestion {
   ~InstallObserver() = default;
 };
 
-// Installs into folder: creates it (Administrators and SYSTEM full control, Users read and
-// execute), unpacks the payload, puts the screen saver into the system directory by a copy
-// (none there yet: the one in folder is then removed) and writes the registry entries, the
-// ".wcl" association, the uninstaller and its Uninstall key, telling observer after each of
-// those six steps.
-// False when a text does not fit, the folder is empty, unpacking fails or the observer asks to
-// stop (nothing after that step is done; the private folder of the payload is removed).
+// Installs into folder, taken in its canonical form (folderpath.h): prepares it as
+// PrepareInstallFolder does (made with Administrators and SYSTEM full control, Users read and
+// execute, missing parents too; an existing one only when safe), unpacks the payload, each
+// program removed before it is written again, puts the screen saver into the system directory
+// by a copy (where none is there yet, or the one there is the earlier installation's: the
+// one in folder is then removed) and writes the registry entries, the ".wcl" association, the
+// uninstaller and its Uninstall key, telling observer after each of those six steps.
+// False when a text does not fit, the folder is empty or unsafe, an old program cannot be
+// removed, unpacking fails or the observer asks to stop (nothing after that step is done; the
+// private folder of the payload is removed).
 bool InstallPrograms(const char *folder, InstallObserver &observer);
 
 // The whole installation without a window, as "/S" asks: into folder (the default folder when
@@ -42,8 +45,9 @@ bool InstallPrograms(const char *folder, InstallObserver &observer);
 // the failures that the dialogs report as "Error during install process!".
 bool InstallSilently(const char *folder);
 
-// Turns folder (MAX_PATH bytes) into a full path, in place ("\Vantiro" gets the current
-// drive); an empty folder stays empty. False when the full path does not fit.
+// Turns folder (MAX_PATH bytes) into its canonical form (a full path, no trailing separator
+// but a drive root's), in place ("\Vantiro" gets the current drive); an empty folder stays
+// empty. False when the full path does not fit.
 bool MakeFullFolderPath(char *folder);
 
 // The folder offered first: "\Vantiro", below whichever folder the user then selects.

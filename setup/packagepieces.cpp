@@ -26,10 +26,13 @@ int ReadPiece(uint32_t distanceFromEnd, uint32_t length, void *block) {
   return ok;
 }
 
-// Writes the piece into a new file that nobody else may open while it is written.
+// Writes the piece into a new file that nobody else may open while it is written. A file of
+// that name goes first: the new one takes its folder's permissions, where a file truncated in
+// place would keep its own.
 bool WritePiece(const char *outputName, const void *block, uint32_t length) {
-  HANDLE out = CreateFileA(outputName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (!DeleteFileA(outputName) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+  HANDLE out = CreateFileA(outputName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
   if (out == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   bool ok = WriteFile(out, block, length, &written, nullptr) && written == length;
@@ -79,6 +82,22 @@ bool CopySetupImage(const char *outputName) {
   bool ok = ReadPiece(uint32_t(size), image, block) && WritePiece(outputName, block, image);
   GlobalFree(block);
   return ok;
+}
+
+bool CopyWholeSetupFile(const char *outputName, HANDLE *held) {
+  HFILE file = _lopen(gSetupFilePath, OF_READ | OF_SHARE_DENY_WRITE);
+  if (file == HFILE_ERROR) return false;
+  LONG size = FileLength(file);
+  _lclose(file);
+  return size > 0 && CopyPayloadPiece(uint32_t(size), uint32_t(size), outputName, held);
+}
+
+bool SetupFileCarriesPayload() {
+  static const char kRarSignature[] = "Rar!\x1a\x07";  // and a NUL: the older block format
+  char start[sizeof kRarSignature] = "";
+  return gArchivePieceLength >= sizeof start &&
+         ReadPiece(gArchivePieceLength, sizeof start, start) &&
+         memcmp(start, kRarSignature, sizeof start) == 0;
 }
 
 int CopyPayloadPiece(uint32_t distanceFromEnd, uint32_t length, const char *outputName,

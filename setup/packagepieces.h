@@ -22,12 +22,21 @@ extern char gSetupFilePath[MAX_PATH];
 int TakeSetupFilePath();
 
 // Writes the setup program's own image, the package without its two pieces, into a new file
-// outputName: the uninstaller. False on failure.
+// outputName (one there already is removed first): the uninstaller. False on failure.
 bool CopySetupImage(const char *outputName);
 
+// Copies the running file whole into a new file outputName (as CopyPayloadPiece does, with
+// held), kept open in *held until the caller closes it. False on failure.
+bool CopyWholeSetupFile(const char *outputName, HANDLE *held);
+
+// Whether the running file is the package, with the archive piece at its end, rather than
+// the program image alone (the uninstaller).
+bool SetupFileCarriesPayload();
+
 // Copies length bytes, starting distanceFromEnd bytes before the end of the setup file, into
-// a new file outputName. 1 on success, 0 on failure (short file, read or write failure). With
-// held, the file is then kept open for reading in *held, nobody else allowed to write it, and
-// checked to hold the piece; the caller closes *held once the piece has been used.
+// a new file outputName (one there already is removed first). 1 on success, 0 on failure (short
+// file, read or write failure). With held, the file is then kept open for reading in *held, nobody
+// else allowed to write it, and checked to hold the piece; the caller closes *held once the piece
+// has been used.
 int CopyPayloadPiece(uint32_t distanceFromEnd, uint32_t length, const char *outputName,
                      HANDLE *held = nullptr);

@@ -1,6 +1,9 @@
 #include "security.h"
 
+#include <aclapi.h>
 #include <sddl.h>
+
+#include <cstring>
 
 #include "path.h"
 #include "textformat.h"
@@ -49,6 +52,77 @@ bool CreateFolderWith(const char *path, const char *sddl) {
   return created;
 }
 
+// Rights that let their holder change a folder or what is in it, its permissions or its owner.
+const DWORD kChangingRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
+                              FILE_WRITE_ATTRIBUTES | FILE_DELETE_CHILD | DELETE | WRITE_DAC |
+                              WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL | MAXIMUM_ALLOWED;
+
+// Administrators, SYSTEM, the installer service (which owns the system's own folders) and
+// CREATOR OWNER (an entry for whoever creates a file: here the installer itself).
+const char *const kTrustedSids[] = {
+    "S-1-5-32-544", "S-1-5-18", "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
+    "S-1-3-0"};
+
+bool IsTrusted(PSID sid, const char *user, bool creatorOwnerToo) {
+  char *text = nullptr;
+  if (!sid || !IsValidSid(sid) || !ConvertSidToStringSidA(sid, &text)) return false;
+  bool trusted = strcmp(text, user) == 0;
+  for (const char *known : kTrustedSids)
+    if (strcmp(text, known) == 0 && (creatorOwnerToo || strcmp(known, "S-1-3-0") != 0))
+      trusted = true;
+  LocalFree(text);
+  return trusted;
+}
+
+// Turns a privilege of the process's token on (administrators hold these, switched off).
+void EnablePrivilege(const char *name) {
+  HANDLE token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return;
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  if (LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid))
+    AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+  CloseHandle(token);
+}
+
+// The elevated installer's access list for folder, with Administrators as its owner: the
+// owner first (taking ownership needs no access to the folder), then, as owner, the list.
+bool GiveToAdministrators(const char *folder) {
+  EnablePrivilege(SE_TAKE_OWNERSHIP_NAME);
+  EnablePrivilege(SE_RESTORE_NAME);
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  char sddl[256];
+  if (!FormatInto(sddl, sizeof sddl, "O:BA%s%s", kAdministratorsAndSystem, kUsersReadAndExecute) ||
+      !ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
+                                                            nullptr))
+    return false;
+  PSID owner = nullptr;
+  PACL list = nullptr;
+  BOOL defaulted = FALSE, present = FALSE;
+  char path[MAX_PATH];
+  bool ok = GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) &&
+            GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) && present &&
+            FormatInto(path, sizeof path, "%s", folder) &&
+            SetNamedSecurityInfoA(path, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr,
+                                  nullptr, nullptr) == ERROR_SUCCESS &&
+            SetNamedSecurityInfoA(path, SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, list, nullptr) == ERROR_SUCCESS;
+  LocalFree(descriptor);
+  return ok;
+}
+
+// Where the first folder below the root of a canonical path starts ("C:\" and
+// "\\server\share\" are roots); 0 when the path has no root of either kind.
+size_t RootLength(const char *path) {
+  if (path[0] && path[1] == ':' && path[2] == '\\') return 3;
+  if (path[0] != '\\' || path[1] != '\\') return 0;
+  const char *server = strchr(path + 2, '\\');
+  const char *share = server ? strchr(server + 1, '\\') : nullptr;
+  return share ? size_t(share - path) + 1 : 0;
+}
+
 void RemoveOrMarkFile(const char *path) {
   if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND) return;
   MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
@@ -91,6 +165,74 @@ bool CreateInstallFolder(const char *path) {
     return false;
   }
   return CreateFolderWith(path, sddl);
+}
+
+bool FolderIsSafe(const char *folder) {
+  char user[SECURITY_MAX_SID_SIZE * 4];
+  DWORD attributes = GetFileAttributesA(folder);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !CurrentUserSid(user, sizeof user))
+    return false;
+  char path[MAX_PATH];
+  PSID owner = nullptr;
+  PACL list = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!FormatInto(path, sizeof path, "%s", folder) ||
+      GetNamedSecurityInfoA(path, SE_FILE_OBJECT,
+                            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                            &list, nullptr, &descriptor) != ERROR_SUCCESS)
+    return false;
+  // No list at all lets everyone do everything.
+  bool safe = list && IsTrusted(owner, user, false);
+  for (DWORD i = 0; safe && i < list->AceCount; i++) {
+    ACE_HEADER *header = nullptr;
+    if (!GetAce(list, i, reinterpret_cast<void **>(&header))) {
+      safe = false;
+      break;
+    }
+    // Denying entries only take rights away; one of any other kind, whose trustee is not read
+    // here, makes the folder unsafe.
+    if (header->AceType == ACCESS_DENIED_ACE_TYPE) continue;
+    auto *entry = reinterpret_cast<ACCESS_ALLOWED_ACE *>(header);
+    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) {
+      safe = false;
+    } else if (entry->Mask & kChangingRights) {
+      safe = IsTrusted(&entry->SidStart, user, true);
+    }
+  }
+  LocalFree(descriptor);
+  return safe;
+}
+
+bool PrepareInstallFolder(const char *folder) {
+  const size_t root = RootLength(folder), length = strlen(folder);
+  if (root == 0 || length <= root || length >= MAX_PATH) return false;
+  char part[MAX_PATH];
+  // Each folder of the path in turn, the install folder last.
+  for (size_t end = root; end <= length; end++) {
+    if (end < length && folder[end] != '\\') continue;
+    memcpy(part, folder, end);
+    part[end] = 0;
+    const bool last = end == length;
+    DWORD attributes = GetFileAttributesA(part);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      DWORD error = GetLastError();
+      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return false;
+      if (CreateInstallFolder(part)) {
+        if (last) return true;  // made here: nobody else has had it
+        continue;
+      }
+      if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+      attributes = GetFileAttributesA(part);  // someone made it first: judged as existing
+    }
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      return false;
+  }
+  if (FolderIsSafe(folder)) return true;
+  // A link to elsewhere is not made safe by changing the permissions of where it leads.
+  DWORD attributes = GetFileAttributesA(folder);
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT || !ProcessIsElevated()) return false;
+  return GiveToAdministrators(folder) && FolderIsSafe(folder);
 }
 
 std::string CreateOwnTempFolder(const char *prefix) {

@@ -21,6 +21,20 @@ bool CreatePrivateFolder(const char *path);
 // the current user, who could not fill it otherwise). False as CreatePrivateFolder.
 bool CreateInstallFolder(const char *path);
 
+// Makes folder (canonical, see folderpath.h) ready to be installed into: every missing folder
+// of its path is created as CreateInstallFolder does; a folder that exists already is used
+// only when it is safe (FolderIsSafe), and one that is not is given back to Administrators
+// (owner and access list as CreateInstallFolder's) when the process is elevated. False when a
+// folder cannot be made, something else is in the way, or an unsafe folder stays unsafe;
+// nothing is written into the folder then.
+bool PrepareInstallFolder(const char *folder);
+
+// Whether nobody but Administrators, SYSTEM, the system's installer service and the current
+// user can change what is in the folder: one of them owns it, it is no link to elsewhere, and
+// no entry of its access list (inherited ones and those only for its contents included) lets
+// anyone else write, delete, or change its permissions or owner.
+bool FolderIsSafe(const char *folder);
+
 // Creates a fresh private folder (as CreatePrivateFolder) named prefix-... under the user's
 // temporary folder and returns its path; empty on failure.
 std::string CreateOwnTempFolder(const char *prefix);

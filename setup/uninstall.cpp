@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "folderpath.h"
 #include "install.h"
 #include "packagepieces.h"
 #include "path.h"
@@ -20,8 +21,11 @@ const char kUninstallerName[] = "Uninstall.exe";
 namespace {
 
 const char kTitle[] = "Vantiro Uninstall";
+const char kNotThisInstallation[] =
+    "This uninstaller does not belong to the installed Vantiro. Nothing has been changed.";
 const char kVendorKey[] = "SOFTWARE\\Ostrel";
-const char *const kPrograms[] = {"Lumora.exe", "Lumora.scr", "Vantiro.exe", kUninstallerName};
+// The programs an installation puts into its folder, the uninstaller apart.
+const char *const kPrograms[] = {"Lumora.exe", "Lumora.scr", "Vantiro.exe"};
 const DWORD kLargestSaver = 64 << 20;      // a larger file is nobody's screen saver of ours
 const size_t kCommandMax = MAX_PATH + 16;  // the uninstall commands are shorter
 
@@ -102,10 +106,9 @@ void RemoveShortcuts(const char *folder, FailureList &failures) {
     if (SHGetFolderPathA(nullptr, l.csidl, nullptr, SHGFP_TYPE_CURRENT, shellFolder) != S_OK)
       continue;
     const std::string link = JoinPath(shellFolder, l.link);
-    const std::string expected = JoinPath(folder, l.program);
+    const std::string expected = InFolder(folder, l.program);
     if (link.size() >= MAX_PATH || expected.size() >= MAX_PATH ||
-        !LinkTarget(link.c_str(), target, sizeof target) ||
-        lstrcmpiA(target, expected.c_str()) != 0)
+        !LinkTarget(link.c_str(), target, sizeof target) || !SamePath(target, expected.c_str()))
       continue;
     RemoveFile(link.c_str(), failures);
   }
@@ -116,13 +119,20 @@ void RemoveShortcuts(const char *folder, FailureList &failures) {
   }
 }
 
+// The program of an open command: the quoted path at its start, or the whole command.
+std::string CommandProgram(const char *command) {
+  if (command[0] != '"') return command;
+  const char *end = strchr(command + 1, '"');
+  return end ? std::string(command + 1, end) : std::string(command + 1);
+}
+
 // The ".wcl" association, while it still opens this installation's Vantiro.exe.
 void RemoveAssociation(const char *folder, FailureList &failures) {
-  char command[MAX_PATH];
-  const std::string expected = ListOpenCommand(folder);
+  char command[kCommandMax];
+  const std::string expected = InFolder(folder, "Vantiro.exe");
   if (!QueryTextValueOf(HKEY_CLASSES_ROOT, "*wclfile\\Shell\\open\\command", nullptr, command,
                         sizeof command) ||
-      expected.size() >= MAX_PATH || lstrcmpiA(command, expected.c_str()) != 0)
+      !SamePath(CommandProgram(command).c_str(), expected.c_str()))
     return;
   char type[64];
   if (QueryTextValueOf(HKEY_CLASSES_ROOT, ".wcl", nullptr, type, sizeof type) &&
@@ -134,27 +144,15 @@ void RemoveAssociation(const char *folder, FailureList &failures) {
 
 // The screen saver in the system directory, while it is the one this installation put there.
 void RemoveSaver(FailureList &failures) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-  char target[MAX_PATH];
-  DWORD recordedSize = 0;
-  uint64_t recordedSum = 0;
-  bool recorded = QueryDwordValue(key, "SaverSize", &recordedSize) &&
-                  QueryQwordValue(key, "SaverChecksum", &recordedSum) &&
-                  QueryTextValue(key, "SaverPath", target, sizeof target);
-  RegCloseKey(key);
-  if (!recorded) return;
-  DWORD size;
-  uint64_t sum;
-  if (FileChecksum(target, &size, &sum) && size == recordedSize && sum == recordedSum)
-    RemoveFile(target, failures);
+  SaverRecord record;
+  if (ReadSaverRecord(&record) && SaverMatches(record)) RemoveFile(record.path.c_str(), failures);
 }
 
 // "InstallDir", while it names this installation; the vendor key and the settings below it stay.
 void RemoveInstallDir(const char *folder, FailureList &failures) {
   char value[MAX_PATH];
   if (!QueryTextValueOf(HKEY_CURRENT_USER, kVendorKey, "InstallDir", value, sizeof value) ||
-      lstrcmpiA(value, folder) != 0)
+      !SamePath(value, folder))
     return;
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kVendorKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS ||
@@ -163,20 +161,38 @@ void RemoveInstallDir(const char *folder, FailureList &failures) {
   RegCloseKey(key);
 }
 
+// The canonical folder of the installation that the Uninstall key names; empty when none.
+std::string RegisteredFolder() {
+  char location[MAX_PATH], folder[MAX_PATH];
+  if (!QueryTextValueOf(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", location,
+                        sizeof location) ||
+      !CanonicalFolder(location, folder))
+    return "";
+  return folder;
+}
+
+int Refuse(const SetupCommand &command) {
+  if (!command.silent) MessageBoxA(nullptr, kNotThisInstallation, kTitle, MB_OK | MB_ICONERROR);
+  return 1;
+}
+
 // The copy started from the install folder: waits for the uninstaller there to end, removes
-// the installation and, as it cannot remove its own running file, has it and its folder
-// removed at the next start of the system.
+// the installation (only the registered one) and, as it cannot remove its own running file,
+// has it and its folder removed at the next start of the system.
 int RunCopy(const SetupCommand &command) {
-  if (command.waitFor) {
-    WaitForSingleObject(command.waitFor, 30000);
-    CloseHandle(command.waitFor);
-  }
+  WaitForSingleObject(command.waitFor, 30000);
+  CloseHandle(command.waitFor);
+  const std::string folder = RegisteredFolder();
+  if (folder.empty() || !command.folder[0] || !SamePath(command.folder, folder.c_str()))
+    return Refuse(command);
   char failed[2048] = "";
-  bool ok = command.folder[0] && RemoveInstallation(command.folder, failed, sizeof failed);
+  bool ok = RemoveInstallation(folder.c_str(), failed, sizeof failed);
   if (!ok && !command.silent) {
-    char message[2300];
-    FormatInto(message, sizeof message, "Some parts of Vantiro could not be removed:\n\n%s",
-               command.folder[0] ? failed : "(no install folder given)");
+    char message[2400];
+    FormatInto(message, sizeof message,
+               "Some parts of Vantiro could not be removed:\n\n%s\nRunning the uninstall again, "
+               "once nothing uses them, finishes it.",
+               failed);
     MessageBoxA(nullptr, message, kTitle, MB_OK | MB_ICONERROR);
   }
   char self[MAX_PATH];
@@ -191,23 +207,45 @@ int RunCopy(const SetupCommand &command) {
 
 }  // namespace
 
-bool RegisterUninstall(const char *folder, const char *saverTarget, bool saverCopied) {
-  const std::string uninstaller = JoinPath(folder, kUninstallerName);
+bool ReadSaverRecord(SaverRecord *record) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  char path[MAX_PATH];
+  bool recorded = QueryDwordValue(key, "SaverSize", &record->size) &&
+                  QueryQwordValue(key, "SaverChecksum", &record->checksum) &&
+                  QueryTextValue(key, "SaverPath", path, sizeof path);
+  RegCloseKey(key);
+  if (recorded) record->path = path;
+  return recorded;
+}
+
+bool RecordSaverFile(const char *path, SaverRecord *record) {
+  record->path = path;
+  return FileChecksum(path, &record->size, &record->checksum);
+}
+
+bool SaverMatches(const SaverRecord &record) {
+  SaverRecord now;
+  return RecordSaverFile(record.path.c_str(), &now) && now.size == record.size &&
+         now.checksum == record.checksum;
+}
+
+bool RegisterUninstall(const char *folder, const SaverRecord *saver) {
+  const std::string uninstaller = InFolder(folder, kUninstallerName);
   const std::string command = "\"" + uninstaller + "\" /uninstall";
   const std::string quiet = command + " /S";
-  const std::string icon = JoinPath(folder, "Vantiro.exe") + ",0";
+  const std::string icon = InFolder(folder, "Vantiro.exe") + ",0";
   if (uninstaller.size() >= MAX_PATH || command.size() >= kCommandMax ||
       quiet.size() >= kCommandMax || icon.size() >= MAX_PATH ||
       !CopySetupImage(uninstaller.c_str()))
     return false;
   DWORD bytes = FileSizeOf(uninstaller.c_str());
   for (const char *program : kPrograms) {
-    const std::string path = JoinPath(folder, program);
-    if (program != kUninstallerName && path.size() < MAX_PATH) bytes += FileSizeOf(path.c_str());
+    const std::string path = InFolder(folder, program);
+    if (path.size() < MAX_PATH) bytes += FileSizeOf(path.c_str());
   }
-  DWORD saverSize = 0;
-  uint64_t saverSum = 0;
-  if (saverCopied && FileChecksum(saverTarget, &saverSize, &saverSum)) bytes += saverSize;
+  if (saver) bytes += saver->size;
 
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
   HKEY key;
@@ -224,10 +262,10 @@ bool RegisterUninstall(const char *folder, const char *saverTarget, bool saverCo
   SetTextValue(key, "QuietUninstallString", quiet.c_str());
   SetDwordValue(key, "NoModify", 1);
   SetDwordValue(key, "NoRepair", 1);
-  if (saverSize) {
-    SetTextValue(key, "SaverPath", saverTarget);
-    SetDwordValue(key, "SaverSize", saverSize);
-    SetQwordValue(key, "SaverChecksum", saverSum);
+  if (saver) {
+    SetTextValue(key, "SaverPath", saver->path.c_str());
+    SetDwordValue(key, "SaverSize", saver->size);
+    SetQwordValue(key, "SaverChecksum", saver->checksum);
   }
   RegCloseKey(key);
   return true;
@@ -237,16 +275,21 @@ bool RemoveInstallation(const char *folder, char *failed, size_t size) {
   if (size) failed[0] = 0;
   FailureList failures{failed, size};
   for (const char *program : kPrograms) {
-    const std::string path = JoinPath(folder, program);
+    const std::string path = InFolder(folder, program);
     if (path.size() < MAX_PATH) RemoveFile(path.c_str(), failures);
   }
-  if (!RemoveDirectoryA(folder) && GetLastError() != ERROR_DIR_NOT_EMPTY &&
-      GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
-    failures.Add(folder);
   RemoveShortcuts(folder, failures);
   RemoveAssociation(folder, failures);
   RemoveSaver(failures);
   RemoveInstallDir(folder, failures);
+  // While anything is left, the uninstaller and its key stay for another run.
+  if (failures.any) return false;
+  const std::string uninstaller = InFolder(folder, kUninstallerName);
+  if (uninstaller.size() < MAX_PATH) RemoveFile(uninstaller.c_str(), failures);
+  if (failures.any) return false;
+  if (!RemoveDirectoryA(folder) && GetLastError() != ERROR_DIR_NOT_EMPTY &&
+      GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
+    failures.Add(folder);
   LONG status = RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
   if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
     failures.Add("HKEY_LOCAL_MACHINE\\...\\Uninstall\\Vantiro");
@@ -254,21 +297,28 @@ bool RemoveInstallation(const char *folder, char *failed, size_t size) {
 }
 
 int RunUninstaller(const SetupCommand &command) {
+  if (SetupFileCarriesPayload()) {  // the package: it installs, never uninstalls
+    if (command.waitFor) CloseHandle(command.waitFor);
+    return Refuse(command);
+  }
   if (command.waitFor) return RunCopy(command);
+  // Only the registered installation's own uninstaller.
+  const std::string folder = RegisteredFolder();
+  if (folder.empty() || !SamePath(gSetupFilePath, InFolder(folder, kUninstallerName).c_str()))
+    return Refuse(command);
   if (!command.silent &&
       MessageBoxA(nullptr, "Do you want to remove Vantiro and all of its components?", kTitle,
                   MB_YESNO | MB_ICONQUESTION) != IDYES)
     return 2;
-  // The install folder is this program's own folder.
-  if (!HasSeparator(gSetupFilePath)) return 1;
-  const std::string folder(FolderOf(gSetupFilePath));
   const std::string copyFolder = CreateOwnTempFolder("vantiro-uninstall");
   if (copyFolder.empty()) return 1;
   const std::string copy = JoinPath(copyFolder, kUninstallerName);
-  HANDLE self = nullptr;
+  // The copy stays open, nobody else allowed to write, delete or rename it, until it runs:
+  // the temporary folder is the user's, and the copy may run elevated.
+  HANDLE held = nullptr, self = nullptr;
   char line[2 * MAX_PATH + 64];
   bool ok =
-      copy.size() < MAX_PATH && CopyFileA(gSetupFilePath, copy.c_str(), TRUE) &&
+      copy.size() < MAX_PATH && CopyWholeSetupFile(copy.c_str(), &held) &&
       DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
                       SYNCHRONIZE, TRUE, 0) &&
       FormatInto(line, sizeof line, "\"%s\" /uninstall /waitfor=%llu%s /D=%s", copy.c_str(),
@@ -279,6 +329,7 @@ int RunUninstaller(const SetupCommand &command) {
   ok = ok && CreateProcessA(copy.c_str(), line, nullptr, nullptr, TRUE, 0, nullptr,
                             copyFolder.c_str(), &startup, &process);
   if (self) CloseHandle(self);
+  if (held) CloseHandle(held);
   if (!ok) {
     DeleteFileA(copy.c_str());
     RemoveDirectoryA(copyFolder.c_str());

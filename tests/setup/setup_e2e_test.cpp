@@ -8,6 +8,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <thread>
 
@@ -59,6 +60,31 @@ class SetupE2ETest : public ::testing::Test {
     EXPECT_EQ(nullptr, setup.WaitForDialog("Congratulations", 100));
     ClickControl(GetDlgItem(box, IDOK));
     EXPECT_EQ(0u, setup.WaitForExit());
+  }
+
+  // Installs with "/S /D=" and the folder's text as given; the exit code.
+  DWORD InstallQuietly(const std::string &folderText) {
+    SetupProcess setup(dir.path(), "",
+                       "\"" + BinFile("vantiro-setup.exe") + "\" /S /D=" + folderText);
+    return setup.WaitForExit();
+  }
+
+  // Runs the installation's quiet uninstall command to its end, the copy's work included
+  // (the copy inherits the output pipe); the uninstaller's exit code.
+  DWORD UninstallQuietly() {
+    std::string quiet;
+    EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKeyPath, "QuietUninstallString", &quiet));
+    DWORD code = STILL_ACTIVE;
+    RunToEnd(quiet, &code, 60000);
+    return code;
+  }
+
+  // Nobody but Administrators, SYSTEM, the creator of a file and the user may change path.
+  void ExpectOnlyTrustedWriters(const std::string &path) {
+    const std::vector<std::string> trusted = {"BA", "SY", "CO", CurrentUserSid()};
+    for (const std::string &writer : Writers(AccessList(path)))
+      EXPECT_NE(trusted.end(), std::find(trusted.begin(), trusted.end(), writer))
+          << path << ": " << writer;
   }
 
   TempDir dir;
@@ -408,6 +434,121 @@ TEST_F(SetupE2ETest, UninstallRemovesWhatTheInstallationMadeAndReinstallWorks) {
   EXPECT_EQ(ReadBytes(Carried("Vantiro.exe")), ReadBytes(target + "\\Vantiro.exe"));
   EXPECT_TRUE(FileExists(target + "\\Uninstall.exe"));
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
+}
+
+// A folder made beforehand by someone else, holding their own Uninstall.exe and Vantiro.exe
+// (which everyone may write), and a folder whose parent is missing: the installation's files
+// are new files of ours, and nobody else may change them or their folders.
+TEST_F(SetupE2ETest, StrangersFolderAndMissingParentGetNewFilesOfOurs) {
+  const std::string premade = dir.File("Premade"), nested = dir.File("Apps\\Vantiro");
+  ASSERT_TRUE(CreateDirectoryA(premade.c_str(), nullptr));
+  for (const char *name : {"Uninstall.exe", "Vantiro.exe"}) {
+    WriteBytes(premade + "\\" + name, std::string("a stranger's program"));
+    ASSERT_TRUE(SetAccessList(premade + "\\" + name, "D:P(A;;FA;;;WD)"));
+  }
+  for (const std::string &target : {premade, nested}) {
+    SCOPED_TRACE(target);
+    ForgetInstallation();
+    ASSERT_EQ(0u, InstallQuietly(target));
+    EXPECT_EQ(ReadBytes(Carried("Vantiro.exe")), ReadBytes(target + "\\Vantiro.exe"));
+    EXPECT_NE("a stranger's program", ReadBytes(target + "\\Uninstall.exe"));
+    for (const char *name : {"Uninstall.exe", "Vantiro.exe", "Lumora.exe"})
+      ExpectOnlyTrustedWriters(target + "\\" + name);
+    ExpectOnlyTrustedWriters(target);
+  }
+  ExpectOnlyTrustedWriters(dir.File("Apps"));
+}
+
+// The package, and a copy of the uninstaller outside the installation, each beside files named
+// like the programs: "/uninstall /S" fails and changes nothing, there or in the installation.
+TEST_F(SetupE2ETest, UninstallFromElsewhereChangesNothing) {
+  const std::string target = dir.File("Installed");
+  ASSERT_EQ(0u, InstallQuietly(target));
+  const std::string downloads = dir.File("Downloads"), elsewhere = dir.File("Elsewhere");
+  for (const std::string &folder : {downloads, elsewhere}) {
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    for (const char *name : {"Lumora.exe", "Vantiro.exe", "Uninstall.exe"})
+      WriteBytes(folder + "\\" + name, std::string("someone's file"));
+  }
+  ASSERT_TRUE(CopyFileA(BinFile("vantiro-setup.exe").c_str(),
+                        (downloads + "\\vantiro-setup.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA((target + "\\Uninstall.exe").c_str(),
+                        (elsewhere + "\\Uninstall.exe").c_str(), FALSE));
+  const size_t copies = SetupTempFolders("vantiro-uninstall-*").size();
+  for (const std::string &program :
+       {downloads + "\\vantiro-setup.exe", elsewhere + "\\Uninstall.exe"}) {
+    SCOPED_TRACE(program);
+    DWORD code = 0;
+    RunToEnd("\"" + program + "\" /uninstall /S", &code);
+    EXPECT_EQ(1u, code);
+    const std::string beside = program.substr(0, program.find_last_of('\\'));
+    for (const char *name : {"Lumora.exe", "Vantiro.exe"})
+      EXPECT_EQ("someone's file", ReadBytes(beside + "\\" + name)) << name;
+    EXPECT_EQ(copies, SetupTempFolders("vantiro-uninstall-*").size());
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "*wclfile"));
+    EXPECT_TRUE(FileExists(SystemSaverPath()));
+    for (const char *name : {"Lumora.exe", "Vantiro.exe", "Uninstall.exe"})
+      EXPECT_TRUE(FileExists(target + "\\" + name)) << name;
+  }
+  // Without /S the package says why it does nothing.
+  const std::string package = downloads + "\\vantiro-setup.exe";
+  SetupProcess setup(dir.path(), package, "\"" + package + "\" /uninstall");
+  HWND box = setup.WaitForDialog("Vantiro Uninstall");
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ("This uninstaller does not belong to the installed Vantiro. Nothing has been changed.",
+            MessageBoxText(box));
+  ClickControl(GetDlgItem(box, IDOK));
+  EXPECT_EQ(1u, setup.WaitForExit());
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
+}
+
+// Installed twice into a folder given with a trailing separator: the folder is written down
+// without it, the saver's record survives the second installation, and the uninstallation
+// then removes the saver, the association and "InstallDir".
+TEST_F(SetupE2ETest, ReinstallWithATrailingSeparatorThenUninstallLeavesNothing) {
+  const std::string target = dir.File("Twice");
+  for (int round = 0; round < 2; round++) {
+    SCOPED_TRACE(round);
+    ASSERT_EQ(0u, InstallQuietly(target + "\\"));
+    std::string value;
+    EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKeyPath, "InstallLocation", &value));
+    EXPECT_EQ(target, value);
+    EXPECT_TRUE(ReadString(HKEY_CLASSES_ROOT, "*wclfile\\Shell\\open\\command", nullptr, &value));
+    EXPECT_EQ("\"" + target + "\\Vantiro.exe\" \"%1\"", value);
+    EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKeyPath, "SaverPath", &value));
+    EXPECT_TRUE(SamePath(SystemSaverPath(), value)) << value;
+    EXPECT_FALSE(FileExists(target + "\\Lumora.scr"));
+  }
+  EXPECT_EQ(0u, UninstallQuietly());
+  EXPECT_TRUE(WaitFor([&] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath); }, 20000));
+  EXPECT_FALSE(FileExists(SystemSaverPath()));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "*wclfile"));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".wcl"));
+  std::string value;
+  EXPECT_FALSE(ReadString(HKEY_CURRENT_USER, "SOFTWARE\\Ostrel", "InstallDir", &value));
+  EXPECT_FALSE(fs::exists(target));
+}
+
+// The viewer running from the installation during the uninstallation: it stays, and so do
+// the uninstaller and its key; once the viewer has ended, a second uninstallation finishes.
+TEST_F(SetupE2ETest, RunningViewerKeepsTheUninstallerForASecondRun) {
+  const std::string target = dir.File("Busy");
+  ASSERT_EQ(0u, InstallQuietly(target));
+  {
+    SetupProcess viewer(dir.path(), target + "\\Lumora.exe");
+    ASSERT_TRUE(viewer.Started());
+    ASSERT_NE(nullptr, viewer.WaitForDialog("Lumora Settings"));
+    EXPECT_EQ(0u, UninstallQuietly());
+    EXPECT_TRUE(FileExists(target + "\\Lumora.exe"));
+    EXPECT_FALSE(FileExists(target + "\\Vantiro.exe"));
+    EXPECT_TRUE(FileExists(target + "\\Uninstall.exe"));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "*wclfile"));
+  }  // the viewer ends
+  EXPECT_EQ(0u, UninstallQuietly());
+  EXPECT_TRUE(WaitFor([&] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath); }, 20000));
+  EXPECT_FALSE(fs::exists(target));
 }
 
 }  // namespace

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <aclapi.h>
 #include <commctrl.h>
+#include <sddl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -14,10 +17,12 @@
 #include "commandline.h"
 #include "dialogs.h"
 #include "flatbutton.h"
+#include "folderpath.h"
 #include "install.h"
 #include "instance.h"
 #include "packagepieces.h"
 #include "packagesizes.h"
+#include "path.h"
 #include "rarstore.h"
 #include "resource.h"
 #include "security.h"
@@ -66,8 +71,20 @@ TEST(SetupPayload, PiecesAreFoundFromTheEndAndShortOrUnwritableCopiesFail) {
   CloseHandle(held);
   EXPECT_TRUE(CanOpen(dir.File("held.rar"), GENERIC_WRITE));
 
+  // The whole file, held the same way (the uninstaller's temporary copy): not even renamed.
+  HANDLE whole = nullptr;
+  std::string copy = dir.File("copy.exe");
+  ASSERT_TRUE(CopyWholeSetupFile(copy.c_str(), &whole));
+  EXPECT_EQ(image + library + archive, ReadBytes(copy));
+  EXPECT_FALSE(CanOpen(copy, GENERIC_WRITE));
+  EXPECT_FALSE(MoveFileA(copy.c_str(), dir.File("moved.exe").c_str()));
+  CloseHandle(whole);
+  gArchivePieceLength = a;
+  EXPECT_FALSE(SetupFileCarriesPayload());  // no RAR archive at its end: not the package
+
   strcpy(gSetupFilePath, dir.File("no such package.exe").c_str());
   EXPECT_EQ(0, CopyPayloadPiece(a, a, dir.File("x").c_str()));
+  EXPECT_FALSE(CopyWholeSetupFile(dir.File("y").c_str(), &whole));
 }
 
 TEST(SetupPayload, PackageEndsWithTheLibraryAndTheArchive) {
@@ -78,6 +95,9 @@ TEST(SetupPayload, PackageEndsWithTheLibraryAndTheArchive) {
   std::string archive = package.substr(package.size() - a);
   EXPECT_EQ(std::string("Rar!\x1a\x07\x00", 7), archive.substr(0, 7));
   EXPECT_EQ("MZ", package.substr(0, 2));
+  strcpy(gSetupFilePath, BinFile("vantiro-setup.exe").c_str());
+  gArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
+  EXPECT_TRUE(SetupFileCarriesPayload());
 }
 
 TEST(SetupPayload, PrivateFolderIsNewEachTimeAndRemovedWithItsPieces) {
@@ -138,6 +158,53 @@ TEST(SetupCommandLine, SilentAndFolderAsTheLastArgument) {
     EXPECT_EQ(c.uninstall, command.uninstall) << c.line;
     EXPECT_EQ(c.waitFor, uintptr_t(command.waitFor)) << c.line;
   }
+}
+
+// Folders in their one form, and compared in it.
+TEST(SetupFolderPath, CanonicalFormsAndComparisons) {
+  char current[MAX_PATH];
+  GetCurrentDirectoryA(sizeof current, current);
+  const std::string drive(current, 2);
+  const struct {
+    std::string given, canonical;  // canonical "": refused
+  } forms[] = {
+      {"C:\\Apps\\Vantiro", "C:\\Apps\\Vantiro"},
+      {"C:\\Apps\\Vantiro\\", "C:\\Apps\\Vantiro"},
+      {"C:\\Apps\\\\Vantiro\\\\", "C:\\Apps\\Vantiro"},
+      {"C:\\", "C:\\"},
+      {"C:\\\\", "C:\\"},
+      {"C:\\Apps\\..", "C:\\"},
+      {"\\Vantiro", drive + "\\Vantiro"},
+      {"\\\\server\\share\\Vantiro\\", "\\\\server\\share\\Vantiro"},
+      {"", ""},
+      {"C:\\" + std::string(MAX_PATH, 'x'), ""},
+  };
+  for (const auto &f : forms) {
+    char out[MAX_PATH];
+    EXPECT_EQ(!f.canonical.empty(), CanonicalFolder(f.given.c_str(), out)) << f.given;
+    EXPECT_EQ(f.canonical, std::string(out)) << f.given;
+  }
+  EXPECT_EQ("C:\\Vantiro.exe", InFolder("C:\\", "Vantiro.exe"));
+  EXPECT_EQ("C:\\Apps\\Vantiro.exe", InFolder("C:\\Apps", "Vantiro.exe"));
+
+  TempDir dir;
+  const std::string folder = dir.File("Long Folder Name");
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  char shortName[MAX_PATH] = "";
+  GetShortPathNameA(folder.c_str(), shortName, sizeof shortName);
+  const struct {
+    std::string a, b;
+    bool same;
+  } pairs[] = {
+      {"C:\\Apps\\Vantiro", "c:\\apps\\VANTIRO\\", true},
+      {"C:\\Apps\\Vantiro", "C:\\Apps\\Vantiro\\\\", true},
+      {"C:\\Apps\\Vantiro", "C:\\Apps\\Vantiro2", false},
+      {"C:\\Apps\\Vantiro", "C:\\Apps", false},
+      {folder, shortName, true},
+      {"", "", false},
+  };
+  for (const auto &p : pairs)
+    EXPECT_EQ(p.same, SamePath(p.a.c_str(), p.b.c_str())) << p.a << " " << p.b;
 }
 
 class SetupExtract : public ::testing::Test {
@@ -230,7 +297,7 @@ uint64_t FileIndex(const std::string &path) {
 }
 
 // The installation steps on the real package: the folder they create is closed to all but
-// Administrators, SYSTEM and read-only Users, while one that exists keeps its access list;
+// Administrators, SYSTEM and read-only Users, while a safe one that exists keeps its list;
 // the screen saver reaches the system directory as a new file.
 TEST(SetupInstall, FolderAccessAndTheSaverCopiedIntoTheSystemDirectory) {
   strcpy(gSetupFilePath, BinFile("vantiro-setup.exe").c_str());
@@ -287,6 +354,72 @@ TEST(SetupInstall, FolderAccessAndTheSaverCopiedIntoTheSystemDirectory) {
   ForgetInstallation();
 }
 
+// Folders that exist already, wholly or in part, before the installation: missing parents
+// are made with the install folder's access list, a stranger's programs are replaced by new
+// files, and a folder open to everyone is given back to Administrators when elevated or
+// refused with nothing written into it.
+TEST(SetupInstall, HalfMadeAndStrangersFoldersAreMadeSafeOrRefused) {
+  strcpy(gSetupFilePath, BinFile("vantiro-setup.exe").c_str());
+  gLibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
+  gArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
+  struct Quiet : InstallObserver {
+    void StepDone() override {}
+    bool StopRequested() override { return false; }
+  } quiet;
+  const bool elevated = ProcessIsElevated();
+  const std::vector<std::string> allowed = {"BA", "SY", "CO", CurrentUserSid()};
+  TempDir dir;
+  WriteBytes(dir.File("File"), std::string("in the way"));
+  const struct {
+    std::string folder, premade;  // premade: the folder made first, with this access list
+    bool strangersFiles, installs;
+  } cases[] = {
+      {dir.File("Apps\\Vantiro"), "", false, true},
+      {dir.File("Premade"), "inherited", true, true},
+      {dir.File("Open"), "D:P(A;OICI;FA;;;WD)", true, elevated},
+      {dir.File("File\\Vantiro"), "", false, false},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.folder);
+    ForgetInstallation();
+    if (!c.premade.empty()) {
+      ASSERT_TRUE(CreateDirectoryA(c.folder.c_str(), nullptr));
+      if (c.premade != "inherited") {
+        ASSERT_TRUE(SetAccessList(c.folder, c.premade.c_str()));
+      }
+      EXPECT_EQ(c.premade == "inherited", FolderIsSafe(c.folder.c_str()));
+      // The stranger's files let everyone write them: the new ones must not.
+      for (const char *name : {"Vantiro.exe", "Uninstall.exe"}) {
+        WriteBytes(c.folder + "\\" + name, std::string("a stranger's program"));
+        ASSERT_TRUE(SetAccessList(c.folder + "\\" + name, "D:P(A;;FA;;;WD)"));
+      }
+    }
+    EXPECT_EQ(c.installs, InstallPrograms(c.folder.c_str(), quiet));
+    if (!c.installs) {
+      EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
+      EXPECT_FALSE(FileExists(c.folder + "\\Lumora.exe"));
+      if (c.strangersFiles) {
+        EXPECT_EQ("a stranger's program", ReadBytes(c.folder + "\\Vantiro.exe"));
+      }
+      continue;
+    }
+    EXPECT_TRUE(FolderIsSafe(c.folder.c_str()));
+    for (const std::string &folder : {c.folder, std::string(FolderOf(c.folder))}) {
+      if (folder == dir.path()) continue;  // the test's own folder
+      for (const std::string &writer : Writers(AccessList(folder)))
+        EXPECT_NE(allowed.end(), std::find(allowed.begin(), allowed.end(), writer))
+            << folder << ": " << writer;
+    }
+    for (const char *name : {"Vantiro.exe", "Uninstall.exe"}) {
+      EXPECT_NE("a stranger's program", ReadBytes(c.folder + "\\" + name)) << name;
+      for (const std::string &writer : Writers(AccessList(c.folder + "\\" + name)))
+        EXPECT_NE(allowed.end(), std::find(allowed.begin(), allowed.end(), writer))
+            << name << ": " << writer;
+    }
+  }
+  ForgetInstallation();
+}
+
 // A part that cannot be removed (here: a program held open) is reported, and the rest of the
 // installation still goes.
 TEST(SetupInstall, UninstallReportsWhatItCannotRemoveAndRemovesTheRest) {
@@ -309,10 +442,15 @@ TEST(SetupInstall, UninstallReportsWhatItCannotRemoveAndRemovesTheRest) {
   CloseHandle(held);
   EXPECT_EQ(folder + "\\Lumora.exe\n", std::string(failed));
   EXPECT_FALSE(FileExists(folder + "\\Vantiro.exe"));
-  EXPECT_FALSE(FileExists(folder + "\\Uninstall.exe"));
   EXPECT_FALSE(FileExists(SystemSaverPath()));
-  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "*wclfile"));
+  // What is needed to finish the work stays, and a second run finishes it.
+  EXPECT_TRUE(FileExists(folder + "\\Uninstall.exe"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
+  EXPECT_TRUE(RemoveInstallation(folder.c_str(), failed, sizeof failed)) << failed;
+  EXPECT_FALSE(FileExists(folder + "\\Uninstall.exe"));
+  EXPECT_FALSE(fs::exists(folder));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath));
   ForgetInstallation();
 }
 

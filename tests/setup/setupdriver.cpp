@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <sddl.h>
 #include <shlobj.h>
+#include <cstdlib>
 
 #include "uidriver.h"
 
@@ -118,6 +119,53 @@ std::vector<std::string> AllowedTrustees(const std::string &sddl) {
     if (entry.rfind("A;", 0) == 0) trustees.push_back(entry.substr(entry.rfind(';') + 1));
   }
   return trustees;
+}
+
+std::vector<std::string> Writers(const std::string &sddl) {
+  const DWORD writing = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES |
+                        FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE |
+                        GENERIC_ALL;
+  std::vector<std::string> writers;
+  for (size_t open = sddl.find('('); open != std::string::npos; open = sddl.find('(', open + 1)) {
+    size_t close = sddl.find(')', open);
+    if (close == std::string::npos) break;
+    // type;flags;rights;object;inherited object;trustee
+    std::string fields[6];
+    std::string entry = sddl.substr(open + 1, close - open - 1);
+    for (size_t i = 0, at = 0; i < 6; i++) {
+      size_t end = i < 5 ? entry.find(';', at) : entry.size();
+      if (end == std::string::npos) break;
+      fields[i] = entry.substr(at, end - at);
+      at = end + 1;
+    }
+    if (fields[0] != "A") continue;
+    const std::string &rights = fields[2];
+    bool writes =
+        rights.rfind("0x", 0) == 0 ? (strtoul(rights.c_str(), nullptr, 16) & writing) != 0 : false;
+    for (size_t i = 0; i + 1 < rights.size() && rights.rfind("0x", 0) != 0; i += 2) {
+      const std::string code = rights.substr(i, 2);
+      for (const char *w : {"FA", "FW", "GA", "GW", "WD", "WO", "SD", "DC", "CC", "WP"})
+        if (code == w) writes = true;
+    }
+    if (writes) writers.push_back(fields[5]);
+  }
+  return writers;
+}
+
+bool SetAccessList(const std::string &path, const char *sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
+                                                            nullptr))
+    return false;
+  PACL list = nullptr;
+  BOOL present = FALSE, defaulted = FALSE;
+  std::string name = path;
+  bool ok = GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) &&
+            SetNamedSecurityInfoA(&name[0], SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, list, nullptr) == ERROR_SUCCESS;
+  LocalFree(descriptor);
+  return ok;
 }
 
 std::string CurrentUserSid() {

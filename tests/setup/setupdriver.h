@@ -35,6 +35,11 @@ bool KeyExists(HKEY root, const char *subkey);
 std::string AccessList(const std::string &path);
 // The trustee of each allowing entry of such a list ("BA", "SY", "BU", "WD", "S-1-5-...").
 std::vector<std::string> AllowedTrustees(const std::string &sddl);
+// The trustees of the allowing entries of such a list that let them write, delete, or change
+// the permissions or the owner.
+std::vector<std::string> Writers(const std::string &sddl);
+// Gives path this access list (SDDL), not inherited from its parent; false on failure.
+bool SetAccessList(const std::string &path, const char *sddl);
 // The current user's SID as text.
 std::string CurrentUserSid();
 // True when the file can be opened with this access by a new handle now.
