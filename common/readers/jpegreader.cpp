@@ -84,13 +84,77 @@ FILE *OpenStream(const char *path, const char *mode) {
 
 const size_t kExifSignatureBytes = 6;  // "Exif" and two zero bytes
 
+// The file source: libjpeg's stdio source, except that once the file has ended it reads no
+// more. At the end it supplies an end-of-image marker, as the stdio source does, but without
+// asking the file again at every refill: a damaged file whose marker lengths run past its end
+// would otherwise cost a system call for every two bytes skipped.
+const size_t kSourceBufferBytes = 64 * 1024;
+const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
+
+struct FileSource {
+  jpeg_source_mgr pub;
+  FILE *file;
+  JOCTET *buffer;  // kSourceBufferBytes
+  bool ended;      // the file gave all it holds
+};
+
+void InitFileSource(j_decompress_ptr) {}
+void TermFileSource(j_decompress_ptr) {}
+
+boolean FillFileSource(j_decompress_ptr cinfo) {
+  FileSource *src = reinterpret_cast<FileSource *>(cinfo->src);
+  const size_t got = src->ended ? 0 : fread(src->buffer, 1, kSourceBufferBytes, src->file);
+  if (got == 0) {
+    src->ended = true;
+    WARNMS(cinfo, JWRN_JPEG_EOF);
+    src->pub.next_input_byte = kEndOfImage;
+    src->pub.bytes_in_buffer = sizeof kEndOfImage;
+    return TRUE;
+  }
+  src->pub.next_input_byte = src->buffer;
+  src->pub.bytes_in_buffer = got;
+  return TRUE;
+}
+
+// Skips count bytes; past the end of the file, to the end-of-image marker supplied there.
+void SkipFileSource(j_decompress_ptr cinfo, long count) {
+  FileSource *src = reinterpret_cast<FileSource *>(cinfo->src);
+  if (count <= 0) return;
+  while ((size_t)count > src->pub.bytes_in_buffer) {
+    count -= (long)src->pub.bytes_in_buffer;
+    src->pub.bytes_in_buffer = 0;
+    const bool ended = src->ended;
+    FillFileSource(cinfo);
+    if (ended) return;
+  }
+  src->pub.next_input_byte += count;
+  src->pub.bytes_in_buffer -= (size_t)count;
+}
+
+void UseFileSource(j_decompress_ptr cinfo, FILE *file) {
+  FileSource *src = static_cast<FileSource *>((*cinfo->mem->alloc_small)(
+      reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, sizeof(FileSource)));
+  src->buffer = static_cast<JOCTET *>((*cinfo->mem->alloc_large)(
+      reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, kSourceBufferBytes));
+  src->file = file;
+  src->ended = false;
+  src->pub.init_source = InitFileSource;
+  src->pub.fill_input_buffer = FillFileSource;
+  src->pub.skip_input_data = SkipFileSource;
+  src->pub.resync_to_restart = jpeg_resync_to_restart;
+  src->pub.term_source = TermFileSource;
+  src->pub.bytes_in_buffer = 0;
+  src->pub.next_input_byte = nullptr;
+  cinfo->src = &src->pub;
+}
+
 // The first APP1 "Exif" block's orientation, gathered while libjpeg reads the markers.
 struct ExifState {
   bool seen;  // an "Exif" block was read: later APP1 blocks are skipped
   int orientation;
 };
 
-// The next byte of the marker being read. The stdio source never suspends; at the end of the
+// The next byte of the marker being read. The file source never suspends; at the end of the
 // file it supplies an end-of-image marker.
 JOCTET NextByte(j_decompress_ptr cinfo) {
   jpeg_source_mgr *src = cinfo->src;
@@ -205,7 +269,7 @@ bool DecodeAsStored(jpeg_decompress_struct *cinfo, BYTE *pixels, size_t rowBytes
     JDIMENSION count = rowsOut - first;
     if (count > (JDIMENSION)kRowsPerBatch) count = kRowsPerBatch;
     for (JDIMENSION i = 0; i < count; i++) rows[i] = pixels + (rowsOut - 1 - first - i) * rowBytes;
-    // The stdio source never suspends; no progress would mean no end.
+    // The file source never suspends; no progress would mean no end.
     if (jpeg_read_scanlines(cinfo, rows, count) == 0) ERREXIT(cinfo, JERR_INPUT_EMPTY);
   }
   return true;
@@ -273,7 +337,7 @@ bool Decode(jpeg_decompress_struct *cinfo, FILE *jpegFile, JpegRowsTarget target
   ExifState exif = {false, kOrientationAsStored};
   jpeg_create_decompress(cinfo);
   cinfo->client_data = &exif;
-  jpeg_stdio_src(cinfo, jpegFile);
+  UseFileSource(cinfo, jpegFile);
   jpeg_set_marker_processor(cinfo, JPEG_APP0 + 1, ReadApp1);
   jpeg_read_header(cinfo, TRUE);
   exif.seen = true;  // EXIF blocks between scans come too late to count
