@@ -6,7 +6,7 @@
 
 #include "platform.h"
 
-const UINT kByteReaderBufferSize = 128 * 1024;
+const UINT kByteReaderBufferSize = 32768;
 
 // The bytes buffer[position, count) have been read from the file and not yet taken. A reader
 // may take them straight from there, advancing position (never past count).
