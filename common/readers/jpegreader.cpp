@@ -1,7 +1,6 @@
 #include "jpegreader.h"
 
 #include <algorithm>
-#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +9,7 @@
 #include <thread>
 
 #include "exiforientation.h"
+#include "fitscale.h"
 #include "platform.h"
 #include "turnbitmap.h"
 // platform.h first: libjpeg's headers take their integer types from <windows.h> when it is in.
@@ -37,6 +37,9 @@ const int kRowsPerBatch = 32;
 // so that each upright row is written in runs of some length, and at most 4 MiB.
 const size_t kBandRows = 256;
 const size_t kBandBytes = 4 * 1024 * 1024;
+// Below this many stored bytes (a few bands at most) a picture is turned on the decoding thread:
+// starting a thread and waiting for it costs more than turning it there.
+const size_t kThreadedTurnBytes = 2 * 1024 * 1024;
 
 // libjpeg's standard error manager, except that a fatal error returns to the recovery point
 // of the decoding instead of ending the program. It also holds the thread that turns a band of
@@ -79,13 +82,79 @@ FILE *OpenStream(const char *path, const char *mode) {
 #endif
 }
 
+const size_t kExifSignatureBytes = 6;  // "Exif" and two zero bytes
+
+// The file source: libjpeg's stdio source, except that once the file has ended it reads no
+// more. At the end it supplies an end-of-image marker, as the stdio source does, but without
+// asking the file again at every refill: a damaged file whose marker lengths run past its end
+// would otherwise cost a system call for every two bytes skipped.
+const size_t kSourceBufferBytes = 64 * 1024;
+const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
+
+struct FileSource {
+  jpeg_source_mgr pub;
+  FILE *file;
+  JOCTET *buffer;  // kSourceBufferBytes
+  bool ended;      // the file gave all it holds
+};
+
+void InitFileSource(j_decompress_ptr) {}
+void TermFileSource(j_decompress_ptr) {}
+
+boolean FillFileSource(j_decompress_ptr cinfo) {
+  FileSource *src = reinterpret_cast<FileSource *>(cinfo->src);
+  const size_t got = src->ended ? 0 : fread(src->buffer, 1, kSourceBufferBytes, src->file);
+  if (got == 0) {
+    src->ended = true;
+    WARNMS(cinfo, JWRN_JPEG_EOF);
+    src->pub.next_input_byte = kEndOfImage;
+    src->pub.bytes_in_buffer = sizeof kEndOfImage;
+    return TRUE;
+  }
+  src->pub.next_input_byte = src->buffer;
+  src->pub.bytes_in_buffer = got;
+  return TRUE;
+}
+
+// Skips count bytes; past the end of the file, to the end-of-image marker supplied there.
+void SkipFileSource(j_decompress_ptr cinfo, long count) {
+  FileSource *src = reinterpret_cast<FileSource *>(cinfo->src);
+  if (count <= 0) return;
+  while ((size_t)count > src->pub.bytes_in_buffer) {
+    count -= (long)src->pub.bytes_in_buffer;
+    src->pub.bytes_in_buffer = 0;
+    const bool ended = src->ended;
+    FillFileSource(cinfo);
+    if (ended) return;
+  }
+  src->pub.next_input_byte += count;
+  src->pub.bytes_in_buffer -= (size_t)count;
+}
+
+void UseFileSource(j_decompress_ptr cinfo, FILE *file) {
+  FileSource *src = static_cast<FileSource *>((*cinfo->mem->alloc_small)(
+      reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, sizeof(FileSource)));
+  src->buffer = static_cast<JOCTET *>((*cinfo->mem->alloc_large)(
+      reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, kSourceBufferBytes));
+  src->file = file;
+  src->ended = false;
+  src->pub.init_source = InitFileSource;
+  src->pub.fill_input_buffer = FillFileSource;
+  src->pub.skip_input_data = SkipFileSource;
+  src->pub.resync_to_restart = jpeg_resync_to_restart;
+  src->pub.term_source = TermFileSource;
+  src->pub.bytes_in_buffer = 0;
+  src->pub.next_input_byte = nullptr;
+  cinfo->src = &src->pub;
+}
+
 // The first APP1 "Exif" block's orientation, gathered while libjpeg reads the markers.
 struct ExifState {
   bool seen;  // an "Exif" block was read: later APP1 blocks are skipped
   int orientation;
 };
 
-// The next byte of the marker being read. The stdio source never suspends; at the end of the
+// The next byte of the marker being read. The file source never suspends; at the end of the
 // file it supplies an end-of-image marker.
 JOCTET NextByte(j_decompress_ptr cinfo) {
   jpeg_source_mgr *src = cinfo->src;
@@ -98,22 +167,26 @@ JOCTET NextByte(j_decompress_ptr cinfo) {
 // libjpeg's processor for APP1 markers: the first one that starts with "Exif\0\0" is read
 // into a block of its own (at most 64 KiB, the most a marker holds) and its orientation
 // parsed; every other APP1 block is skipped unread, so that no number of them costs memory.
+// The signature is compared from the stack, before anything is allocated.
 boolean ReadApp1(j_decompress_ptr cinfo) {
+  static const JOCTET kExifSignature[kExifSignatureBytes] = {'E', 'x', 'i', 'f', 0, 0};
   ExifState *state = static_cast<ExifState *>(cinfo->client_data);
   size_t length = (size_t)NextByte(cinfo) << 8;
   length |= NextByte(cinfo);
   length = length < 2 ? 0 : length - 2;  // a length too short to count itself: nothing to skip
-  if (!state->seen && length >= 6) {
-    JOCTET *data = static_cast<JOCTET *>(
-        (*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, length));
-    for (size_t i = 0; i < 6; i++) data[i] = NextByte(cinfo);
-    if (memcmp(data, "Exif\0\0", 6) == 0) {
-      for (size_t i = 6; i < length; i++) data[i] = NextByte(cinfo);
+  if (!state->seen && length >= kExifSignatureBytes) {
+    JOCTET signature[kExifSignatureBytes];
+    for (JOCTET &byte : signature) byte = NextByte(cinfo);
+    length -= kExifSignatureBytes;
+    if (memcmp(signature, kExifSignature, kExifSignatureBytes) == 0) {
+      JOCTET *data = static_cast<JOCTET *>((*cinfo->mem->alloc_large)(
+          reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, kExifSignatureBytes + length));
+      memcpy(data, signature, kExifSignatureBytes);
+      for (size_t i = 0; i < length; i++) data[kExifSignatureBytes + i] = NextByte(cinfo);
       state->seen = true;
-      state->orientation = ExifOrientation(data, length);
+      state->orientation = ExifOrientation(data, kExifSignatureBytes + length);
       return TRUE;
     }
-    length -= 6;
   }
   if (length > 0) (*cinfo->src->skip_input_data)(cinfo, (long)length);
   return TRUE;
@@ -171,26 +244,17 @@ void FillGrayTable(BYTE *table) {
 }
 
 // Chooses libjpeg's scaled output for a picture of width x height (its upright size) that
-// will be fitted into fit's box: the largest of 1/2, 1/4 and 1/8 whose output is still at
-// least the fitted size, or none when the fit reduces the picture by less than 2. A sideways
-// picture's output is stored with width and height swapped.
+// will be fitted into fit's boxes: the largest of 1/2, 1/4 and 1/8 whose output still covers
+// every fitted size (FitPowerOfTwo: the proportional fit and the best-fit rule's rectangle in
+// each box), or none when the fit reduces the picture by less than 2. A sideways picture's
+// output is stored with width and height swapped.
 void ChooseReduction(jpeg_decompress_struct *cinfo, JDIMENSION width, JDIMENSION height,
-                     bool sideways, const PictureFit *fit) {
-  if (!fit || fit->boxWidth <= 0 || fit->boxHeight <= 0 || width == 0 || height == 0) return;
-  const double across = (double)fit->boxWidth / width, down = (double)fit->boxHeight / height;
-  const double ratio = across < down ? across : down;
-  if (ratio > 0.5) return;
-  // Rounded up, short of rounding errors on exact sizes.
-  const double fittedWidth = ceil(width * ratio - 1e-9), fittedHeight = ceil(height * ratio - 1e-9);
-  for (unsigned denominator : {8u, 4u, 2u}) {
-    cinfo->scale_num = 1;
-    cinfo->scale_denom = denominator;
-    jpeg_calc_output_dimensions(cinfo);
-    const JDIMENSION outWidth = sideways ? cinfo->output_height : cinfo->output_width;
-    const JDIMENSION outHeight = sideways ? cinfo->output_width : cinfo->output_height;
-    if (outWidth >= fittedWidth && outHeight >= fittedHeight) return;
-  }
-  cinfo->scale_denom = 1;
+                     const PictureFit *fit) {
+  if (!fit || width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return;
+  const LONG denominator = FitPowerOfTwo(fit, (LONG)width, (LONG)height, 8);
+  if (denominator <= 1) return;
+  cinfo->scale_num = 1;
+  cinfo->scale_denom = (unsigned)denominator;
 }
 
 // Decodes every row straight into its place in the bottom-up rows, batch by batch. False when
@@ -205,15 +269,16 @@ bool DecodeAsStored(jpeg_decompress_struct *cinfo, BYTE *pixels, size_t rowBytes
     JDIMENSION count = rowsOut - first;
     if (count > (JDIMENSION)kRowsPerBatch) count = kRowsPerBatch;
     for (JDIMENSION i = 0; i < count; i++) rows[i] = pixels + (rowsOut - 1 - first - i) * rowBytes;
-    // The stdio source never suspends; no progress would mean no end.
+    // The file source never suspends; no progress would mean no end.
     if (jpeg_read_scanlines(cinfo, rows, count) == 0) ERREXIT(cinfo, JERR_INPUT_EMPTY);
   }
   return true;
 }
 
 // Decodes the stored rows band by band into two bands of a few hundred rows each, in turn, and
-// turns each band into its upright place (TurnRows) on a second thread while libjpeg decodes the
-// next one, so that the stored picture is never held whole and turning costs little time. The
+// turns each band into its upright place (TurnRows), so that the stored picture is never held
+// whole. From kThreadedTurnBytes up a band is turned on a second thread while libjpeg decodes
+// the next one, so that turning costs little time; a smaller picture is turned here. The
 // upright picture is `upright`; the cancel flag is looked at between row batches. The turning
 // thread is the error manager's: joined here before libjpeg may free the bands, and by the
 // caller of the decoding on every other way out.
@@ -227,12 +292,13 @@ bool DecodeTurned(jpeg_decompress_struct *cinfo, int orientation, const PixelRow
   if (bandRows > kBandRows) bandRows = kBandRows;
   if (bandRows > height) bandRows = height;
   if (bandRows < 1) bandRows = 1;
-  JSAMPLE *bands[2];
-  for (JSAMPLE *&band : bands)
-    band = static_cast<JSAMPLE *>((*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo),
-                                                             JPOOL_IMAGE, bandRows * stride));
+  const bool threaded = stride * height >= kThreadedTurnBytes;
+  JSAMPLE *bands[2] = {};
+  for (int i = threaded ? 0 : 1; i < 2; i++)  // one band when turned here
+    bands[i] = static_cast<JSAMPLE *>((*cinfo->mem->alloc_large)(
+        reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, bandRows * stride));
   JSAMPROW rows[kRowsPerBatch];
-  for (int next = 0; cinfo->output_scanline < height; next ^= 1) {
+  for (int next = 1; cinfo->output_scanline < height; next ^= threaded ? 1 : 0) {
     JSAMPLE *const band = bands[next];  // the other one may still be being turned
     const JDIMENSION bandTop = cinfo->output_scanline;
     JDIMENSION bandHeight = height - bandTop;
@@ -247,6 +313,10 @@ bool DecodeTurned(jpeg_decompress_struct *cinfo, int orientation, const PixelRow
       filled += got;
     }
     const PixelRows stored = {band, (ptrdiff_t)stride, (LONG)width, (LONG)bandHeight};
+    if (!threaded) {
+      TurnRows(stored, (LONG)bandTop, (LONG)height, pixelBytes, orientation, upright);
+      continue;
+    }
     JoinTurning(errors);
     try {
       errors->turning = std::thread(TurnRows, stored, (LONG)bandTop, (LONG)height, pixelBytes,
@@ -267,7 +337,7 @@ bool Decode(jpeg_decompress_struct *cinfo, FILE *jpegFile, JpegRowsTarget target
   ExifState exif = {false, kOrientationAsStored};
   jpeg_create_decompress(cinfo);
   cinfo->client_data = &exif;
-  jpeg_stdio_src(cinfo, jpegFile);
+  UseFileSource(cinfo, jpegFile);
   jpeg_set_marker_processor(cinfo, JPEG_APP0 + 1, ReadApp1);
   jpeg_read_header(cinfo, TRUE);
   exif.seen = true;  // EXIF blocks between scans come too late to count
@@ -275,7 +345,7 @@ bool Decode(jpeg_decompress_struct *cinfo, FILE *jpegFile, JpegRowsTarget target
   const bool sideways = orientation >= kOrientationTransposed;
   const JDIMENSION width = sideways ? cinfo->image_height : cinfo->image_width;
   const JDIMENSION height = sideways ? cinfo->image_width : cinfo->image_height;
-  ChooseReduction(cinfo, width, height, sideways, fit);
+  ChooseReduction(cinfo, width, height, fit);
   if (fit) {
     fit->fullWidth = (LONG)width;
     fit->fullHeight = (LONG)height;

@@ -24,9 +24,16 @@ const int kRowsPerCancelCheck = 16;
 // large as the fitted picture: JPEG by a power of two, and only when the fit reduces it by 2 or
 // more; PNG by a whole factor of 2 or more, WebP to any size (fitscale.h). Every reader fills in
 // the picture's own size.
+// Given further boxes (monitors of other sizes), the result is at least as large as the picture
+// fitted into each of them too.
+struct FitBox {
+  LONG width, height;
+};
 struct PictureFit {
   LONG boxWidth, boxHeight;
   LONG fullWidth, fullHeight;  // set by the reader, 0 when it could not read the picture
+  const FitBox *moreBoxes = nullptr;
+  int moreCount = 0;
 };
 
 // The largest pixel block a reader will allocate: 8192 x 8192 at 32 bits per pixel. Larger

@@ -167,17 +167,24 @@ void MergeBitPlanes(const PcxLayout &pcx, const BYTE *line, BYTE *row, UINT rowB
 }
 
 // 3 or 4 eight-bit planes (red, green, blue, and a fourth) interleaved as blue, green, red
-// (and the fourth).
-void InterleaveBytePlanes(const PcxLayout &pcx, const BYTE *line, BYTE *row) {
-  const BYTE *red = line, *green = line + pcx.bytesPerLine, *blue = green + pcx.bytesPerLine;
-  const BYTE *fourth = blue + pcx.bytesPerLine;
-  const int step = pcx.planes;
-  for (LONG x = 0; x < pcx.width; x++, row += step) {
+// (and the fourth). One loop for each count of planes, so that the compiler knows the step.
+template <int kPlanes>
+void InterleavePlanes(const BYTE *line, UINT bytesPerLine, LONG width, BYTE *row) {
+  const BYTE *red = line, *green = line + bytesPerLine, *blue = green + bytesPerLine;
+  const BYTE *fourth = blue + bytesPerLine;
+  for (LONG x = 0; x < width; x++, row += kPlanes) {
     row[0] = blue[x];
     row[1] = green[x];
     row[2] = red[x];
-    if (step == 4) row[3] = fourth[x];
+    if (kPlanes == 4) row[3] = fourth[x];
   }
+}
+
+void InterleaveBytePlanes(const PcxLayout &pcx, const BYTE *line, BYTE *row) {
+  if (pcx.planes == 4)
+    InterleavePlanes<4>(line, pcx.bytesPerLine, pcx.width, row);
+  else
+    InterleavePlanes<3>(line, pcx.bytesPerLine, pcx.width, row);
 }
 
 // Reads the scan lines from the current position into the bitmap's rows, top line first.

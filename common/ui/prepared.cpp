@@ -69,12 +69,13 @@ PreparedPicture PreparePicture(const char *path, PlacementMode mode, int screenW
                                int screenHeight, const std::atomic<bool> *cancel,
                                const ScreenSize *otherSizes, int otherCount) {
   PreparedPicture picture = {};
-  // A reduced decoding must cover the fitted size on the largest screen.
+  // A reduced decoding must cover the fitted size on every screen, the ones beyond those drawn
+  // for as well (they are drawn from the bitmap).
+  FitBox boxes[kMaxMonitors];
   PictureFit fit = {screenWidth, screenHeight, 0, 0};
-  for (int i = 0; i < otherCount; i++) {
-    if (otherSizes[i].width > fit.boxWidth) fit.boxWidth = otherSizes[i].width;
-    if (otherSizes[i].height > fit.boxHeight) fit.boxHeight = otherSizes[i].height;
-  }
+  fit.moreBoxes = boxes;
+  for (int i = 0; i < otherCount && i < kMaxMonitors; i++)
+    boxes[fit.moreCount++] = FitBox{otherSizes[i].width, otherSizes[i].height};
   picture.bitmap = LoadPicture(path, cancel, mode == kModeStretched ? &fit : nullptr);
   BITMAP info;
   if (!picture.bitmap || !GetObjectA(picture.bitmap, sizeof info, &info) || Cancelled(cancel)) {

@@ -38,8 +38,9 @@ struct PreparedPicture {
 // fit a JPEG picture is decoded reduced (PictureFit) when that still covers the fitted size; the
 // fit is laid out from the picture's own size all the same. Once the cancel flag is set it gives
 // up between steps and returns an empty picture. Given otherSizes (monitors of other sizes),
-// the tiled and best-fit drawings are made for each of those as well (at most kMaxOtherSizes),
-// and a reduced decoding covers the largest of them.
+// the tiled and best-fit drawings are made for the first kMaxOtherSizes of those as well, and a
+// reduced decoding covers the fitted size on each of them (at most kMaxMonitors), drawn for or
+// not.
 PreparedPicture PreparePicture(const char *path, PlacementMode mode, int screenWidth,
                                int screenHeight, const std::atomic<bool> *cancel = nullptr,
                                const ScreenSize *otherSizes = nullptr, int otherCount = 0);

@@ -60,7 +60,7 @@ ReadAhead::~ReadAhead() {
 
 void ReadAhead::PlaceAlsoFor(const ScreenSize *sizes, int count) {
   otherCount_ = 0;
-  for (int i = 0; i < count && otherCount_ < kMaxOtherSizes; i++)
+  for (int i = 0; i < count && otherCount_ < kMaxMonitors; i++)
     otherSizes_[otherCount_++] = sizes[i];
 }
 
@@ -203,7 +203,10 @@ bool ReadAhead::Take(const ListEntry *entry, const char *path, PreparedPicture *
   while (Reading(entry, path)) WaitForWorker();
   ScopedLock hold(&lock_);
   bool taken = false;
-  if (HoldsLocked(entry, path) && state_ == kReady && SameFileStamp(stamp_, ReadFileStamp(path))) {
+  // A picture decoded reduced for the best fit serves no other placement: the entry's may have
+  // changed while it was held.
+  if (HoldsLocked(entry, path) && state_ == kReady && SameFileStamp(stamp_, ReadFileStamp(path)) &&
+      (!result_.reduced || entry->mode == kModeStretched)) {
     *picture = result_;
     if (stamp) *stamp = stamp_;
     result_ = PreparedPicture{};

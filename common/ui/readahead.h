@@ -44,7 +44,8 @@ class ReadAhead {
   // ReadAheadWanted says no or the thread cannot be made.
   bool Start(int screenWidth, int screenHeight);
   // Monitors of other sizes (the saver on several monitors): the tiled and best-fit drawings
-  // are made for each of these too (PreparePicture). Called before Start; none by default.
+  // are made for the first kMaxOtherSizes of these too, and a reduced decoding covers every one
+  // (PreparePicture). Called before Start; none by default.
   void PlaceAlsoFor(const ScreenSize *sizes, int count);
   // Cancels what the worker does, waits for it to end and frees what it held. Prompt: a
   // read of any format stops at its next row batch.
@@ -58,7 +59,9 @@ class ReadAhead {
   // The picture read ahead for this entry and path, waiting for the worker when it is still
   // reading it (at normal priority meanwhile, so that a busy machine does not make the wait
   // longer than reading at once). True and *picture filled (the caller owns it) when the file is
-  // unchanged since it was read; false otherwise, and whatever was held or being read is dropped.
+  // unchanged since it was read and the picture serves the entry's placement now (one decoded
+  // reduced for the best fit serves no other); false otherwise, and whatever was held or being
+  // read is dropped.
   bool Take(const ListEntry *entry, const char *path, PreparedPicture *picture,
             FileStamp *stamp = nullptr);
 
@@ -139,7 +142,7 @@ class ReadAhead {
   PreparedPicture trash_[kTrashSize] = {};  // pictures for the worker to free
   std::atomic<bool> cancel_{false};
   int screenWidth_ = 0, screenHeight_ = 0;
-  ScreenSize otherSizes_[kMaxOtherSizes] = {};
+  ScreenSize otherSizes_[kMaxMonitors] = {};  // drawn for: the first kMaxOtherSizes
   int otherCount_ = 0;
   int handOvers_ = 0;
 };

@@ -5,13 +5,38 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "exiforientation.h"
+#include "fitscale.h"
 #include "jpegwriter.h"
 #include "pixels.h"
+#include "placement.h"
 #include "testfiles.h"
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#include <sanitizer/allocator_interface.h>
+#define LUMORA_HEAP_FROM_SANITIZER 1
+#endif
+#endif
+#if !defined(LUMORA_HEAP_FROM_SANITIZER) && defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
+
+// Bytes taken from the heap now; -1 where that cannot be told (the Windows builds).
+long long HeapInUse() {
+#if defined(LUMORA_HEAP_FROM_SANITIZER)
+  return (long long)__sanitizer_get_current_allocated_bytes();
+#elif defined(__GLIBC__)
+  const struct mallinfo2 info = mallinfo2();
+  return (long long)(info.uordblks + info.hblkhd);
+#else
+  return -1;
+#endif
+}
 
 class JpegReaderTest : public ::testing::Test {
  protected:
@@ -190,6 +215,54 @@ TEST_F(JpegReaderTest, ASetCancelFlagStopsTheDecodingAndLeavesNoTemporaryFile) {
   GlobalFree(bitmap);
 }
 
+// ---- Reduced decoding ----
+
+// libjpeg's 1/d output is ceil(size / d). The scale chosen for a best fit is the smallest whose
+// output still covers the rectangle the best-fit rule draws in every box, so that the picture
+// is never enlarged when drawn; half of it would not cover one of them.
+TEST(JpegReduction, TheScaleCoversTheBestFitRectangleInEveryBox) {
+  const struct {
+    LONG width, height;
+    std::vector<FitBox> boxes;  // the first is the fit's own box
+    LONG expected;
+  } cases[] = {
+      {5760, 4320, {{1920, 1080}}, 2},  // drawn 1920 x 480
+      {6000, 4400, {{1920, 1080}}, 2},  // drawn 1920 x 320
+      {3000, 2400, {{800, 600}}, 2},    // drawn 800 x 200
+      {8000, 6000, {{1920, 1080}}, 4},  // the rule leaves no height: fitted in proportion
+      {4000, 3000, {{800, 600}}, 4},
+      {3000, 4000, {{1920, 1080}}, 2},  // standing: drawn 80 x 1080
+      {16000, 12000, {{640, 480}}, 8},  // no more than 1/8
+      {1000, 800, {{1920, 1080}}, 1},   // enlarged in any case
+      {3000, 2000, {{1920, 1080}}, 1},  // reduced by less than 2
+      {6000, 4400, {{1280, 1024}}, 4},
+      {6000, 4400, {{1280, 1024}, {1920, 1080}}, 2},  // the other monitor's fit counts
+      {6000, 4400, {{800, 600}, {640, 480}, {1024, 768}, {1280, 1024}, {1920, 1080}}, 2},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << c.width << " x " << c.height << " into " << c.boxes[0].width << " x "
+                 << c.boxes[0].height << " and " << c.boxes.size() - 1 << " more");
+    PictureFit fit = {c.boxes[0].width, c.boxes[0].height, 0, 0};
+    fit.moreBoxes = c.boxes.data() + 1;
+    fit.moreCount = (int)c.boxes.size() - 1;
+    const LONG d = FitPowerOfTwo(&fit, c.width, c.height, 8);
+    EXPECT_EQ(c.expected, d);
+    auto covers = [&](LONG by, const FitBox &box) {
+      const PlaceRect r = BestFitRect(box.width, box.height, c.width, c.height);
+      return (c.width + by - 1) / by >= r.right - r.left &&
+             (c.height + by - 1) / by >= r.bottom - r.top;
+    };
+    bool halfCovers = true;
+    for (const FitBox &box : c.boxes) {
+      EXPECT_TRUE(d == 1 || covers(d, box))
+          << "below the size drawn in " << box.width << " x " << box.height;
+      halfCovers = halfCovers && covers(2 * d, box);
+    }
+    EXPECT_TRUE(d == 8 || !halfCovers) << "1/" << 2 * d << " would do";
+  }
+}
+
 // ---- EXIF orientation ----
 
 TEST_F(JpegReaderTest, EveryExifOrientationReadsUpright) {
@@ -208,11 +281,12 @@ TEST_F(JpegReaderTest, EveryExifOrientationReadsUpright) {
       {7, [](int x, int y, int w, int h) { return std::make_pair(w - 1 - y, h - 1 - x); }},
       {8, [](int x, int y, int w, int) { return std::make_pair(w - 1 - y, x); }},
   };
-  // Odd sizes, so that stored and turned rows pad differently; sides past a 64-pixel tile; and
-  // one decoded in several bands of 256 rows, the last one short.
+  // Odd sizes, so that stored and turned rows pad differently; sides past a 64-pixel tile; one
+  // decoded in several bands of 256 rows, the last one short; and one large enough (2 MiB) to be
+  // turned on a second thread while the next band is decoded.
   const struct {
     int components, width, height;
-  } pictures[] = {{3, 70, 9}, {1, 5, 67}, {3, 67, 530}};
+  } pictures[] = {{3, 70, 9}, {1, 5, 67}, {3, 67, 530}, {3, 1003, 701}};
   for (const auto &p : pictures) {
     JpegOptions options;
     options.components = p.components;
@@ -319,6 +393,37 @@ TEST_F(JpegReaderTest, TheFirstExifBlockAmongApp1BlocksGivesTheOrientation) {
     ASSERT_NE("failed", expected);
     EXPECT_TRUE(Read(jpeg) == expected);
   }
+}
+
+// APP1 blocks other than the EXIF one are skipped without a byte of them held: what the heap
+// holds once the markers are read (when the rows are asked for) does not grow with them.
+TEST_F(JpegReaderTest, App1BlocksThatAreNotExifCostNoMemory) {
+  if (HeapInUse() < 0) GTEST_SKIP() << "the heap in use cannot be told here";
+  struct Probe {
+    long long atRows = -1;
+    std::vector<BYTE> rows;
+  };
+  const JpegRowsTarget target = [](const BITMAPINFO *info, void *context) -> BYTE * {
+    Probe *probe = static_cast<Probe *>(context);
+    probe->atRows = HeapInUse();
+    const BITMAPINFOHEADER &h = info->bmiHeader;
+    probe->rows.resize((size_t)PackedRowBytes(h.biWidth, h.biBitCount) * (size_t)h.biHeight);
+    return probe->rows.data();
+  };
+  const std::string xmp = "http://ns.adobe.com/xap/1.0/" + std::string(60000, 'x');
+  long long grown[2] = {};
+  for (int blocks : {0, 100}) {
+    std::string jpeg = MakeJpeg(9, 6);
+    for (int i = 0; i < blocks; i++)
+      jpeg = WithApp1(jpeg, i % 2 ? xmp : std::string("Exif\0", 5) + xmp);
+    const std::string path = dir.File("blocks.jpg");
+    WriteBytes(path, jpeg);
+    Probe probe;
+    const long long before = HeapInUse();
+    ASSERT_TRUE(DecodeJpegFile(path.c_str(), target, &probe));
+    grown[blocks ? 1 : 0] = probe.atRows - before;
+  }
+  EXPECT_LT(grown[1] - grown[0], 512 * 1024) << "100 blocks of 60 KB held " << grown[1] - grown[0];
 }
 
 }  // namespace

@@ -252,6 +252,10 @@ TEST_F(ReadAheadTest, ATakeDuringTheReadWaitsForIt) {
   ahead.Request(&one, photo.c_str(), kModeStretched);
   EXPECT_FALSE(ahead.Idle());
   PreparedPicture p = {};
+  one.mode = kModeCentred;  // a reduced picture is not handed over for another placement
+  EXPECT_FALSE(ahead.Take(&one, photo.c_str(), &p));
+  ahead.Request(&one, photo.c_str(), kModeStretched);
+  one.mode = kModeStretched;
   ASSERT_TRUE(ahead.Take(&one, photo.c_str(), &p));
   BITMAP info = {};
   GetObjectA(p.bitmap, sizeof info, &info);
@@ -263,6 +267,33 @@ TEST_F(ReadAheadTest, ATakeDuringTheReadWaitsForIt) {
   EXPECT_TRUE(p.placed);
   FreePreparedPicture(&p);
   EXPECT_TRUE(ahead.Idle());
+}
+
+// A picture decoded reduced for the best fit covers the best-fit rule's rectangle on every
+// monitor size, also on one beyond those the placed drawings are made for: that one is drawn
+// from the bitmap.
+TEST_F(ReadAheadTest, AReducedPictureCoversTheBestFitOnEveryMonitorSize) {
+  const std::string photo = dir.File("photo.jpg");
+  WriteBytes(photo, MakeJpeg(2400, 1800));
+  // 1/4 would do for the screen and the first three; the last is fitted 840 x 240.
+  const ScreenSize others[] = {{200, 150}, {160, 120}, {100, 100}, {960, 240}};
+  ahead.PlaceAlsoFor(others, 4);
+  ASSERT_TRUE(ahead.Start(kScreenWidth, kScreenHeight));
+  one.mode = kModeStretched;
+  ahead.Request(&one, photo.c_str(), kModeStretched);
+  PreparedPicture p = {};
+  ASSERT_TRUE(ahead.Take(&one, photo.c_str(), &p));
+  BITMAP info = {};
+  GetObjectA(p.bitmap, sizeof info, &info);
+  EXPECT_TRUE(p.reduced);
+  EXPECT_EQ(3, p.otherCount);
+  for (ScreenSize size :
+       {ScreenSize{kScreenWidth, kScreenHeight}, others[0], others[1], others[2], others[3]}) {
+    const PlaceRect fitted = BestFitRect(size.width, size.height, 2400, 1800);
+    EXPECT_GE(info.bmWidth, fitted.right - fitted.left) << size.width << " x " << size.height;
+    EXPECT_GE(info.bmHeight, fitted.bottom - fitted.top) << size.width << " x " << size.height;
+  }
+  FreePreparedPicture(&p);
 }
 
 TEST_F(ReadAheadTest, StopDuringALargeJpegEndsTheWorkerAndLeavesNoTemporaryFile) {

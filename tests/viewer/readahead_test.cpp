@@ -240,4 +240,40 @@ TEST(ViewerReadAheadProcess, EscapeWhileAJpegIsReadAheadEndsAtOnceWithoutTempora
   for (const std::string &name : FileNames(temp.path())) ADD_FAILURE() << name << " left behind";
 }
 
+// A one-picture list reads its own entry ahead. Its placement changed while that picture is
+// held: a picture decoded reduced for the best fit is not taken for the actual size, and Enter
+// shows the middle of the whole picture (black), not the reduced one (a white frame).
+TEST(ViewerReadAheadProcess, AReducedPictureReadAheadIsNotShownAtActualSize) {
+  TempDir dir;
+  const int width = 3200, height = 2400;  // decoded at 1/4 for the best fit on 800 x 600
+  JpegOptions framed;
+  framed.components = 1;
+  for (int y = 0; y < height; y++)
+    for (int x = 0; x < width; x++) {
+      const bool middle =
+          x >= width / 4 && x < width * 3 / 4 && y >= height / 4 && y < height * 3 / 4;
+      framed.samples.push_back(middle ? 0 : 255);
+    }
+  WriteBytes(dir.File("big.jpg"), MakeJpeg(width, height, framed));
+  WriteList(dir.File("list.wcl"), {"stretched=" + dir.File("big.jpg")});
+  ResetViewerSettings();
+  ViewerProcess viewer(dir.File("list.wcl"));
+  ASSERT_NE(nullptr, viewer.StartShow());
+  viewer.Settle();
+  EXPECT_TRUE(Near(ScreenPixel(400, 20), kWhite)) << "best fit: the frame at the top";
+  ASSERT_NE(nullptr, OpenPopupMenu(600, 100));
+  ChooseMenuItem(6);  // Actual size
+  MoveMouse(799, 599);
+  viewer.Settle();
+  for (int step = 0; step < 2; step++) {
+    SCOPED_TRACE(step ? "after Enter" : "after Actual size");
+    ScreenShot shot;
+    for (POINT p : {POINT{20, 20}, POINT{780, 580}, POINT{400, 300}})
+      EXPECT_TRUE(Near(shot.At(p.x, p.y), kBlack))
+          << p.x << ", " << p.y << " " << Hex(shot.At(p.x, p.y));
+    viewer.Send(WM_KEYDOWN, VK_RETURN);
+    viewer.Settle();
+  }
+}
+
 }  // namespace
