@@ -45,12 +45,13 @@ std::wstring WicText(Getter get) {
   return text;
 }
 
-// ".TIFF,.tif" as lower-case extensions with the dot.
+// ".TIFF,.tif" (or with semicolons, as some decoders give them) as lower-case extensions with
+// the dot.
 std::vector<std::string> SplitTypes(const std::string &list) {
   std::vector<std::string> types;
   size_t start = 0;
   while (start <= list.size()) {
-    size_t end = list.find(',', start);
+    size_t end = list.find_first_of(",;", start);
     if (end == std::string::npos) end = list.size();
     std::string type = list.substr(start, end - start);
     type.erase(0, type.find_first_not_of(' '));
@@ -58,7 +59,7 @@ std::vector<std::string> SplitTypes(const std::string &list) {
     std::transform(type.begin(), type.end(), type.begin(),
                    [](char c) { return (char)(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
     if (type.size() > 1 && type[0] != '.') type.insert(type.begin(), '.');
-    if (type.size() > 1 && type.find_first_of("*?;") == std::string::npos) types.push_back(type);
+    if (type.size() > 1 && type.find_first_of("*?") == std::string::npos) types.push_back(type);
     start = end + 1;
   }
   return types;
