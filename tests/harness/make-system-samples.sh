@@ -25,6 +25,13 @@ make anticlockwise.tiff $src -orient LeftBottom
 make big.tiff -seed 6 -size 640x480 plasma:fractal -compress LZW
 make icon.ico $src -resize 48x48! $alpha
 make icon8.ico $src -resize 32x32! -colors 16
+# The end-to-end tests' quadrant pictures: red, green over blue, white.
+quadrants() { # width, height of one quadrant
+  convert \( -size "$1x$2" xc:red xc:lime +append \) \( -size "$1x$2" xc:blue xc:white +append \) \
+    -append "${@:3}"
+}
+quadrants 160 120 -depth 8 quad.tiff
+quadrants 32 32 -depth 8 quad.ico
 # Cut short: half the file.
 head -c 4000 rgb.tiff > cut.tiff
 touch stamp
