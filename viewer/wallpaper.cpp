@@ -9,6 +9,7 @@
 #include "path.h"
 #include "picturefile.h"
 #include "regvalue.h"
+#include "systempicture.h"
 #include "view.h"
 
 namespace {
@@ -30,28 +31,29 @@ int EnsureFolder(const char *folder) {
 // Writes the picture as a BMP file at `to`, upright as shown. Returns 1 when the whole file
 // was written.
 int ConvertToBmp(const char *picture, const char *to) {
-  PackedBitmap bitmap = ReadPictureFile(picture);  // the JPEG, GIF or PCX reader, by the name
+  PackedBitmap bitmap = ReadAnyPictureFile(picture);
   if (!bitmap) return 0;
   int written = WritePackedBitmapFile(to, bitmap);
   GlobalFree(bitmap);
   return written;
 }
 
-// Whether the BMP reader reads the file as a picture.
+// Whether the file reads as a picture.
 bool ReadsAsPicture(const char *picture) {
-  PackedBitmap bitmap = ReadPictureFile(picture);
+  PackedBitmap bitmap = ReadAnyPictureFile(picture);
   if (!bitmap) return false;
   GlobalFree(bitmap);
   return true;
 }
 
-// The file the desktop gets: the picture itself for a BMP that reads as one, else the
-// wallpaper file, written as a temporary file beside it that then replaces it in one rename,
-// so that a failed conversion leaves the old wallpaper whole. Empty when there is nothing to
-// hand over.
+// The file the desktop gets: the picture itself for a BMP (by its content) that reads as one, else
+// the wallpaper file, written as a temporary file beside it that then replaces it in one rename, so
+// that a failed conversion leaves the old wallpaper whole. Empty when there is nothing to hand
+// over.
 std::string PrepareWallpaperFile(const char *picture) {
-  PictureFormat format = PictureFormatOfName(picture);
-  if (format == kPictureBmp) return ReadsAsPicture(picture) ? picture : "";
+  PictureFormat format;
+  if (PictureFormatOfFileContent(picture, &format) && format == kPictureBmp)
+    return ReadsAsPicture(picture) ? picture : "";
   const std::string wallpaper = WallpaperFilePath();
   if (wallpaper.empty()) return "";
   const std::string folder(FolderOf(wallpaper));

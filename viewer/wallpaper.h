@@ -1,7 +1,7 @@
 // "Set as wallpaper": the current picture becomes the desktop wallpaper, in a style that
-// follows its placement mode. The desktop reads BMP files only, so JPEG, GIF and PCX pictures
-// are converted into one fixed file in the user's application-data folder; a BMP is handed
-// over as it is.
+// follows its placement mode. The desktop reads BMP files only, so every other picture (the own
+// readers' formats and what the system decodes) is converted into one fixed file in the user's
+// application-data folder; a file whose content is a BMP is handed over as it is.
 #pragma once
 
 #include <string>

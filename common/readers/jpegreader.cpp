@@ -20,7 +20,7 @@
 namespace {
 
 // Message codes raised through the error manager, beyond libjpeg's own table.
-const int kJpegMsgBadColorSpace = 1005;  // output colour space neither grey nor RGB
+const int kJpegMsgBadColorSpace = 1005;  // output colour space neither grey, RGB nor CMYK
 const int kJpegMsgTooLarge = 1006;       // rows would exceed kMaxPackedPixelBytes
 const char *const kJpegMessages[] = {
     "Unsupported output colour space for a BMP file",
@@ -193,12 +193,12 @@ boolean ReadApp1(j_decompress_ptr cinfo) {
 }
 
 // Chooses the output colour space (blue-green-red where libjpeg can give it, else
-// red-green-blue; grey stays grey), works out the output dimensions and fills the header of the
-// rows: 24 bits per pixel for colour, 8 bits with a 256-entry grey table for grey, the density
-// when given in dots per centimetre, no image size. For a decompression object whose header has
-// been read and whose decompression has not started. Raises kJpegMsgBadColorSpace for an output
-// colour space other than grey or RGB and kJpegMsgTooLarge for a picture beyond the
-// packed-bitmap limit.
+// red-green-blue; grey stays grey; CMYK and YCCK come as CMYK), works out the output dimensions and
+// fills the header of the rows: 24 bits per pixel for colour, 8 bits with a 256-entry grey table
+// for grey, the density when given in dots per centimetre, no image size. For a decompression
+// object whose header has been read and whose decompression has not started. Raises
+// kJpegMsgBadColorSpace for an output colour space other than grey, RGB or CMYK and
+// kJpegMsgTooLarge for a picture beyond the packed-bitmap limit.
 void DescribeJpegOutput(j_decompress_ptr cinfo, BITMAPINFOHEADER *info) {
 #ifdef JCS_EXTENSIONS
   // libjpeg-turbo converts to blue-green-red itself, sparing a pass over every row.
@@ -208,6 +208,7 @@ void DescribeJpegOutput(j_decompress_ptr cinfo, BITMAPINFOHEADER *info) {
   switch (cinfo->out_color_space) {
     case JCS_GRAYSCALE: gray = true; break;
     case JCS_RGB: break;
+    case JCS_CMYK: break;  // CMYK and YCCK pictures, turned into blue-green-red rows here
 #ifdef JCS_EXTENSIONS
     case JCS_EXT_BGR: break;
 #endif
@@ -257,20 +258,46 @@ void ChooseReduction(jpeg_decompress_struct *cinfo, JDIMENSION width, JDIMENSION
   cinfo->scale_denom = (unsigned)denominator;
 }
 
-// Decodes every row straight into its place in the bottom-up rows, batch by batch. False when
-// cancelled before the last row.
+// One CMYK sample set as libjpeg gives it (inverted, as Adobe writes it: 255 is no ink) to red,
+// green or blue: c * k / 255, rounded, as libjpeg's own djpeg converts it.
+inline JSAMPLE InkToLight(unsigned c, unsigned k) {
+  return (JSAMPLE)((2 * c * k + 255) / 510);
+}
+
+// Turns `width` CMYK pixels into blue-green-red ones; `bgr` may be `cmyk` itself.
+void CmykToBgr(const JSAMPLE *cmyk, BYTE *bgr, JDIMENSION width) {
+  for (JDIMENSION x = 0; x < width; x++, cmyk += 4, bgr += 3) {
+    const unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+    bgr[0] = InkToLight(y, k);
+    bgr[1] = InkToLight(m, k);
+    bgr[2] = InkToLight(c, k);
+  }
+}
+
+// Decodes every row straight into its place in the bottom-up rows, batch by batch; CMYK rows
+// through one batch of their own, turned into blue-green-red in place. False when cancelled
+// before the last row.
 bool DecodeAsStored(jpeg_decompress_struct *cinfo, BYTE *pixels, size_t rowBytes,
                     const std::atomic<bool> *cancel) {
-  const JDIMENSION rowsOut = cinfo->output_height;
+  const JDIMENSION rowsOut = cinfo->output_height, width = cinfo->output_width;
+  const bool cmyk = cinfo->out_color_space == JCS_CMYK;
+  JSAMPARRAY batch = cmyk ? (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
+                                                        JPOOL_IMAGE, width * 4, kRowsPerBatch)
+                          : nullptr;
   JSAMPROW rows[kRowsPerBatch];
   while (cinfo->output_scanline < rowsOut) {
     if (ReadCancelled(cancel)) return false;  // jpeg_destroy_decompress releases the rest
     const JDIMENSION first = cinfo->output_scanline;
     JDIMENSION count = rowsOut - first;
     if (count > (JDIMENSION)kRowsPerBatch) count = kRowsPerBatch;
-    for (JDIMENSION i = 0; i < count; i++) rows[i] = pixels + (rowsOut - 1 - first - i) * rowBytes;
+    for (JDIMENSION i = 0; i < count; i++)
+      rows[i] = cmyk ? batch[i] : pixels + (rowsOut - 1 - first - i) * rowBytes;
     // The file source never suspends; no progress would mean no end.
-    if (jpeg_read_scanlines(cinfo, rows, count) == 0) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+    const JDIMENSION got = jpeg_read_scanlines(cinfo, rows, count);
+    if (got == 0) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+    if (cmyk)
+      for (JDIMENSION i = 0; i < got; i++)
+        CmykToBgr(batch[i], pixels + (rowsOut - 1 - first - i) * rowBytes, width);
   }
   return true;
 }
@@ -286,8 +313,9 @@ bool DecodeTurned(jpeg_decompress_struct *cinfo, int orientation, const PixelRow
                   const std::atomic<bool> *cancel) {
   JpegErrorManager *errors = reinterpret_cast<JpegErrorManager *>(cinfo->err);
   const JDIMENSION width = cinfo->output_width, height = cinfo->output_height;
-  const int pixelBytes = cinfo->output_components;
-  const size_t stride = (size_t)width * pixelBytes;
+  const bool cmyk = cinfo->out_color_space == JCS_CMYK;
+  const int pixelBytes = cmyk ? 3 : cinfo->output_components;  // CMYK bands become 3 bytes
+  const size_t stride = (size_t)width * cinfo->output_components;
   size_t bandRows = kBandBytes / stride;
   if (bandRows > kBandRows) bandRows = kBandRows;
   if (bandRows > height) bandRows = height;
@@ -310,6 +338,8 @@ bool DecodeTurned(jpeg_decompress_struct *cinfo, int orientation, const PixelRow
       for (JDIMENSION i = 0; i < count; i++) rows[i] = band + (filled + i) * stride;
       const JDIMENSION got = jpeg_read_scanlines(cinfo, rows, count);
       if (got == 0) ERREXIT(cinfo, JERR_INPUT_EMPTY);  // no progress would mean no end
+      if (cmyk)
+        for (JDIMENSION i = 0; i < got; i++) CmykToBgr(rows[i], rows[i], width);
       filled += got;
     }
     const PixelRows stored = {band, (ptrdiff_t)stride, (LONG)width, (LONG)bandHeight};
@@ -332,7 +362,7 @@ bool DecodeTurned(jpeg_decompress_struct *cinfo, int orientation, const PixelRow
 // Decodes into the rows the target gives (it keeps what it allocates, so that the caller frees
 // it whatever happens), upright as the picture's EXIF orientation says; colour as
 // blue-green-red. False when cancelled before the last row.
-bool Decode(jpeg_decompress_struct *cinfo, FILE *jpegFile, JpegRowsTarget target, void *context,
+bool Decode(jpeg_decompress_struct *cinfo, FILE *jpegFile, PictureRowsTarget target, void *context,
             const std::atomic<bool> *cancel, PictureFit *fit) {
   ExifState exif = {false, kOrientationAsStored};
   jpeg_create_decompress(cinfo);
@@ -395,7 +425,7 @@ BYTE *PackedRows(const BITMAPINFO *info, void *context) {
 
 }  // namespace
 
-bool DecodeJpegFile(const char *path, JpegRowsTarget target, void *context,
+bool DecodeJpegFile(const char *path, PictureRowsTarget target, void *context,
                     const std::atomic<bool> *cancel, PictureFit *fit) {
   FILE *jpegFile = OpenStream(path, "rb");
   bool volatile whole = false;

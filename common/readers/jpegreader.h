@@ -1,21 +1,17 @@
 // JPEG pictures, decoded with libjpeg straight into memory: a packed bitmap, or rows that the
-// caller provides (bottom-up rows, 24-bit blue-green-red for colour, 8-bit with a 256-entry
-// grey table for greyscale), upright as the EXIF Orientation tag says (exiforientation.h).
-// libjpeg's messages go to the standard error stream; a fatal one never ends the program.
+// caller provides (bottom-up rows, 24-bit blue-green-red for colour, CMYK and YCCK included,
+// 8-bit with a 256-entry grey table for greyscale), upright as the EXIF Orientation tag says
+// (exiforientation.h). libjpeg's messages go to the standard error stream; a fatal one never ends
+// the program.
 #pragma once
 
 #include <atomic>
 
 #include "packedbitmap.h"
 
-// Memory for the rows of a decoded picture described by info (its header and, for grey, its
-// 256-entry table): bottom-up rows padded to 4 bytes, or null to refuse the picture. The
-// target keeps what it allocates in its context; the caller of DecodeJpegFile frees it.
-typedef BYTE *(*JpegRowsTarget)(const BITMAPINFO *info, void *context);
-
 // Decodes the JPEG file into the rows the target gives, as ReadJpegFile decodes (the same
 // upright rows, reduction, size report and cancelling). True when every row was decoded.
-bool DecodeJpegFile(const char *path, JpegRowsTarget target, void *context,
+bool DecodeJpegFile(const char *path, PictureRowsTarget target, void *context,
                     const std::atomic<bool> *cancel = nullptr, PictureFit *fit = nullptr);
 
 // Decodes the JPEG file straight into a PackedBitmap, upright as its EXIF Orientation tag

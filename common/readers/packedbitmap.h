@@ -36,6 +36,11 @@ struct PictureFit {
   int moreCount = 0;
 };
 
+// Memory for the rows of a decoded picture described by info (its header and colour table):
+// bottom-up rows padded to 4 bytes, or null to refuse the picture. The target keeps what it
+// allocates in its context; the caller of the decoding frees it.
+typedef BYTE *(*PictureRowsTarget)(const BITMAPINFO *info, void *context);
+
 // The largest pixel block a reader will allocate: 8192 x 8192 at 32 bits per pixel. Larger
 // pictures are refused rather than risking an allocation the process cannot hold. A build may
 // define LUMORA_MAX_PACKED_PIXEL_BYTES to a smaller limit for every reader at once: the fuzz

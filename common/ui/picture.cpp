@@ -3,8 +3,7 @@
 #include <cstring>
 
 #include "fileexists.h"
-#include "jpegreader.h"
-#include "picturefile.h"
+#include "systempicture.h"
 
 namespace {
 
@@ -32,7 +31,7 @@ HBITMAP PackedBitmapToSection(PackedBitmap bitmap) {
   return section;
 }
 
-// DecodeJpegFile's target for the display: a DIB section, kept in *context, whose rows the
+// The decoding target for the display: a DIB section, kept in *context, whose rows the
 // decoder writes.
 BYTE *SectionRows(const BITMAPINFO *info, void *context) {
   void *bits = nullptr;
@@ -49,21 +48,21 @@ BYTE *SectionRows(const BITMAPINFO *info, void *context) {
 
 HBITMAP LoadPicture(const char *path, const std::atomic<bool> *cancel, PictureFit *fit) {
   if (!path || !FileExists(path)) return nullptr;
-  if (PictureFormatOfName(path) == kPictureJpeg) {
-    // Decoded straight into the display bitmap: no packed block, no copy.
-    HBITMAP volatile section = nullptr;
-    const bool whole = DecodeJpegFile(path, SectionRows, (void *)&section, cancel, fit);
-    HBITMAP bitmap = section;
-    if (bitmap && (!whole || (cancel && cancel->load()))) {
-      DeleteObject(bitmap);
-      bitmap = nullptr;
-    }
-    return bitmap;
+  // JPEG and the system's decoders write straight into the display bitmap: no packed block,
+  // no copy.
+  HBITMAP volatile section = nullptr;
+  PackedBitmap packed = nullptr;
+  const bool whole = ReadAnyPicture(path, SectionRows, (void *)&section, &packed, cancel, fit);
+  HBITMAP bitmap = section;
+  const bool cancelled = cancel && cancel->load();
+  if (bitmap && (!whole || cancelled)) {
+    DeleteObject(bitmap);
+    bitmap = nullptr;
   }
-  PackedBitmap packed = ReadPictureFile(path, cancel, fit);
-  HBITMAP bitmap = nullptr;
-  if (!(cancel && cancel->load())) bitmap = PackedBitmapToDevice(packed);
-  if (packed) GlobalFree(packed);
+  if (packed) {
+    if (!cancelled) bitmap = PackedBitmapToDevice(packed);
+    GlobalFree(packed);
+  }
   return bitmap;
 }
 

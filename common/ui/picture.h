@@ -8,12 +8,13 @@
 
 #include "packedbitmap.h"
 
-// Tests that the file exists, reads it with the reader its name selects (ReadPictureFile),
-// makes a display bitmap of it and frees the packed block; a JPEG picture is decoded straight
-// into its display bitmap (a DIB section). Null when the file is
+// Tests that the file exists, reads it with the reader its content (else its name) selects or
+// the system's decoders (ReadAnyPicture), makes a display bitmap of it and frees the packed
+// block; a JPEG picture and one the system decodes go straight into their display bitmap (a
+// DIB section). Null when the file is
 // missing, cannot be read, or the display refuses the bitmap. The caller owns the result. A
-// set cancel flag stops the reading (ReadPictureFile) and gives null.
-// With a fit, the picture may come reduced, and its own size is reported (ReadPictureFile).
+// set cancel flag stops the reading and gives null.
+// With a fit, the picture may come reduced, and its own size is reported (PictureFit).
 HBITMAP LoadPicture(const char *path, const std::atomic<bool> *cancel = nullptr,
                     PictureFit *fit = nullptr);
 

@@ -3,11 +3,14 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <string>
+
 #include "about.h"
 #include "commonres.h"
 #include "fileexists.h"
 #include "instance.h"
 #include "newlist.h"
+#include "systemdecoders.h"
 #include "textformat.h"
 
 const char kAboutVersion[] = "Version 1.1";
@@ -15,10 +18,6 @@ const char kAboutVersion[] = "Version 1.1";
 namespace {
 
 const char kListFilter[] = "Vantiro list\0*.wcl\0All files(*.*)\0*.*\0";
-const char kPictureFilter[] =
-    "All known image formats\0*.bmp;*.gif;*.pcx;*.jpg;*.jpeg\0"
-    "Bitmap files\0*.bmp\0GIF files\0*.gif\0PCX files\0*.pcx\0"
-    "JPEG files\0*.jpg;*.jpeg\0All files\0*.*\0";
 const char kPictureTitle[] = "choose image(s) to add";
 // "alredy exist" is spelled as users know the question: kept so.
 const char kOverwriteText[] = "File %s alredy exist! Overwrite this file?";
@@ -144,7 +143,8 @@ void OnOpenList(HWND dialog) {
 
 void OnNewList(HWND dialog) {
   char selection[kPictureSelectionSize] = {};
-  OPENFILENAMEA pick = FileDialog(dialog, selection, sizeof selection, kPictureFilter,
+  const std::string filter = PictureFilter(SystemDecoders());
+  OPENFILENAMEA pick = FileDialog(dialog, selection, sizeof selection, filter.c_str(),
                                   OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT);
   pick.lpstrTitle = kPictureTitle;
   if (!GetOpenFileNameA(&pick)) return;

@@ -175,8 +175,50 @@ TEST_F(ReferenceTest, JpegFittedIntoABoxIsDecodedAtTheScaleThatStillCoversIt) {
   }
 }
 
-TEST_F(ReferenceTest, CmykJpegIsRefused) {
-  EXPECT_EQ(nullptr, ReadJpegFile(Make(Plasma("20x20") + " -colorspace CMYK", "k.jpg").c_str()));
+// CMYK and YCCK pictures (Adobe, inverted as Adobe writes them) against djpeg, which turns
+// them into RGB itself: ImageMagick's CMYK files, libjpeg's YCCK ones, progressive, turned by
+// their EXIF tag and reduced for a fit.
+TEST_F(ReferenceTest, CmykAndYcckJpegMatchDjpeg) {
+  JpegOptions ycck;
+  ycck.components = 4;
+  ycck.ycck = true;
+  JpegOptions turned = ycck;
+  turned.ycck = false;
+  turned.exif = ExifBlock(6, false);
+  JpegOptions progressive = ycck;
+  progressive.progressive = true;
+  struct {
+    const char *name;
+    std::string file;  // made by ImageMagick when `make` is given
+    const char *make, *reference;
+    LONG boxWidth, boxHeight;  // a fit, or 0
+  } cases[] = {
+      {"k.jpg", "", "-colorspace CMYK", "djpeg -pnm %s", 0, 0},
+      {"kodd.jpg", "", "-resize 37x23! -colorspace CMYK -quality 60", "djpeg -pnm %s", 0, 0},
+      {"kp.jpg", "", "-colorspace CMYK -interlace JPEG", "djpeg -pnm %s", 0, 0},
+      {"kfit.jpg", "", "-colorspace CMYK", "djpeg -pnm -scale 1/4 %s", 40, 40},
+      {"y.jpg", MakeJpeg(53, 31, ycck), nullptr, "djpeg -pnm %s", 0, 0},
+      {"yp.jpg", MakeJpeg(53, 31, progressive), nullptr, "djpeg -pnm %s", 0, 0},
+      {"kturned.jpg", MakeJpeg(301, 97, turned), nullptr, "djpeg -pnm %s | pnmflip -cw", 0, 0},
+      {"kturnedfit.jpg", MakeJpeg(301, 97, turned), nullptr,
+       "djpeg -pnm -scale 1/4 %s | pnmflip -cw", 60, 60},
+  };
+  for (auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string file = dir.File(c.name);
+    if (c.make)
+      file = Make(Plasma("160x120") + " " + c.make, c.name);
+    else
+      WriteBytes(file, c.file);
+    PictureFit fit = {c.boxWidth, c.boxHeight, 0, 0};
+    PackedBitmap bitmap = ReadJpegFile(file.c_str(), nullptr, c.boxWidth ? &fit : nullptr);
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(24, static_cast<const BITMAPINFOHEADER *>(bitmap)->biBitCount);
+    char command[512];
+    snprintf(command, sizeof command, c.reference, Quote(file).c_str());
+    EXPECT_TRUE(SameRgb(DecodeWithCommand(command), PackedBitmapToRgb(bitmap)));
+    GlobalFree(bitmap);
+  }
 }
 
 }  // namespace

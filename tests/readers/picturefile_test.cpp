@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,74 @@ TEST(PictureFormatOfName, LastCharactersPickTheReaderInAnyCase) {
   for (const char *name : {"photo.jpe", "photo.jfif", "picture", "picture.dib", "x.bmp", "jpg",
                            "gif", "", "photo.jpg ", "photo.jpg.bak"})
     EXPECT_EQ(kPictureBmp, PictureFormatOfName(name)) << name;
+}
+
+// The first bytes pick the reader; the name only where they show none of the formats (a
+// file too short, an unknown PCX version, text). Each signature alone, and a near miss of it.
+TEST(PictureFormatOfFile, ContentFirstThenTheName) {
+  const std::string png("\x89PNG\r\n\x1a\n", 8), jpeg("\xFF\xD8\xFF\xE0", 4);
+  struct {
+    const char *name;
+    std::string bytes;
+    PictureFormat expected;
+  } cases[] = {
+      {"a.jpg", png + "rest", kPicturePng},
+      {"a.gif", jpeg, kPictureJpeg},
+      {"a.png", "BM....", kPictureBmp},
+      {"a", "GIF89a", kPictureGif},
+      {"a.bmp", std::string("RIFF\x10\0\0\0WEBPVP8 ", 16), kPictureWebp},
+      {"a.jpg", std::string("\x0A\x05\x01\x08", 4), kPicturePcx},
+      {"a.webp", std::string("\x0A\x00\x01", 3), kPicturePcx},
+      // Near misses (from here on): the name decides.
+      {"a.pcx", std::string("\x0A\x07\x01", 3), kPicturePcx},
+      {"a.gif", std::string("\x0A\x05\x00", 3), kPictureGif},
+      {"a.png", std::string("RIFF\x10\0\0\0WAVE", 12), kPicturePng},
+      {"a.webp", png.substr(0, 7), kPictureWebp},
+      {"a.jpeg", "\xFF\xD8", kPictureJpeg},
+      {"a.tif", std::string("II*\0", 4), kPictureBmp},
+      {"a.gif", "", kPictureGif},
+      {"a.pcx", "GIF7", kPicturePcx},
+  };
+  const ptrdiff_t kByContent = 7;
+  TempDir dir;
+  for (const auto &c : cases) {
+    SCOPED_TRACE(testing::Message() << c.name << " " << testing::PrintToString(c.bytes));
+    const std::string path = dir.File(c.name);
+    WriteBytes(path, c.bytes);
+    EXPECT_EQ(c.expected, PictureFormatOfFile(path.c_str()));
+    PictureFormat format = kPictureBmp;
+    EXPECT_EQ(&c - cases < kByContent, PictureFormatOfFileContent(path.c_str(), &format));
+  }
+  EXPECT_EQ(kPictureGif, PictureFormatOfFile(dir.File("missing.gif").c_str()));
+}
+
+// Pictures under another format's name read by their content, pixel for pixel as under their
+// own name.
+TEST(ReadPictureFile, APictureUnderAnotherNameReadsByItsContent) {
+  TempDir dir;
+  const std::vector<unsigned> samples(37 * 21 * 3, 200);
+  const std::string pictures[][2] = {
+      {"png", MakePng(37, 21, samples)},
+      {"jpg", MakeJpeg(37, 21)},
+      {"gif", MakeGif(37, 21, 16, std::vector<unsigned char>(37 * 21, 3))},
+      {"pcx", MakePcx(37, 21)},
+  };
+  for (const auto &picture : pictures) {
+    SCOPED_TRACE(picture[0]);
+    const std::string own = dir.File("own." + picture[0]);
+    WriteBytes(own, picture[1]);
+    Block expected(ReadPictureFile(own.c_str()));
+    ASSERT_NE(nullptr, expected.get());
+    for (const char *other : {"x.jpg", "x.gif", "x.bmp", "x.webp", "x"}) {
+      SCOPED_TRACE(other);
+      const std::string path = dir.File(other);
+      WriteBytes(path, picture[1]);
+      Block got(ReadPictureFile(path.c_str()));
+      ASSERT_NE(nullptr, got.get());
+      EXPECT_EQ(GlobalSize(expected.get()), GlobalSize(got.get()));
+      EXPECT_EQ(0, memcmp(expected.get(), got.get(), GlobalSize(got.get())));
+    }
+  }
 }
 
 // A set cancel flag stops every reader (null); a clear one changes nothing. The pictures span

@@ -188,6 +188,32 @@ TEST_F(SaverTest, MissingOrEmptyListEndsWithoutWindow) {
   }
 }
 
+// Pictures only the system's decoders read (made at build time by
+// tests/harness/make-system-samples.sh): a 320 x 240 quadrant TIFF and a 64 x 64 quadrant ICO,
+// centred, one per tick.
+TEST_F(SaverTest, ShowsTiffAndIcoThroughTheSystemsDecoders) {
+  auto sample = [](const char *name) {
+    std::string path = std::string("Z:") + LUMORA_WIC_SAMPLES + "/" + name;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+  };
+  WriteSaverList({"centred=" + sample("quad.tiff"), "centred=" + sample("quad.ico")});
+  Configure(list, kNoTick);
+  SaverProcess saver("/s");
+  ASSERT_NE(nullptr, saver.WaitForSaver());
+  // The quadrants' corners, and black outside them.
+  auto shows = [](int x, int y, int w, int h) {
+    ScreenShot s;
+    return s.At(x, y) == kRed && s.At(x + w - 1, y) == kGreen && s.At(x, y + h - 1) == kBlue &&
+           s.At(x + w - 1, y + h - 1) == kWhite && s.At(x - 1, y - 1) == kBlack &&
+           s.At(x + w, y + h) == kBlack;
+  };
+  EXPECT_TRUE(WaitFor([&] { return shows(240, 180, 320, 240); }, 3000));
+  saver.Send(WM_TIMER, 1);
+  EXPECT_TRUE(WaitFor([&] { return shows(368, 268, 64, 64); }, 3000));
+  EXPECT_EQ(STILL_ACTIVE, saver.WaitForExit(0));
+}
+
 TEST_F(SaverTest, UnreadablePicturesGiveOneBlackPeriodAndNeverEndTheSaver) {
   WriteSolidBmp(dir.File("r.bmp"), 100, 100, kRed);
   WriteSolidBmp(dir.File("g.bmp"), 100, 100, kGreen);

@@ -41,6 +41,7 @@ std::string MakeJpeg(int width, int height, const JpegOptions &options) {
                                                    : JCS_RGB;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, options.quality, TRUE);
+  if (options.components == 4 && options.ycck) jpeg_set_colorspace(&cinfo, JCS_YCCK);
   if (options.progressive) jpeg_simple_progression(&cinfo);
   if (!options.halfChroma) cinfo.comp_info[0].h_samp_factor = cinfo.comp_info[0].v_samp_factor = 1;
   cinfo.density_unit = (UINT8)options.densityUnit;

@@ -7,6 +7,7 @@
 
 struct JpegOptions {
   int components = 3;  // 1 grey, 3 colour (YCbCr in the file), 4 CMYK
+  bool ycck = false;   // CMYK stored as YCCK (Adobe's transform 2)
   int quality = 90;
   bool progressive = false;
   bool halfChroma = true;  // colour: chroma at half the resolution both ways, else at full
