@@ -154,8 +154,7 @@ TEST_F(JpegReaderTest, UndecodablePicturesFailWithoutEndingTheProgram) {
   std::string tooLarge = good;
   tooLarge[sof + 5] = tooLarge[sof + 7] = (char)0xFF;
   tooLarge[sof + 6] = tooLarge[sof + 8] = (char)0xDC;  // 65500 x 65500
-  const std::string cases[] = {
-      "", "not a JPEG at all", good.substr(0, 100), lossless, tooLarge};
+  const std::string cases[] = {"", "not a JPEG at all", good.substr(0, 100), lossless, tooLarge};
   for (const std::string &jpeg : cases) {
     SCOPED_TRACE(jpeg.size());
     EXPECT_EQ("failed", Read(jpeg));
@@ -401,7 +400,7 @@ TEST_F(JpegReaderTest, App1BlocksThatAreNotExifCostNoMemory) {
     long long atRows = -1;
     std::vector<BYTE> rows;
   };
-  const JpegRowsTarget target = [](const BITMAPINFO *info, void *context) -> BYTE * {
+  const PictureRowsTarget target = [](const BITMAPINFO *info, void *context) -> BYTE * {
     Probe *probe = static_cast<Probe *>(context);
     probe->atRows = HeapInUse();
     const BITMAPINFOHEADER &h = info->bmiHeader;
