@@ -129,8 +129,7 @@ TEST_F(JpegReaderTest, UndecodablePicturesFailWithoutEndingTheProgram) {
   std::string tooLarge = good;
   tooLarge[sof + 5] = tooLarge[sof + 7] = (char)0xFF;
   tooLarge[sof + 6] = tooLarge[sof + 8] = (char)0xDC;  // 65500 x 65500
-  const std::string cases[] = {
-      "", "not a JPEG at all", good.substr(0, 100), lossless, tooLarge};
+  const std::string cases[] = {"", "not a JPEG at all", good.substr(0, 100), lossless, tooLarge};
   for (const std::string &jpeg : cases) {
     SCOPED_TRACE(jpeg.size());
     EXPECT_EQ("failed", Read(jpeg));
