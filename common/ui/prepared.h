@@ -35,12 +35,12 @@ struct PreparedPicture {
 // Reads the file into a display bitmap as LoadPicture does and, for the tiled and best-fit
 // modes, draws the placed picture for a screenWidth x screenHeight screen (tiled: the whole
 // screen; best fit: the fitted picture, reduced with HALFTONE as the painters do). For the best
-// fit a JPEG picture is decoded reduced (PictureFit) when that still covers the fitted size; the
-// fit is laid out from the picture's own size all the same. Once the cancel flag is set it gives
-// up between steps and returns an empty picture. Given otherSizes (monitors of other sizes),
-// the tiled and best-fit drawings are made for the first kMaxOtherSizes of those as well, and a
-// reduced decoding covers the fitted size on each of them (at most kMaxMonitors), drawn for or
-// not.
+// fit a picture is decoded reduced where its reader can (PictureFit) when that still covers the
+// fitted size; the fit is laid out from the picture's own size all the same. Once the cancel flag
+// is set it gives up between steps and returns an empty picture. Given otherSizes (monitors of
+// other sizes), the tiled and best-fit drawings are made for the first kMaxOtherSizes of those as
+// well, and a reduced decoding covers the fitted size on each of them (at most kMaxMonitors),
+// drawn for or not.
 PreparedPicture PreparePicture(const char *path, PlacementMode mode, int screenWidth,
                                int screenHeight, const std::atomic<bool> *cancel = nullptr,
                                const ScreenSize *otherSizes = nullptr, int otherCount = 0);

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -77,35 +76,6 @@ TEST(PictureFormatOfFile, ContentFirstThenTheName) {
     EXPECT_EQ(&c - cases < kByContent, PictureFormatOfFileContent(path.c_str(), &format));
   }
   EXPECT_EQ(kPictureGif, PictureFormatOfFile(dir.File("missing.gif").c_str()));
-}
-
-// Pictures under another format's name read by their content, pixel for pixel as under their
-// own name.
-TEST(ReadPictureFile, APictureUnderAnotherNameReadsByItsContent) {
-  TempDir dir;
-  const std::vector<unsigned> samples(37 * 21 * 3, 200);
-  const std::string pictures[][2] = {
-      {"png", MakePng(37, 21, samples)},
-      {"jpg", MakeJpeg(37, 21)},
-      {"gif", MakeGif(37, 21, 16, std::vector<unsigned char>(37 * 21, 3))},
-      {"pcx", MakePcx(37, 21)},
-  };
-  for (const auto &picture : pictures) {
-    SCOPED_TRACE(picture[0]);
-    const std::string own = dir.File("own." + picture[0]);
-    WriteBytes(own, picture[1]);
-    Block expected(ReadPictureFile(own.c_str()));
-    ASSERT_NE(nullptr, expected.get());
-    for (const char *other : {"x.jpg", "x.gif", "x.bmp", "x.webp", "x"}) {
-      SCOPED_TRACE(other);
-      const std::string path = dir.File(other);
-      WriteBytes(path, picture[1]);
-      Block got(ReadPictureFile(path.c_str()));
-      ASSERT_NE(nullptr, got.get());
-      EXPECT_EQ(GlobalSize(expected.get()), GlobalSize(got.get()));
-      EXPECT_EQ(0, memcmp(expected.get(), got.get(), GlobalSize(got.get())));
-    }
-  }
 }
 
 // A set cancel flag stops every reader (null); a clear one changes nothing. The pictures span

@@ -18,9 +18,11 @@
 #include "pcxwriter.h"
 #include "picturefile.h"
 #include "pixels.h"
+#include "pngwriter.h"
 #include "processwatch.h"
 #include "resource.h"
 #include "settings.h"
+#include "systempicture.h"
 #include "testfiles.h"
 #include "uidriver.h"
 #include "view.h"
@@ -310,7 +312,7 @@ class WallpaperTest : public ViewerPartsTest {
   // The wallpaper file holds the same pixels as the picture read by its own reader.
   ::testing::AssertionResult WallpaperShows(const std::string &picture) {
     Block written(ReadPictureFile(wallpaper.c_str()));
-    Block original(ReadPictureFile(picture.c_str()));
+    Block original(ReadAnyPictureFile(picture.c_str()));
     if (!written) return ::testing::AssertionFailure() << "no readable wallpaper file";
     return SameRgb(PackedBitmapToRgb(original.get()), PackedBitmapToRgb(written.get()));
   }
@@ -326,8 +328,11 @@ TEST_F(WallpaperTest, JpegPcxAndGifAreConvertedIntoTheWallpaperFile) {
   ReadOnlyWindowsDirectory readOnly;
   ASSERT_TRUE(readOnly.active());
   EXPECT_NE(std::string::npos, wallpaper.find("\\Ostrel\\Lumora\\KORDAX.BMP")) << wallpaper;
-  JpegOptions portrait;
+  JpegOptions portrait, cmyk;
   portrait.exif = ExifBlock(6, true);
+  cmyk.components = 4;
+  std::string tiff = std::string("Z:") + LUMORA_WIC_SAMPLES + "/lzw.tiff";
+  std::replace(tiff.begin(), tiff.end(), '/', '\\');
   struct Case {
     std::string name, bytes;
     PlacementMode mode;
@@ -337,6 +342,9 @@ TEST_F(WallpaperTest, JpegPcxAndGifAreConvertedIntoTheWallpaperFile) {
       {"portrait.jpg", MakeJpeg(40, 30, portrait), kModeCentred, "0", "0"},  // upright: 30 x 40
       {"x.pcx", MakePcx(21, 9), kModeStretched, "2", "0"},
       {"anim.GIF", MakeGif(17, 5, 16, std::vector<unsigned char>(85, 3)), kModeCentred, "0", "0"},
+      {"print.jpg", MakeJpeg(23, 11, cmyk), kModeCentred, "0", "0"},
+      {"web.jpg", MakePng(9, 7, std::vector<unsigned>(9 * 7 * 3, 77)), kModeCentred, "0", "0"},
+      {"scan.tif", ReadBytes(tiff), kModeCentred, "0", "0"},  // through the system's decoder
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);

@@ -96,33 +96,9 @@ TEST(WicReader, AFitDecodesReducedNeverBelowTheFittedSize) {
   }
 }
 
-// A TIFF header claiming 100000 x 100000 pixels in one strip.
-std::string HugeTiff() {
-  std::string tiff("II*\0\x08\0\0\0", 8);
-  const struct {
-    WORD tag, type;
-    DWORD value;
-  } entries[] = {{256, 4, 100000}, {257, 4, 100000}, {258, 3, 8},      {259, 3, 1},
-                 {262, 3, 1},      {273, 4, 200},    {278, 4, 100000}, {279, 4, 64}};
-  auto put = [&tiff](DWORD value, int bytes) {
-    for (int i = 0; i < bytes; i++) tiff.push_back((char)(value >> (8 * i)));
-  };
-  put(sizeof entries / sizeof entries[0], 2);
-  for (const auto &e : entries) {
-    put(e.tag, 2);
-    put(e.type, 2);
-    put(1, 4);
-    put(e.value, 4);
-  }
-  put(0, 4);
-  tiff.resize(264, '\x55');
-  return tiff;
-}
-
 TEST(WicReader, RefusedCutAndCancelledFilesGiveNoPicture) {
   TempDir dir;
   WriteBytes(dir.File("notes.txt"), "not a picture at all\n");
-  WriteBytes(dir.File("huge.tiff"), HugeTiff());
   const struct {
     std::string path;
     bool cancelled;
@@ -131,7 +107,6 @@ TEST(WicReader, RefusedCutAndCancelledFilesGiveNoPicture) {
       {dir.File("notes.txt"), false, kWicNoDecoder},
       {dir.File("missing.tiff"), false, kWicNoDecoder},
       {Sample("cut.tiff"), false, kWicFailed},
-      {dir.File("huge.tiff"), false, kWicFailed},
       {Sample("big.tiff"), true, kWicFailed},
   };
   for (const auto &c : cases) {
@@ -159,7 +134,7 @@ TEST(SystemPicture, OwnReadersByContentTheSystemForTheRest) {
   const struct {
     const char *name;
     const std::string &bytes;
-    int bitCount;  // 0: no picture
+    int bitCount;  // 4 from the GIF reader, 24 from the system
   } cases[] = {
       {"a.tif", gif, 4},   {"a.gif", gif, 4},   {"a.jpg", tiff, 24},
       {"a.bmp", tiff, 24}, {"a.tif", tiff, 24}, {"a", tiff, 24},
