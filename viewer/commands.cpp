@@ -66,7 +66,7 @@ void ShowFileListEntry(int command) {
 
 int LoadViewerList(HWND owner) {
   gShow.FreeList();
-  if (!LoadImageList(gViewerSettings.LastFile, &gShow.Images, AddListEntry)) {
+  if (!LoadImageList(gViewerSettings.LastFile.c_str(), &gShow.Images, AddListEntry)) {
     gShow.FreeList();
     MessageBoxA(owner, kLoadFailedText, kErrorTitle, MB_OK | MB_ICONERROR);
     return 0;
