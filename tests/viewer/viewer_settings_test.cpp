@@ -280,4 +280,33 @@ TEST_F(ViewerSettingsTest, NewListFromThreePicturesThenRefusedOverwrite) {
   EXPECT_FALSE(UserKeyExists(kKey));
 }
 
+// A selection of 2,000 pictures, far more than a fixed buffer of a few kilobytes holds, makes
+// a list of all of them.
+TEST_F(ViewerSettingsTest, NewListFromTwoThousandPictures) {
+  std::string names, expected;
+  for (int i = 0; i < 2000; i++) {
+    const std::string name = "holiday picture number " + std::to_string(10000 + i) + ".bmp";
+    WriteBytes(dir.File(name), "BM");
+    names += "\"" + name + "\" ";
+    expected += "centred=" + dir.File(name) + "\r\n";
+  }
+  const std::string list = dir.File("many.wcl");
+  std::string shown;
+  Show([&](HWND dialog) {
+    HWND edit = GetDlgItem(dialog, IDC_LISTPATH);
+    ClickControl(GetDlgItem(dialog, IDC_NEWLIST));
+    ChooseInFileDialog("choose image(s) to add", dir.path());
+    Sleep(300);
+    ChooseInFileDialog("choose image(s) to add", names);
+    ChooseInFileDialog("Save As", list);
+    WaitFor([&] { return WindowText(edit) == list; }, 20000);
+    shown = WindowText(edit);
+    PressKey(VK_ESCAPE);
+  });
+  EXPECT_EQ(list, shown);
+  const std::string written = ReadBytes(list);
+  EXPECT_EQ(expected.size(), written.size());
+  EXPECT_TRUE(written == expected) << written.substr(0, 300);
+}
+
 }  // namespace
