@@ -114,6 +114,23 @@ TEST_F(NamesTest, EveryFormatShowsFromAFolderOfAnyNameAndLength) {
     EXPECT_FALSE(Near(kBlack, centre, 2)) << "nothing drawn: " << Hex(centre);
   }
 
+  // The converter, both its names beyond the ANSI code page and past 300 characters.
+  const std::string converted = Made(JoinPath(deep, "\xD0\xB2.bmp"));
+  std::wstring line = WideFromUtf8("\"" + ProgramBesideTests("lumora-convert.exe") + "\" \"" +
+                                   JoinPath(deep, pictures[0].name) + "\" \"" + converted + "\"");
+  STARTUPINFOW start = {};
+  start.cb = sizeof start;
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &start, &process));
+  DWORD code = 99;
+  WaitForSingleObject(process.hProcess, 30000);
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  EXPECT_EQ(0u, code);
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, PathAttributes(converted.c_str()));
+
   // The saver, its list stored as the settings dialog stores it.
   WriteFile(list, "centred=" + bmp + "\r\n");
   HKEY key;
