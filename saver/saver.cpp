@@ -81,7 +81,8 @@ LRESULT OnCreate(HWND window) {
   gShow.ReadDisplaySize();
   gSaverSettings.Read();
   gShow.Images = ImageList{};
-  if (!LoadImageList(gSaverSettings.LastFile, &gShow.Images, AddListEntry) || !gShow.Images.first)
+  if (!LoadImageList(gSaverSettings.LastFile.c_str(), &gShow.Images, AddListEntry) ||
+      !gShow.Images.first)
     return -1;
   if (gSaverSettings.Flags) gShow.Shuffle();
   ReadShowMonitors(window);

@@ -5,7 +5,7 @@
 const SettingsStore kSaverSettingsStore = {"SOFTWARE\\Ostrel\\ScreenSaver", "TimeOut", "MixFiles",
                                            "LastFile", false};
 
-ShowSettings gSaverSettings = {&kSaverSettingsStore};
+ShowSettings gSaverSettings = {&kSaverSettingsStore, 10, 0, {}};
 
 namespace {
 

@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <string>
+
+#include "path.h"
 
 const char kSaverClassName[] = "WindowsScreenSaverClass";
 const char kSaverWindowTitle[] = "Screen Saver";
@@ -45,7 +48,7 @@ HWND ParseWindowHandle(const char *p) {
 void CloseSaver(HWND window) {
   if (gClosing) return;
   gClosing = TRUE;
-  PostMessageA(window, WM_CLOSE, 0, 0);
+  PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
 void OnSaverMouseMove(HWND window, LPARAM lParam) {
@@ -123,15 +126,16 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
 // --- Running the saver and the dialog -----------------------------------------------------
 
 ATOM RegisterSaverClass() {
-  WNDCLASSA wc = {};
-  if (GetClassInfoA(hMainInstance, kSaverClassName, &wc)) return 1;
+  const std::wstring name = WideFromUtf8(kSaverClassName);
+  WNDCLASSW wc = {};
+  if (GetClassInfoW(hMainInstance, name.c_str(), &wc)) return 1;
   wc.style = CS_HREDRAW | CS_VREDRAW | CS_SAVEBITS | CS_DBLCLKS;
   wc.lpfnWndProc = SaverWindowProc;
   wc.hInstance = hMainInstance;
   wc.hIcon = LoadIconA(hMainInstance, MAKEINTRESOURCEA(ID_APP));
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);  // the full-screen window hides it
-  wc.lpszClassName = kSaverClassName;
-  return RegisterClassA(&wc);
+  wc.lpszClassName = name.c_str();
+  return RegisterClassW(&wc);
 }
 
 // Topmost over the whole desktop, every monitor of it.
@@ -143,9 +147,9 @@ HWND CreateFullScreenWindow() {
     width = GetSystemMetrics(SM_CXSCREEN);
     height = GetSystemMetrics(SM_CYSCREEN);
   }
-  HWND window =
-      CreateWindowExA(WS_EX_TOPMOST, kSaverClassName, kSaverWindowTitle, WS_POPUP | WS_VISIBLE, x,
-                      y, width, height, nullptr, nullptr, hMainInstance, nullptr);
+  HWND window = CreateWindowExW(WS_EX_TOPMOST, WideFromUtf8(kSaverClassName).c_str(),
+                                WideFromUtf8(kSaverWindowTitle).c_str(), WS_POPUP | WS_VISIBLE, x,
+                                y, width, height, nullptr, nullptr, hMainInstance, nullptr);
   if (window) SetForegroundWindow(window);
   return window;
 }
@@ -153,24 +157,25 @@ HWND CreateFullScreenWindow() {
 HWND CreatePreviewWindow(HWND parent) {
   RECT area;
   GetClientRect(parent, &area);
-  return CreateWindowExA(0, kSaverClassName, kPreviewTitle, WS_CHILD | WS_VISIBLE, 0, 0, area.right,
-                         area.bottom, parent, nullptr, hMainInstance, nullptr);
+  return CreateWindowExW(0, WideFromUtf8(kSaverClassName).c_str(),
+                         WideFromUtf8(kPreviewTitle).c_str(), WS_CHILD | WS_VISIBLE, 0, 0,
+                         area.right, area.bottom, parent, nullptr, hMainInstance, nullptr);
 }
 
 int RunSaver(HWND previewParent) {
   if (previewParent && !IsWindow(previewParent)) return kExitBadCommand;
   if (!CreateScreenSaverWindow(previewParent)) return kExitDone;
   MSG msg = {};
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return (int)msg.wParam;
 }
 
 int RunConfiguration(HWND owner) {
   if (!RegisterDialogClasses(hMainInstance)) return kExitDone;
-  DialogBoxParamA(hMainInstance, MAKEINTRESOURCEA(IDD_SCRNSAVE_CONFIGURE), owner,
+  DialogBoxParamW(hMainInstance, MAKEINTRESOURCEW(IDD_SCRNSAVE_CONFIGURE), owner,
                   ScreenSaverConfigureDialog, 0);
   return kExitDone;
 }
@@ -186,7 +191,7 @@ HWND CreateScreenSaverWindow(HWND previewParent) {
 LRESULT WINAPI DefScreenSaverProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   LRESULT result;
   if (!fChildPreview && HandleSaverInput(window, msg, wParam, lParam, &result)) return result;
-  return DefWindowProcA(window, msg, wParam, lParam);
+  return DefWindowProcW(window, msg, wParam, lParam);
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {

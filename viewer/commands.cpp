@@ -6,6 +6,7 @@
 #include "view.h"
 #include "wallpaper.h"
 #include "window.h"
+#include "wintext.h"
 
 const char kErrorTitle[] = "Error";
 const char kLoadFailedText[] = "I cat't load your images list file!";
@@ -66,13 +67,13 @@ void ShowFileListEntry(int command) {
 
 int LoadViewerList(HWND owner) {
   gShow.FreeList();
-  if (!LoadImageList(gViewerSettings.LastFile, &gShow.Images, AddListEntry)) {
+  if (!LoadImageList(gViewerSettings.LastFile.c_str(), &gShow.Images, AddListEntry)) {
     gShow.FreeList();
-    MessageBoxA(owner, kLoadFailedText, kErrorTitle, MB_OK | MB_ICONERROR);
+    ShowMessageBox(owner, kLoadFailedText, kErrorTitle, MB_OK | MB_ICONERROR);
     return 0;
   }
   if (!gShow.Images.first) {
-    MessageBoxA(owner, kEmptyListText, kErrorTitle, MB_OK | MB_ICONERROR);
+    ShowMessageBox(owner, kEmptyListText, kErrorTitle, MB_OK | MB_ICONERROR);
     return 0;
   }
   return 1;

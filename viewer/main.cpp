@@ -2,31 +2,49 @@
 // picture by picture on a full-screen window, advancing on the slide timer.
 #include <windows.h>
 
-#include <cstring>
+#include <string>
 
 #include "commands.h"
 #include "flatbutton.h"
 #include "instance.h"
 #include "menus.h"
+#include "path.h"
 #include "settings.h"
 #include "view.h"
 #include "window.h"
+#include "wintext.h"
 
 namespace {
 
 const char kPathTooLongText[] =
-    "The images list file name on the command line is too long (at most 259 characters)!";
+    "The images list file name on the command line is too long (at most 32767 characters)!";
 
 // Exit codes: the show ran and its window was closed; the run ended before anything was shown.
 const int kExitShown = 0;
 const int kExitNotShown = 1;
 
-// Keeps the command-line tail, unchanged, as the list path. A tail that does not fit is
+// The wide command line after the program's name, as WinMain's tail is cut: the name ends at
+// its closing quote when it starts with one, else at the first space or tab; the spaces and
+// tabs after it are skipped.
+std::string CommandLineTail(const wchar_t *line) {
+  if (!line) return "";
+  if (*line == L'"') {
+    line++;
+    while (*line && *line != L'"') line++;
+    if (*line) line++;
+  } else {
+    while (*line && *line != L' ' && *line != L'\t') line++;
+  }
+  while (*line == L' ' || *line == L'\t') line++;
+  return Utf8FromWide(line);
+}
+
+// Keeps the command-line tail, unchanged, as the list path. One longer than any path is
 // refused rather than cut into another file's name.
-int TakeCommandLine(const char *tail) {
-  if (!tail || !*tail) return 1;
-  if (strlen(tail) >= sizeof gViewerSettings.LastFile) return 0;
-  strcpy(gViewerSettings.LastFile, tail);
+int TakeCommandLine(const std::string &tail) {
+  if (tail.empty()) return 1;
+  if (Utf16Length(tail) > kLongestPath) return 0;
+  gViewerSettings.LastFile = tail;
   return 1;
 }
 
@@ -41,9 +59,9 @@ void Initialise() {
 
 int RunMessageLoop() {
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return kExitShown;
 }
@@ -58,10 +76,10 @@ void ShutDown() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ProgramInstance = instance;
-  if (!TakeCommandLine(commandLine)) {
-    MessageBoxA(nullptr, kPathTooLongText, kErrorTitle, MB_OK | MB_ICONERROR);
+  if (!TakeCommandLine(CommandLineTail(GetCommandLineW()))) {
+    ShowMessageBox(nullptr, kPathTooLongText, kErrorTitle, MB_OK | MB_ICONERROR);
     return kExitNotShown;
   }
   Initialise();

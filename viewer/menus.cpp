@@ -1,6 +1,7 @@
 #include "menus.h"
 
 #include <cstring>
+#include <string>
 
 #include "dpi.h"
 #include "gdiselect.h"
@@ -21,10 +22,10 @@ MenuEntry gFileListRange;   // the whole list, the range of "File list" itself
 LONG gFileListFirst;        // the list index of IDM_FILEENTRY in the page opened last
 
 MenuEntry *EntryOfItem(HMENU menu, UINT position) {
-  MENUITEMINFOA info = {};
+  MENUITEMINFOW info = {};
   info.cbSize = sizeof info;
   info.fMask = MIIM_FTYPE | MIIM_DATA;
-  if (!GetMenuItemInfoA(menu, position, TRUE, &info)) return nullptr;
+  if (!GetMenuItemInfoW(menu, position, TRUE, &info)) return nullptr;
   if (!(info.fType & MFT_OWNERDRAW)) return nullptr;
   return reinterpret_cast<MenuEntry *>(info.dwItemData);
 }
@@ -37,34 +38,35 @@ void FreeEntry(MenuEntry *entry) {
 }
 
 HBITMAP LoadMenuPicture(UINT id) {
-  return (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
+  return (HBITMAP)LoadImageW(ProgramInstance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
                              LR_LOADMAP3DCOLORS | LR_DEFAULTSIZE | LR_LOADTRANSPARENT);
 }
 
 // Appends an owner-drawn item that owns its entry and, when picture is null, loads its own.
 int InsertEntry(HMENU menu, const char *text, UINT command, HMENU submenu, UINT bitmapId,
                 HBITMAP picture, LONG first, LONG count) {
-  size_t length = strlen(text);
+  const std::wstring wide = WideFromUtf8(text);
+  const size_t length = wide.size();
   MenuEntry *entry = static_cast<MenuEntry *>(LocalAlloc(LPTR, sizeof(MenuEntry)));
   if (!entry) return 0;
-  entry->Text = static_cast<char *>(LocalAlloc(LPTR, length + 1));
+  entry->Text = static_cast<wchar_t *>(LocalAlloc(LPTR, (length + 1) * sizeof(wchar_t)));
   if (!entry->Text) {
     FreeEntry(entry);
     return 0;
   }
-  memcpy(entry->Text, text, length);
+  memcpy(entry->Text, wide.c_str(), length * sizeof(wchar_t));
   entry->Length = (int)length;
   entry->First = first;
   entry->Count = count;
   if (length) entry->Bitmap = picture ? picture : LoadMenuPicture(bitmapId ? bitmapId : command);
-  MENUITEMINFOA info = {};
+  MENUITEMINFOW info = {};
   info.cbSize = sizeof info;
   info.fMask = MIIM_ID | MIIM_TYPE | MIIM_DATA | (submenu ? MIIM_SUBMENU : 0);
   info.fType = MFT_OWNERDRAW;
   info.wID = command;
   info.hSubMenu = submenu;
   info.dwItemData = reinterpret_cast<ULONG_PTR>(entry);
-  if (!InsertMenuItemA(menu, (UINT)-1, TRUE, &info)) {
+  if (!InsertMenuItemW(menu, (UINT)-1, TRUE, &info)) {
     FreeEntry(entry);
     return 0;
   }
@@ -204,11 +206,11 @@ void ReleaseMenuEntries(HMENU menu) {
   int count = GetMenuItemCount(menu);
   for (int i = 0; i < count; i++) {
     FreeEntry(EntryOfItem(menu, (UINT)i));
-    MENUITEMINFOA info = {};
+    MENUITEMINFOW info = {};
     info.cbSize = sizeof info;
     info.fMask = MIIM_DATA;
     info.dwItemData = 0;
-    SetMenuItemInfoA(menu, (UINT)i, TRUE, &info);
+    SetMenuItemInfoW(menu, (UINT)i, TRUE, &info);
     if (HMENU submenu = GetSubMenu(menu, i)) RemeasureMenuEntries(submenu);
   }
 }
@@ -221,7 +223,7 @@ void MeasureMenuEntry(HWND window, MEASUREITEMSTRUCT *item) {
   HFONT font = CreateFontForDpi(dc, dpi);
   {
     ScopedSelect selected(dc, font);
-    if (entry && dc) GetTextExtentPoint32A(dc, entry->Text, entry->Length, &size);
+    if (entry && dc) GetTextExtentPoint32W(dc, entry->Text, entry->Length, &size);
   }
   if (font) DeleteObject(font);
   if (dc) ReleaseDC(window, dc);
@@ -247,7 +249,7 @@ void DrawMenuEntry(const DRAWITEMSTRUCT *item) {
     ScopedSelect selectedFont(dc, font);
     SetBkColor(dc, GetSysColor(COLOR_MENU));
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_MENUTEXT));
-    ExtTextOutA(dc, r.left + ScaleToDpi(kMenuTextIndent, dpi),
+    ExtTextOutW(dc, r.left + ScaleToDpi(kMenuTextIndent, dpi),
                 r.top + ScaleToDpi(kMenuTextTop, dpi), ETO_OPAQUE, &r, entry->Text,
                 (UINT)entry->Length, nullptr);
     ScopedSelect pen(dc, light);
@@ -271,11 +273,11 @@ void RemeasureMenuEntries(HMENU menu) {
   int count = GetMenuItemCount(menu);
   for (int i = 0; i < count; i++) {
     // Setting the type again drops the size the system keeps for an owner-drawn item.
-    MENUITEMINFOA info = {};
+    MENUITEMINFOW info = {};
     info.cbSize = sizeof info;
     info.fMask = MIIM_FTYPE;
     info.fType = MFT_OWNERDRAW;
-    SetMenuItemInfoA(menu, (UINT)i, TRUE, &info);
+    SetMenuItemInfoW(menu, (UINT)i, TRUE, &info);
     if (HMENU submenu = GetSubMenu(menu, i)) RemeasureMenuEntries(submenu);
   }
 }

@@ -12,8 +12,8 @@
 #include <windows.h>
 
 struct MenuEntry {
-  char *Text;      // own copy, NUL-terminated
-  int Length;      // characters of Text
+  wchar_t *Text;   // own copy in UTF-16 (GDI draws it with the wide calls), NUL-terminated
+  int Length;      // UTF-16 units of Text
   HBITMAP Bitmap;  // null for separators and pictures that failed to load
   LONG First;      // for a range of the File list: its first list index and its length
   LONG Count;
@@ -34,9 +34,9 @@ const int kMenuMinHeight = 20;
 const int kMenuPictureLeft = 2;
 const int kMenuPictureTop = 1;
 
-// Appends one owner-drawn item; its picture is the bitmap resource bitmapId, or the command's
-// own number when bitmapId is 0. An empty text makes a separator. Returns 0 when the item
-// cannot be added (nothing is then kept).
+// Appends one owner-drawn item with a UTF-8 text; its picture is the bitmap resource bitmapId, or
+// the command's own number when bitmapId is 0. An empty text makes a separator. Returns 0 when the
+// item cannot be added (nothing is then kept).
 int AppendMenuEntry(HMENU menu, const char *text, UINT command, HMENU submenu, UINT bitmapId);
 
 // Creates the three menus with their fixed items. Returns 0 when a menu cannot be created.

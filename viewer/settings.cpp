@@ -5,7 +5,7 @@
 const SettingsStore kViewerSettingsStore = {"SOFTWARE\\Ostrel\\Lumora", "TimeOut", "ProgramState",
                                             "LastFile", true};
 
-ShowSettings gViewerSettings = {&kViewerSettingsStore};
+ShowSettings gViewerSettings = {&kViewerSettingsStore, 10, 0, {}};
 
 namespace {
 

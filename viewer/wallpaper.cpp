@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include <knownfolders.h>
 #include <shlobj.h>
 
 #include <cstring>
 
+#include "filecalls.h"
 #include "path.h"
 #include "picturefile.h"
 #include "regvalue.h"
@@ -22,11 +24,6 @@ const char kWallpaperFileName[] = "KORDAX.BMP";
 const char kDesktopKey[] = "Control Panel\\Desktop";
 
 const char kWallpaperTempPrefix[] = "kdx";
-
-// Creates the folder unless it is there already.
-int EnsureFolder(const char *folder) {
-  return CreateDirectoryA(folder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
-}
 
 // Writes the picture as a BMP file at `to`, upright as shown. Returns 1 when the whole file
 // was written.
@@ -51,32 +48,37 @@ bool ReadsAsPicture(const char *picture) {
 // that a failed conversion leaves the old wallpaper whole. Empty when there is nothing to hand
 // over.
 std::string PrepareWallpaperFile(const char *picture) {
+  // A BMP (by its content) is handed over as it is when the desktop takes its path; a longer
+  // one is copied into the wallpaper file as any other picture is.
   PictureFormat format;
-  if (PictureFormatOfFileContent(picture, &format) && format == kPictureBmp)
+  if (PictureFormatOfFileContent(picture, &format) && format == kPictureBmp &&
+      Utf16Length(picture) < kWallpaperPathSize)
     return ReadsAsPicture(picture) ? picture : "";
   const std::string wallpaper = WallpaperFilePath();
   if (wallpaper.empty()) return "";
   const std::string folder(FolderOf(wallpaper));
-  char temp[MAX_PATH];
-  if (!GetTempFileNameA(folder.c_str(), kWallpaperTempPrefix, 0, temp)) return "";
-  if (ConvertToBmp(picture, temp) &&
-      MoveFileExA(temp, wallpaper.c_str(), MOVEFILE_REPLACE_EXISTING))
+  const std::string temp = CreateTemporaryFile(folder, kWallpaperTempPrefix);
+  if (temp.empty()) return "";
+  if (ConvertToBmp(picture, temp.c_str()) && ReplacePath(temp.c_str(), wallpaper.c_str()))
     return wallpaper;
-  DeleteFileA(temp);
+  DeletePath(temp.c_str());
   return "";
 }
 
 }  // namespace
 
 std::string WallpaperFilePath() {
-  char appData[MAX_PATH];
-  if (SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData) != S_OK)
-    return "";
+  wchar_t *known = nullptr;
+  std::string appData;
+  if (SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &known) == S_OK)
+    appData = Utf8FromWide(known);
+  CoTaskMemFree(known);
+  if (appData.empty()) return "";
   const std::string vendor = JoinPath(appData, kVendorFolder);
   const std::string folder = JoinPath(vendor, kProgramFolder);
   std::string path = JoinPath(folder, kWallpaperFileName);
-  if (path.size() >= kWallpaperPathSize || !EnsureFolder(vendor.c_str()) ||
-      !EnsureFolder(folder.c_str()))
+  if (Utf16Length(path) >= kWallpaperPathSize || !CreateFolder(vendor.c_str()) ||
+      !CreateFolder(folder.c_str()))
     return "";
   return path;
 }
@@ -88,7 +90,7 @@ void WallpaperStyleValues(PlacementMode mode, const char **style, const char **t
 
 void SetAsWallpaper() {
   const ListEntry *entry = gShow.CurrentEntry;
-  if (!entry || strlen(entry->path) >= kWallpaperPathSize) return;
+  if (!entry) return;
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   const std::string wallpaper = PrepareWallpaperFile(entry->path);
   if (!wallpaper.empty()) SetDesktopWallpaper(wallpaper.c_str(), entry->mode);
@@ -99,13 +101,13 @@ void SetDesktopWallpaper(const char *path, PlacementMode mode) {
   const char *style, *tile;
   WallpaperStyleValues(mode, &style, &tile);
   HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+  if (OpenKey(HKEY_CURRENT_USER, kDesktopKey, KEY_SET_VALUE, &key)) {
     SetTextValue(key, "WallpaperStyle", style);  // REG_SZ of 2 bytes: a digit and its NUL
     SetTextValue(key, "TileWallpaper", tile);
     RegCloseKey(key);
   }
-  char buffer[kWallpaperPathSize];
-  lstrcpynA(buffer, path, sizeof buffer);
-  SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, buffer,
+  std::wstring wide = WideFromUtf8(path);
+  if (wide.size() >= kWallpaperPathSize) return;
+  SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, &wide[0],
                         SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
 }

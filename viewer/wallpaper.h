@@ -8,8 +8,9 @@
 
 #include "imagelist.h"
 
-// The picture path and the wallpaper path each fit in this many bytes; longer ones are
-// refused without touching the desktop.
+// The desktop takes a wallpaper path of fewer UTF-16 units than this. A BMP picture with a
+// longer path is converted into the wallpaper file like the other formats; a wallpaper file
+// path that does not fit is refused without touching the desktop.
 const unsigned kWallpaperPathSize = 256;
 
 // The "WallpaperStyle" and "TileWallpaper" texts for a placement mode: tiled "0"/"1",
@@ -18,7 +19,7 @@ void WallpaperStyleValues(PlacementMode mode, const char **style, const char **t
 
 // The wallpaper file's full name, "Ostrel\Lumora\KORDAX.BMP" in the application-data folder,
 // creating its folder when missing. Empty when the
-// application-data folder is unknown, the name does not fit in kWallpaperPathSize bytes, or
+// application-data folder is unknown, the name does not fit in kWallpaperPathSize UTF-16 units, or
 // the folder cannot be made.
 std::string WallpaperFilePath();
 

@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "instance.h"
 #include "menus.h"
+#include "path.h"
 #include "resource.h"
 #include "settings.h"
 #include "view.h"
@@ -204,19 +205,21 @@ void LoadViewerCursors() {
 }
 
 ATOM RegisterViewerClass() {
-  WNDCLASSA wc = {};
+  WNDCLASSW wc = {};
   wc.style = CS_OWNDC;
   wc.lpfnWndProc = ViewerWindowProc;
   wc.hInstance = ProgramInstance;
   wc.hIcon = LoadIconA(ProgramInstance, MAKEINTRESOURCEA(IDI_LUMORA));
   wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
-  wc.lpszClassName = kViewerClass;
-  return RegisterClassA(&wc);
+  const std::wstring name = WideFromUtf8(kViewerClass);
+  wc.lpszClassName = name.c_str();
+  return RegisterClassW(&wc);
 }
 
 HWND CreateViewerWindow() {
-  return CreateWindowExA(0, kViewerClass, kViewerTitle, WS_POPUP, 0, 0, gShow.ScreenWidth,
-                         gShow.ScreenHeight, nullptr, nullptr, ProgramInstance, nullptr);
+  return CreateWindowExW(0, WideFromUtf8(kViewerClass).c_str(), WideFromUtf8(kViewerTitle).c_str(),
+                         WS_POPUP, 0, 0, gShow.ScreenWidth, gShow.ScreenHeight, nullptr, nullptr,
+                         ProgramInstance, nullptr);
 }
 
 void StartSlideTimer() {
@@ -247,6 +250,6 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
     case WM_LBUTTONUP: OnLeftButtonUp(window, MousePoint(lParam)); return 0;
     case WM_RBUTTONDOWN: OnRightButtonDown(window, MousePoint(lParam)); return 0;
     case WM_CAPTURECHANGED: OnCaptureChanged(window); return 0;
-    default: return DefWindowProcA(window, msg, wParam, lParam);
+    default: return DefWindowProcW(window, msg, wParam, lParam);
   }
 }

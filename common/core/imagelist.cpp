@@ -2,10 +2,15 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "filecalls.h"
+#include "path.h"
 #include "random.h"
 
 namespace {
+
+const unsigned char kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
 
 // Reads the whole file into a zero-filled global block with a NUL after the data.
 char *ReadWholeFile(HFILE file, LONG *size) {
@@ -48,24 +53,39 @@ void ExchangeContents(ListEntry *a, ListEntry *b) {
 
 int LoadImageList(const char *fileName, ImageList *list, AddEntryProc add) {
   if (!add) return 0;
-  HFILE file = _lopen(fileName, OF_READWRITE);
+  HFILE file = OpenPath(fileName, OF_READWRITE);
   if (file == HFILE_ERROR) return 0;
-  LONG size = 0;
-  char *buffer = ReadWholeFile(file, &size);
+  LONG read = 0;
+  char *buffer = ReadWholeFile(file, &read);
   if (!buffer) {
     _lclose(file);
     return 0;
   }
 
+  // The list's text in UTF-8: after the byte order mark; as it is when it is valid UTF-8
+  // throughout; else in the system's ANSI code page, as lists were first written.
+  char *text = buffer;
+  size_t length = strlen(buffer);  // the lines end at a NUL in the data
+  std::string converted;
+  if (length >= sizeof kUtf8Mark && memcmp(text, kUtf8Mark, sizeof kUtf8Mark) == 0) {
+    text += sizeof kUtf8Mark;
+    length -= sizeof kUtf8Mark;
+  } else if (!IsValidUtf8(std::string_view(text, length))) {
+    converted = Utf8FromAnsi(std::string_view(text, length));
+    text = &converted[0];
+    length = converted.size();
+  }
+  const LONG size = length > 0x7FFFFFFF ? 0x7FFFFFFF : (LONG)length;
+
   // A first line whose key is not recognised has no previous line to take a mode from: it is
   // centred.
   PlacementMode mode = kModeCentred;
   LONG lineStart = 0;
-  for (LONG pos = 0; pos < size && buffer[pos]; pos++) {
-    if (buffer[pos] != '\r') continue;
-    buffer[pos] = 0;
-    for (LONG k = pos - 1; k >= lineStart && buffer[k] == ' '; k--) buffer[k] = 0;
-    char *line = buffer + lineStart;
+  for (LONG pos = 0; pos < size && text[pos]; pos++) {
+    if (text[pos] != '\r') continue;
+    text[pos] = 0;
+    for (LONG k = pos - 1; k >= lineStart && text[k] == ' '; k--) text[k] = 0;
+    char *line = text + lineStart;
     mode = ModeFromKey(line, mode);
     // A line without "=" (an empty one among them) names no picture.
     char *equals = strchr(line, '=');

@@ -26,8 +26,10 @@ struct ImageList {
 
 typedef ImageList *(*AddEntryProc)(ImageList *list, const char *path, PlacementMode mode);
 
-// Adds one entry per CR-ended "key=path" line of the file. Returns 1, or 0 when the file
-// cannot be opened for reading and writing or read into memory.
+// Adds one entry per CR-ended "key=path" line of the file (a UTF-8 path). The paths added are
+// UTF-8: a list that starts with the UTF-8 byte order mark is UTF-8, one without it is UTF-8
+// when all of it is valid UTF-8, and otherwise in the system's ANSI code page. Returns 1, or 0
+// when the file cannot be opened for reading and writing or read into memory.
 int LoadImageList(const char *fileName, ImageList *list, AddEntryProc add);
 
 // Adds an entry at the front with a private copy of the path; null when memory runs out.
@@ -38,5 +40,5 @@ ListEntry *FindListEntry(ImageList *list, int index);
 void SwapListEntries(ImageList *list, int i, int j);
 void ShuffleImageList(ImageList *list);
 
-// Writes "centred=<path>" and CR LF to a file opened with _lcreat.
+// Writes "centred=<path>" and CR LF to a file opened with CreatePath.
 void WriteListLine(HFILE file, const char *path);

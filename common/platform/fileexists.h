@@ -1,5 +1,5 @@
-// Whether a plain file is at a path, for every path up to MAX_PATH characters. (OpenFile's
-// OF_EXIST holds only 128 characters of path in its record and fails on longer ones.)
+// Whether a plain file is at a UTF-8 path of any length. (OpenFile's OF_EXIST holds only 128
+// characters of path in its record and fails on longer ones.)
 #pragma once
 
 #include "platform.h"

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "filecalls.h"
+
 namespace {
 
 const DWORD kFileHeaderSize = 14;
@@ -99,7 +101,7 @@ PackedBitmap ReadOpenBmpFile(HFILE file, const std::atomic<bool> *cancel) {
 }  // namespace
 
 PackedBitmap ReadBmpFile(const char *path, const std::atomic<bool> *cancel) {
-  HFILE file = _lopen(path, OF_READ);
+  HFILE file = OpenPath(path, OF_READ);
   if (file == HFILE_ERROR) return nullptr;
   PackedBitmap bitmap = ReadOpenBmpFile(file, cancel);
   _lclose(file);

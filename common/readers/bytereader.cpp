@@ -2,9 +2,11 @@
 
 #include <cstring>
 
+#include "filecalls.h"
+
 bool OpenByteReader(ByteReader *in, const char *path) {
   *in = ByteReader{};
-  in->file = _lopen(path, OF_READ);
+  in->file = OpenPath(path, OF_READ);
   if (in->file == HFILE_ERROR) return false;
   in->buffer = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, kByteReaderBufferSize));
   if (in->buffer) return true;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "exiforientation.h"
+#include "filecalls.h"
 #include "fitscale.h"
 #include "platform.h"
 #include "turnbitmap.h"
@@ -67,19 +68,6 @@ void InitErrors(jpeg_decompress_struct *cinfo, JpegErrorManager *errors) {
   errors->pub.addon_message_table = kJpegMessages;
   errors->pub.first_addon_message = kJpegMsgBadColorSpace;
   errors->pub.last_addon_message = kJpegMsgTooLarge;
-}
-
-// stdio takes '\' as a folder separator only on Windows; the other file calls of the core
-// accept it everywhere.
-FILE *OpenStream(const char *path, const char *mode) {
-#ifdef _WIN32
-  return fopen(path, mode);
-#else
-  std::string native(path);
-  for (char &c : native)
-    if (c == '\\') c = '/';
-  return fopen(native.c_str(), mode);
-#endif
 }
 
 const size_t kExifSignatureBytes = 6;  // "Exif" and two zero bytes
@@ -427,7 +415,7 @@ BYTE *PackedRows(const BITMAPINFO *info, void *context) {
 
 bool DecodeJpegFile(const char *path, PictureRowsTarget target, void *context,
                     const std::atomic<bool> *cancel, PictureFit *fit) {
-  FILE *jpegFile = OpenStream(path, "rb");
+  FILE *jpegFile = OpenPathStream(path, "rb");
   bool volatile whole = false;
   if (jpegFile) {
     jpeg_decompress_struct cinfo;

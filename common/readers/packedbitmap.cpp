@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "filecalls.h"
+
 namespace {
 
 const DWORD kFileHeaderSize = 14;
@@ -125,7 +127,7 @@ int PackedBitmapIsWhole(PackedBitmap bitmap) {
 }
 
 int WritePackedBitmapFile(const char *path, PackedBitmap bitmap) {
-  HFILE file = _lcreat(path, 0);
+  HFILE file = CreatePath(path);
   if (file == HFILE_ERROR) return 0;
   if (!bitmap) {
     _lclose(file);

@@ -5,6 +5,7 @@
 
 #include <webp/decode.h>
 #include <webp/demux.h>
+#include "filecalls.h"
 #include "fitscale.h"
 
 namespace {
@@ -42,7 +43,7 @@ struct WebpRead {
 };
 
 bool ReadWholeFile(WebpRead *webp, const char *path) {
-  const HFILE file = _lopen(path, OF_READ);
+  const HFILE file = OpenPath(path, OF_READ);
   if (file == HFILE_ERROR) return false;
   const LONG end = _llseek(file, 0, FILE_END);
   bool whole = false;

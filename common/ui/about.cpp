@@ -3,6 +3,7 @@
 #include "commonres.h"
 #include "flatbutton.h"
 #include "instance.h"
+#include "wintext.h"
 
 namespace {
 
@@ -13,8 +14,8 @@ const char *versionText;
 INT_PTR OnInitDialog(HWND dialog) {
   MakeFlatButtonLink(GetDlgItem(dialog, IDC_ABOUT_MAIL));
   MakeFlatButtonLink(GetDlgItem(dialog, IDC_ABOUT_WEB));
-  SendDlgItemMessageA(dialog, IDC_ABOUT_PRODUCT, WM_SETTEXT, 0, (LPARAM)productText);
-  SendDlgItemMessageA(dialog, IDC_ABOUT_VERSION, WM_SETTEXT, 0, (LPARAM)versionText);
+  SetDialogItemTextOf(dialog, IDC_ABOUT_PRODUCT, productText);
+  SetDialogItemTextOf(dialog, IDC_ABOUT_VERSION, versionText);
   return TRUE;
 }
 
@@ -41,5 +42,5 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 INT_PTR ShowAboutDialog(HWND owner, const char *product, const char *version) {
   productText = product;
   versionText = version;
-  return DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutProc, 0);
+  return DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutProc, 0);
 }

@@ -37,11 +37,11 @@ int ScaleToDpi(int pixels, UINT dpi) {
 HFONT DpiVarFont(UINT dpi) {
   HFONT stock = (HFONT)GetStockObject(ANSI_VAR_FONT);
   if (dpi == kBaseDpi) return stock;
-  LOGFONTA font = {};
-  if (!GetObjectA(stock, sizeof font, &font)) return stock;
+  LOGFONTW font = {};
+  if (!GetObjectW(stock, sizeof font, &font)) return stock;
   font.lfHeight = ScaleToDpi(font.lfHeight, dpi);
   font.lfWidth = ScaleToDpi(font.lfWidth, dpi);
-  HFONT scaled = CreateFontIndirectA(&font);
+  HFONT scaled = CreateFontIndirectW(&font);
   return scaled ? scaled : stock;
 }
 
@@ -52,11 +52,11 @@ bool OwnsDpiFont(HFONT font) {
 HFONT CreateFontForDpi(HDC dc, UINT dpi) {
   UINT system = SystemDpi();
   if (!dc || dpi == system) return nullptr;
-  LOGFONTA font = {};
-  if (!GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof font, &font)) return nullptr;
+  LOGFONTW font = {};
+  if (!GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof font, &font)) return nullptr;
   font.lfHeight = MulDiv(font.lfHeight, (int)dpi, (int)system);
   font.lfWidth = MulDiv(font.lfWidth, (int)dpi, (int)system);
-  return CreateFontIndirectA(&font);
+  return CreateFontIndirectW(&font);
 }
 
 int DrawPictureForDpi(HDC dc, int x, int y, HBITMAP picture, UINT dpi, DWORD rop) {

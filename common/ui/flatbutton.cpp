@@ -9,6 +9,7 @@
 #include "gdiselect.h"
 #include "instance.h"
 #include "textformat.h"
+#include "wintext.h"
 
 const char kFlatButtonClass[] = "FlatButton";
 
@@ -18,7 +19,7 @@ const char kWebPrefix[] = "http:";
 const int kWebPrefixLength = 5;
 const COLORREF kLinkColour = RGB(0, 0, 255);
 // The label font made for a DPI other than 96, kept with the button until it is destroyed.
-const char kFontProperty[] = "LumoraFlatButtonFont";
+const wchar_t kFontProperty[] = L"LumoraFlatButtonFont";
 #ifndef WM_DPICHANGED_AFTERPARENT
 #define WM_DPICHANGED_AFTERPARENT 0x02E3
 #endif
@@ -26,11 +27,11 @@ const char kFontProperty[] = "LumoraFlatButtonFont";
 ShellOpenProc gLinkOpener;  // null: ShellExecuteA
 
 LONG_PTR Flags(HWND button) {
-  return GetWindowLongPtrA(button, GWLP_USERDATA);
+  return GetWindowLongPtrW(button, GWLP_USERDATA);
 }
 
 void StoreFlags(HWND button, LONG_PTR flags, bool repaint) {
-  SetWindowLongPtrA(button, GWLP_USERDATA, flags);
+  SetWindowLongPtrW(button, GWLP_USERDATA, flags);
   if (repaint) InvalidateRect(button, nullptr, TRUE);
 }
 
@@ -44,12 +45,9 @@ bool PointInside(HWND button, LPARAM lParam) {
 }
 
 void OpenLink(HWND button) {
-  char text[kFlatButtonTextMax + 2];
   char target[kFlatButtonTextMax + 1];
   // A text that does not fit is not opened at all rather than opened cut short.
-  if (GetWindowTextLengthA(button) > kFlatButtonTextMax) return;
-  GetWindowTextA(button, text, sizeof text);
-  if (!LinkTarget(text, target, sizeof target)) return;
+  if (!LinkTarget(WindowTextOf(button).c_str(), target, sizeof target)) return;
   ShellOpenProc open = gLinkOpener ? gLinkOpener : ShellExecuteA;
   open(nullptr, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
 }
@@ -58,10 +56,8 @@ void PaintLink(HWND button, HDC dc, LONG_PTR flags) {
   RECT client;
   GetClientRect(button, &client);
   UINT dpi = WindowDpi(button);
-  char caption[kFlatButtonTextMax + 1];
-  int length = GetWindowTextA(button, caption, sizeof caption);
   SetTextColor(dc, kLinkColour);
-  TextOutA(dc, ScaleToDpi(2, dpi), ScaleToDpi(2, dpi), caption, length);
+  TextOutOf(dc, ScaleToDpi(2, dpi), ScaleToDpi(2, dpi), WindowTextOf(button));
   if (flags & FB_HOT) {
     // A pen wider than one pixel is centred on its line: the line moves up by half of it.
     int thickness = ScaleToDpi(1, dpi);
@@ -95,17 +91,15 @@ void PaintButton(HWND button, HDC dc, LONG_PTR flags) {
   UINT dpi = WindowDpi(button);
   // Loaded and deleted on every paint; not shared, so that deleting it is allowed.
   HBITMAP glyph =
-      (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(GetDlgCtrlID(button) & 0xFFFF),
+      (HBITMAP)LoadImageW(ProgramInstance, MAKEINTRESOURCEW(GetDlgCtrlID(button) & 0xFFFF),
                           IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS | LR_DEFAULTSIZE);
   HPEN light = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
   HPEN dark = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-  char caption[kFlatButtonTextMax + 1];
-  GetWindowTextA(button, caption, sizeof caption);
 
   bool sunken = (flags & FB_PRESSED) && (flags & FB_HOT);
   // Offsets are those at 96 DPI, scaled; the glyph is drawn at its 96-DPI size scaled.
   RECT text = {ScaleToDpi(sunken ? 2 : 0, dpi), ScaleToDpi(sunken ? 6 : 4, dpi), width, height};
-  DrawTextA(dc, caption, -1, &text, DT_CENTER | (sunken ? DT_VCENTER : DT_BOTTOM));
+  DrawTextOf(dc, WindowTextOf(button), &text, DT_CENTER | (sunken ? DT_VCENTER : DT_BOTTOM));
   DrawPictureForDpi(dc, ScaleToDpi(sunken ? 6 : 4, dpi), ScaleToDpi(sunken ? 5 : 3, dpi), glyph,
                     dpi, SRCCOPY);
   if (flags & FB_HOT) {
@@ -126,9 +120,9 @@ void SelectLabelFont(HWND button) {
   SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
   ReleaseDC(button, dc);
-  HFONT previous = (HFONT)RemovePropA(button, kFontProperty);
+  HFONT previous = (HFONT)RemovePropW(button, kFontProperty);
   if (OwnsDpiFont(previous)) DeleteObject(previous);
-  if (OwnsDpiFont(font)) SetPropA(button, kFontProperty, font);
+  if (OwnsDpiFont(font)) SetPropW(button, kFontProperty, font);
 }
 
 LRESULT OnCreate(HWND button) {
@@ -145,9 +139,9 @@ LRESULT OnDpiChanged(HWND button) {
 }
 
 LRESULT OnNcDestroy(HWND button, UINT msg, WPARAM wParam, LPARAM lParam) {
-  HFONT font = (HFONT)RemovePropA(button, kFontProperty);
+  HFONT font = (HFONT)RemovePropW(button, kFontProperty);
   if (OwnsDpiFont(font)) DeleteObject(font);
-  return DefWindowProcA(button, msg, wParam, lParam);
+  return DefWindowProcW(button, msg, wParam, lParam);
 }
 
 LRESULT OnPaint(HWND button) {
@@ -167,7 +161,7 @@ LRESULT OnMouseMove(HWND button, WPARAM wParam, LPARAM lParam) {
   bool link = (flags & FB_LINK) != 0;
   if (PointInside(button, lParam)) {
     if (flags & FB_HOT) return 0;
-    if (link) SetCursor(LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDCUR_LINKHAND)));
+    if (link) SetCursor(LoadCursorW(ProgramInstance, MAKEINTRESOURCEW(IDCUR_LINKHAND)));
     SetCapture(button);
     StoreFlags(button, flags | FB_HOT, true);
     return 0;
@@ -190,9 +184,9 @@ LRESULT OnLButtonUp(HWND button, LPARAM lParam) {
     if (flags & FB_LINK) {
       OpenLink(button);
     } else {
-      HWND parent = (HWND)GetWindowLongPtrA(button, GWLP_HWNDPARENT);
+      HWND parent = (HWND)GetWindowLongPtrW(button, GWLP_HWNDPARENT);
       WORD id = (WORD)(GetDlgCtrlID(button) & 0xFFFF);
-      PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button);
+      PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button);
     }
   }
   ReleaseCapture();
@@ -208,25 +202,25 @@ LRESULT CALLBACK FlatButtonProc(HWND button, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_LBUTTONUP: return OnLButtonUp(button, lParam);
     case WM_DPICHANGED_AFTERPARENT: return OnDpiChanged(button);
     case WM_NCDESTROY: return OnNcDestroy(button, msg, wParam, lParam);
-    default: return DefWindowProcA(button, msg, wParam, lParam);
+    default: return DefWindowProcW(button, msg, wParam, lParam);
   }
 }
 
 }  // namespace
 
 ATOM RegisterFlatButtonClass() {
-  WNDCLASSA wc{};
+  WNDCLASSW wc{};
   wc.style = CS_OWNDC;
   wc.lpfnWndProc = FlatButtonProc;
   wc.hInstance = ProgramInstance;
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = (HBRUSH)(COLOR_MENU + 1);
-  wc.lpszClassName = kFlatButtonClass;
-  return RegisterClassA(&wc);
+  wc.lpszClassName = L"FlatButton";  // kFlatButtonClass
+  return RegisterClassW(&wc);
 }
 
 void MakeFlatButtonLink(HWND button) {
-  SetWindowLongPtrA(button, GWLP_USERDATA, FB_LINK);
+  SetWindowLongPtrW(button, GWLP_USERDATA, FB_LINK);
 }
 
 int LinkTarget(const char *text, char *target, size_t targetSize) {

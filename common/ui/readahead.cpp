@@ -1,5 +1,6 @@
 #include "readahead.h"
 
+#include "filecalls.h"
 #include "picture.h"
 
 namespace {
@@ -26,7 +27,7 @@ const int kWorkerPriority = THREAD_PRIORITY_BELOW_NORMAL;
 FileStamp ReadFileStamp(const char *path) {
   FileStamp stamp = {};
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (path && GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
+  if (path && PathAttributeData(path, &data)) {
     stamp.exists = true;
     stamp.sizeHigh = data.nFileSizeHigh;
     stamp.sizeLow = data.nFileSizeLow;
@@ -122,22 +123,22 @@ void ReadAhead::Work() {
 // Reads the queued job if there is one; false when there was none or the worker is to end.
 bool ReadAhead::ReadQueuedJob() {
   unsigned job;
-  char path[MAX_PATH];
+  std::string path;
   PlacementMode mode;
   {
     ScopedLock hold(&lock_);
     if (quit_ || state_ != kQueued) return false;
     job = job_;
-    lstrcpynA(path, path_, MAX_PATH);
+    path = path_;
     mode = mode_;
     state_ = kReading;
     cancel_ = false;
   }
 
   // The stamp before the read: a file replaced while it is read then counts as changed.
-  const FileStamp stamp = ReadFileStamp(path);
-  PreparedPicture picture =
-      PreparePicture(path, mode, screenWidth_, screenHeight_, &cancel_, otherSizes_, otherCount_);
+  const FileStamp stamp = ReadFileStamp(path.c_str());
+  PreparedPicture picture = PreparePicture(path.c_str(), mode, screenWidth_, screenHeight_,
+                                           &cancel_, otherSizes_, otherCount_);
 
   {
     ScopedLock hold(&lock_);
@@ -166,7 +167,7 @@ void ReadAhead::DropLocked() {
 
 // Whether the job, queued, under way or done, is this entry and path.
 bool ReadAhead::HoldsLocked(const ListEntry *entry, const char *path) const {
-  return state_ != kEmpty && entry_ == entry && path && lstrcmpA(path_, path) == 0;
+  return state_ != kEmpty && entry_ == entry && path && path_ == path;
 }
 
 // Whether the worker has yet to finish this entry and path.
@@ -189,7 +190,7 @@ void ReadAhead::Request(const ListEntry *entry, const char *path, PlacementMode 
   if (HoldsLocked(entry, path)) return;
   DropLocked();
   entry_ = entry;
-  lstrcpynA(path_, path, MAX_PATH);
+  path_ = path;
   mode_ = mode;
   state_ = kQueued;
   ResetEvent(finished_);
@@ -228,7 +229,7 @@ PreparedPicture ReadAhead::TakeOrRead(const ListEntry *entry, FileStamp *stamp) 
 }
 
 bool ReadAhead::TakeBehind(const ListEntry *entry, PreparedPicture *picture, FileStamp *stamp) {
-  if (!behind_.picture.bitmap || behind_.entry != entry || lstrcmpA(behind_.path, entry->path))
+  if (!behind_.picture.bitmap || behind_.entry != entry || behind_.path != entry->path)
     return false;
   // A picture decoded reduced for the best fit serves no other placement.
   const bool fits = SameFileStamp(behind_.stamp, ReadFileStamp(entry->path)) &&
@@ -254,7 +255,7 @@ void ReadAhead::KeepBehind(PreparedPicture *replaced, const ListEntry *entry,
   Dispose(replaced);
   shown_ = Held{};
   shown_.entry = entry;
-  if (entry) lstrcpynA(shown_.path, entry->path, MAX_PATH);
+  if (entry) shown_.path = entry->path;
   shown_.stamp = stamp;
 }
 

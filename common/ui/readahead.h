@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <string>
 
 #include "imagelist.h"
 #include "placement.h"
@@ -120,7 +121,7 @@ class ReadAhead {
   struct Held {
     PreparedPicture picture;
     const ListEntry *entry;
-    char path[MAX_PATH];
+    std::string path;
     FileStamp stamp;
   };
   Held shown_ = {};   // what the last change showed; its picture is the caller's
@@ -134,7 +135,7 @@ class ReadAhead {
   State state_ = kEmpty;
   unsigned job_ = 0;  // numbers the jobs, so that a dropped job's result is recognised
   const ListEntry *entry_ = nullptr;
-  char path_[MAX_PATH] = {};
+  std::string path_;
   PlacementMode mode_ = kModeCentred;
   FileStamp stamp_ = {};
   PreparedPicture result_ = {};

@@ -1,17 +1,21 @@
 #include "settingsdialog.h"
 
+#include <cderr.h>
 #include <commctrl.h>
 #include <commdlg.h>
 
 #include <string>
+#include <vector>
 
 #include "about.h"
 #include "commonres.h"
 #include "fileexists.h"
 #include "instance.h"
 #include "newlist.h"
+#include "path.h"
 #include "systemdecoders.h"
 #include "textformat.h"
+#include "wintext.h"
 
 const char kAboutVersion[] = "Version 1.1";
 
@@ -23,31 +27,39 @@ const char kPictureTitle[] = "choose image(s) to add";
 const char kOverwriteText[] = "File %s alredy exist! Overwrite this file?";
 const char kOverwriteTitle[] = "Warning!";
 const char kErrorTitle[] = "Error";
-const size_t kMessageSize = 1024;
+const char kTooManyPicturesText[] =
+    "Too many pictures are selected for one list.\nNo list was made.";
 
 const SettingsVariant *Variant(HWND dialog) {
-  return reinterpret_cast<const SettingsVariant *>(GetWindowLongPtrA(dialog, DWLP_USER));
+  return reinterpret_cast<const SettingsVariant *>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
 // A message box with one "%s" filled in.
-int Report(HWND dialog, const char *format, const char *text, const char *title, UINT style) {
-  char message[kMessageSize];
-  FormatCut(message, sizeof message, format, text);
-  return MessageBoxA(dialog, message, title, style);
+int Report(HWND dialog, const char *format, const std::string &text, const char *title,
+           UINT style) {
+  return ShowMessageBox(dialog, FillIn(format, text), title, style);
 }
 
-OPENFILENAMEA FileDialog(HWND dialog, char *file, DWORD size, const char *filter, DWORD flags) {
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+// An open or save dialog on a wide buffer; the filter is a list of NUL-ended texts, as
+// written with its last NUL.
+OPENFILENAMEW FileDialog(HWND dialog, std::vector<wchar_t> *file, const std::wstring &filter,
+                         DWORD flags) {
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = dialog;
   ofn.hInstance = ProgramInstance;
-  ofn.lpstrFilter = filter;
+  ofn.lpstrFilter = filter.c_str();
   ofn.nFilterIndex = 1;
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = size;
+  ofn.lpstrFile = file->data();
+  ofn.nMaxFile = (DWORD)file->size();
   ofn.Flags = flags | OFN_EXPLORER | OFN_HIDEREADONLY;
-  file[0] = 0;
+  (*file)[0] = 0;
   return ofn;
+}
+
+template <size_t N>
+std::wstring WideFilter(const char (&filter)[N]) {
+  return WideFromUtf8(std::string_view(filter, N));  // every NUL, the closing one among them
 }
 
 int ConfirmOverwrite(const char *target, void *context) {
@@ -57,7 +69,7 @@ int ConfirmOverwrite(const char *target, void *context) {
 }
 
 // Why a new list was not made; the argument names the picture, temporary file or list.
-void ReportNewListFailure(HWND dialog, NewListResult result, const char *argument) {
+void ReportNewListFailure(HWND dialog, NewListResult result, const std::string &argument) {
   const char *format = nullptr;
   switch (result) {
     case kNewListNoTempName:
@@ -65,7 +77,7 @@ void ReportNewListFailure(HWND dialog, NewListResult result, const char *argumen
       break;
     case kNewListPathTooLong:
       format =
-          "The path of the picture \"%s\" is longer than 255 characters.\n"
+          "The path of the picture \"%s\" is longer than 32767 characters.\n"
           "No list was made.";
       break;
     case kNewListCreateFailed:
@@ -87,100 +99,115 @@ void ReportNewListFailure(HWND dialog, NewListResult result, const char *argumen
 
 // The old list could not be replaced: it is unchanged, and the new one is kept under its
 // temporary name.
-void ReportKeptList(HWND dialog, const char *target, const char *temp) {
-  char message[kMessageSize];
-  FormatCut(message, sizeof message,
-            "The file \"%s\" could not be replaced and is unchanged.\n"
-            "The new list is kept as \"%s\".",
-            target, temp);
-  MessageBoxA(dialog, message, kErrorTitle, MB_OK | MB_ICONERROR);
+void ReportKeptList(HWND dialog, const std::string &target, const std::string &temp) {
+  ShowMessageBox(dialog,
+                 FillIn("The file \"%s\" could not be replaced and is unchanged.\n"
+                        "The new list is kept as \"%s\".",
+                        target, temp),
+                 kErrorTitle, MB_OK | MB_ICONERROR);
 }
 
 INT_PTR OnInitDialog(HWND dialog, const SettingsVariant *variant) {
-  SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(variant));
+  SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(variant));
   if (variant->shownBefore) {
     if (*variant->shownBefore) {
-      SetDlgItemTextA(dialog, IDC_ACCEPT, "Ok");
-      SetDlgItemTextA(dialog, IDC_DISMISS, "Cancel");
+      SetDialogItemTextOf(dialog, IDC_ACCEPT, "Ok");
+      SetDialogItemTextOf(dialog, IDC_DISMISS, "Cancel");
     } else {
       *variant->shownBefore = TRUE;
     }
   }
   ShowSettings *settings = variant->settings;
   settings->Read();
-  SetDlgItemTextA(dialog, IDC_LISTPATH, settings->LastFile);
+  SetDialogItemTextOf(dialog, IDC_LISTPATH, settings->LastFile);
   const bool mix = (settings->Flags & variant->mixMask) != 0;
   CheckDlgButton(dialog, IDC_MIXFILES, mix ? BST_CHECKED : BST_UNCHECKED);
-  SendDlgItemMessageA(dialog, IDC_TIMEOUT_SPIN, UDM_SETRANGE, 0,
+  SendDlgItemMessageW(dialog, IDC_TIMEOUT_SPIN, UDM_SETRANGE, 0,
                       MAKELPARAM(kTimeOutMax, kTimeOutMin));
-  SendDlgItemMessageA(dialog, IDC_TIMEOUT_SPIN, UDM_SETPOS, 0,
+  SendDlgItemMessageW(dialog, IDC_TIMEOUT_SPIN, UDM_SETPOS, 0,
                       MAKELPARAM(LOWORD(settings->TimeOut), 0));
   return TRUE;
 }
 
 void OnAccept(HWND dialog, const SettingsVariant *variant) {
-  char path[MAX_PATH];
-  GetDlgItemTextA(dialog, IDC_LISTPATH, path, sizeof path);
-  if (!FileExists(path)) {
+  const std::string path = DialogItemTextOf(dialog, IDC_LISTPATH);
+  if (!FileExists(path.c_str())) {
     Report(dialog, variant->missingFileText, path, variant->missingFileTitle, MB_OK | MB_ICONERROR);
     return;
   }
   ShowSettings *settings = variant->settings;
-  LRESULT position = SendDlgItemMessageA(dialog, IDC_TIMEOUT_SPIN, UDM_GETPOS, 0, 0);
+  LRESULT position = SendDlgItemMessageW(dialog, IDC_TIMEOUT_SPIN, UDM_GETPOS, 0, 0);
   settings->TimeOut = LOWORD(position);
   settings->Flags &= ~variant->mixMask;
   if (IsDlgButtonChecked(dialog, IDC_MIXFILES) == BST_CHECKED) settings->Flags |= variant->mixOn;
-  lstrcpynA(settings->LastFile, path, sizeof settings->LastFile);
+  settings->LastFile = path;
   settings->Write();
   EndDialog(dialog, 1);
 }
 
+// The chosen path, or "" when the dialog was cancelled.
+std::string ChooseListFile(HWND dialog, DWORD flags, bool save) {
+  std::vector<wchar_t> file(kLongestPath + 1);
+  const std::wstring filter = WideFilter(kListFilter);
+  OPENFILENAMEW ofn = FileDialog(dialog, &file, filter, flags);
+  if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return "";
+  return Utf8FromWide(file.data());
+}
+
 void OnOpenList(HWND dialog) {
-  char path[MAX_PATH];
-  OPENFILENAMEA ofn = FileDialog(dialog, path, sizeof path, kListFilter, OFN_FILEMUSTEXIST);
-  if (GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, IDC_LISTPATH, path);
+  const std::string path = ChooseListFile(dialog, OFN_FILEMUSTEXIST, false);
+  if (!path.empty()) SetDialogItemTextOf(dialog, IDC_LISTPATH, path);
 }
 
 void OnNewList(HWND dialog) {
-  char selection[kPictureSelectionSize] = {};
-  const std::string filter = PictureFilter(SystemDecoders());
-  OPENFILENAMEA pick = FileDialog(dialog, selection, sizeof selection, filter.c_str(),
-                                  OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT);
-  pick.lpstrTitle = kPictureTitle;
-  if (!GetOpenFileNameA(&pick)) return;
+  std::vector<wchar_t> chosen(kPictureSelectionChars);
+  const std::string pictureFilter = PictureFilter(SystemDecoders());
+  const std::wstring filter = WideFromUtf8(pictureFilter);  // every NUL, the closing one among them
+  OPENFILENAMEW pick =
+      FileDialog(dialog, &chosen, filter, OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT);
+  const std::wstring title = WideFromUtf8(kPictureTitle);
+  pick.lpstrTitle = title.c_str();
+  if (!GetOpenFileNameW(&pick)) {
+    if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
+      ShowMessageBox(dialog, kTooManyPicturesText, kErrorTitle, MB_OK | MB_ICONERROR);
+    return;
+  }
+  size_t fileOffset = 0;
+  const std::string selection =
+      Utf8Selection(chosen.data(), chosen.size(), pick.nFileOffset, &fileOffset);
+  chosen = std::vector<wchar_t>();  // the wide copy is not needed any more
 
   // A picture path too long for the list is reported before the name is asked for.
-  char badName[MAX_PATH];
+  std::string badName;
   NewListResult result = ForEachSelectedPicture(
-      selection, sizeof selection, pick.nFileOffset, [](const char *, void *) { return 1; },
-      nullptr, badName, sizeof badName);
+      selection.data(), selection.size(), fileOffset, [](const char *, void *) { return 1; },
+      nullptr, &badName);
   if (result != kNewListWritten) {
     ReportNewListFailure(dialog, result, badName);
     return;
   }
 
-  char target[MAX_PATH];
-  OPENFILENAMEA save = FileDialog(dialog, target, sizeof target, kListFilter, 0);
-  if (!GetSaveFileNameA(&save)) return;
-  if (!EnsureListExtension(target, sizeof target)) {
+  std::string target = ChooseListFile(dialog, 0, true);
+  if (target.empty()) return;
+  if (!EnsureListExtension(&target)) {
     ReportNewListFailure(dialog, kNewListNameTooLong, target);
     return;
   }
   // The list is written beside its final name, so that putting it in place is a rename.
-  char temp[MAX_PATH];
-  if (!TemporaryListPath(target, temp, sizeof temp)) {
+  const std::string temp = TemporaryListPath(target.c_str());
+  if (temp.empty()) {
     ReportNewListFailure(dialog, kNewListNoTempName, target);
     return;
   }
-  result = WriteSelectionList(temp, selection, sizeof selection, pick.nFileOffset, badName,
-                              sizeof badName);
+  result =
+      WriteSelectionList(temp.c_str(), selection.data(), selection.size(), fileOffset, &badName);
   if (result != kNewListWritten) {
     ReportNewListFailure(dialog, result, result == kNewListPathTooLong ? badName : temp);
     return;
   }
-  result = MoveListIntoPlace(temp, target, ConfirmOverwrite, dialog);
+  result = MoveListIntoPlace(temp.c_str(), target.c_str(), ConfirmOverwrite, dialog);
   if (result == kNewListWritten)
-    SetDlgItemTextA(dialog, IDC_LISTPATH, target);
+    SetDialogItemTextOf(dialog, IDC_LISTPATH, target);
   else if (result == kNewListReplaceFailed)
     ReportKeptList(dialog, target, temp);
   else
@@ -216,7 +243,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
 INT_PTR RunSettingsDialog(HWND owner, const SettingsVariant *variant) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&controls);
-  INT_PTR result = DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_SETTINGS), owner,
+  INT_PTR result = DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_SETTINGS), owner,
                                    SettingsDialogProc, reinterpret_cast<LPARAM>(variant));
   return result == 1 ? 1 : 0;  // -1: the dialog could not be made, which confirms nothing
 }

@@ -23,7 +23,9 @@ struct SettingsVariant {
 };
 
 extern const char kAboutVersion[];  // "Version 1.1"
-const size_t kPictureSelectionSize = 2048;
+// The picture dialog's selection buffer, in UTF-16 units: room for tens of thousands of
+// pictures of one folder. A selection that still does not fit is reported, never cut.
+const size_t kPictureSelectionChars = 1 << 20;
 
 // Runs the dialog modal to owner with the program's instance. Returns 1 when the user accepted
 // and the settings were stored and written, 0 when the dialog was cancelled or could not be

@@ -4,19 +4,19 @@
 
 void ShowSettings::Read() {
   HKEY key;
-  if (RegOpenKeyA(HKEY_CURRENT_USER, store->key, &key) != ERROR_SUCCESS) return;
+  if (!OpenKey(HKEY_CURRENT_USER, store->key, KEY_READ, &key)) return;
   QueryDwordInRange(key, store->timeOutName, kTimeOutMin, kTimeOutMax, &TimeOut);
   QueryDwordValue(key, store->flagsName, &Flags);
-  if (!store->listOnlyWhileEmpty || LastFile[0] == 0)
-    QueryTextValue(key, store->listName, LastFile, sizeof LastFile);
+  if (!store->listOnlyWhileEmpty || LastFile.empty())
+    QueryTextValue(key, store->listName, &LastFile);
   RegCloseKey(key);
 }
 
 void ShowSettings::Write() const {
   HKEY key;
-  if (RegCreateKeyA(HKEY_CURRENT_USER, store->key, &key) != ERROR_SUCCESS) return;
+  if (!CreateKey(HKEY_CURRENT_USER, store->key, &key)) return;
   SetDwordValue(key, store->timeOutName, TimeOut);
   SetDwordValue(key, store->flagsName, Flags);
-  SetTextValue(key, store->listName, LastFile);
+  SetTextValue(key, store->listName, LastFile.c_str());
   RegCloseKey(key);
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // The time-outs a setting holds (and the settings dialog offers).
 const DWORD kTimeOutMin = 1;
 const DWORD kTimeOutMax = 32000;
@@ -27,7 +29,7 @@ struct ShowSettings {
   // The flag word: the viewer's "ProgramState" bits, the saver's "MixFiles" value. What is read
   // is written back whole, bits that no program knows among it.
   DWORD Flags = 0;
-  char LastFile[MAX_PATH] = {};  // the image list to show; empty at first
+  std::string LastFile;  // the image list to show (UTF-8); empty at first
 
   // Fills the settings from the store: the time-out and the flag word, then the list path (or
   // only while it is empty, as the store says). A missing key or value, or one of the wrong type

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "path.h"
+
 namespace {
 
 struct OwnType {
@@ -23,15 +25,6 @@ bool IsOwnExtension(const std::string &type) {
   for (const char *own : kOwnExtensions)
     if (type == own) return true;
   return false;
-}
-
-std::string Narrow(const wchar_t *text) {
-  const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return std::string();
-  std::string narrow((size_t)n, '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, -1, &narrow[0], n, nullptr, nullptr);
-  narrow.resize((size_t)n - 1);
-  return narrow;
 }
 
 // A WIC text that comes by asking for its length first.
@@ -95,12 +88,12 @@ std::vector<SystemDecoder> SystemDecoders() {
       if (SUCCEEDED(
               item->QueryInterface(IID_IWICBitmapDecoderInfo, reinterpret_cast<void **>(&info)))) {
         SystemDecoder decoder;
-        decoder.name = Narrow(WicText([info](UINT n, WCHAR *s, UINT *len) {
-                                return info->GetFriendlyName(n, s, len);
-                              }).c_str());
-        decoder.types = SplitTypes(Narrow(WicText([info](UINT n, WCHAR *s, UINT *len) {
-                                            return info->GetFileExtensions(n, s, len);
-                                          }).c_str()));
+        decoder.name = Utf8FromWide(WicText([info](UINT n, WCHAR *s, UINT *len) {
+                                      return info->GetFriendlyName(n, s, len);
+                                    }).c_str());
+        decoder.types = SplitTypes(Utf8FromWide(WicText([info](UINT n, WCHAR *s, UINT *len) {
+                                                  return info->GetFileExtensions(n, s, len);
+                                                }).c_str()));
         if (!decoder.types.empty()) decoders.push_back(decoder);
         info->Release();
       }

@@ -11,6 +11,7 @@
 
 #include "exiforientation.h"
 #include "fitscale.h"
+#include "path.h"
 #include "turnbitmap.h"
 
 namespace {
@@ -53,15 +54,6 @@ struct ComUse {
   }
   bool usable() const { return SUCCEEDED(hr) || hr == RPC_E_CHANGED_MODE; }
 };
-
-std::wstring WidePath(const char *path) {
-  const int n = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring wide((size_t)n, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], n);
-  wide.resize((size_t)n - 1);
-  return wide;
-}
 
 // The frame's orientation (1 to 8), or kOrientationAsStored when its metadata gives none.
 int FrameOrientation(IWICBitmapFrameDecode *frame) {

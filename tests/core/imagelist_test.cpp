@@ -69,6 +69,46 @@ TEST_F(ImageListTest, LinesStandInReverseOrderWithTheirModes) {
   EXPECT_STREQ("C:\\a.bmp", list.last->path);
 }
 
+// UTF-8 with its byte order mark, UTF-8 without it, and the old lists in the ANSI code page
+// (1252 here: "\xE9" is "é"), all read as UTF-8; the format's rules hold in each.
+TEST_F(ImageListTest, ListEncodings) {
+  const std::string photo = "C:\\\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE\\\xE6\x9D\xB1.jpg";
+  const struct {
+    const char *name;
+    std::string bytes;
+    std::vector<Item> items;
+  } cases[] = {
+      {"mark",
+       "\xEF\xBB\xBFtiled=" + photo + "  \r\ncentred=C:\\a.bmp\r\n",
+       {{"C:\\a.bmp", 0}, {photo, 1}}},
+      {"no mark", "stretched=" + photo + "\r\n", {{photo, 2}}},
+      {"mark only", "\xEF\xBB\xBF", {}},
+      {"mark, then not UTF-8",
+       "\xEF\xBB\xBF"
+       "centred=C:\\\xE9.bmp\r\n",
+       {{"C:\\\xE9.bmp", 0}}},  // as it is: the wide calls replace the byte
+      {"code page",
+       "centred=C:\\caf\xE9\\a.bmp\r\nt=C:\\\x80.gif\r\n",
+       {{"C:\\\xE2\x82\xAC.gif", 1}, {"C:\\caf\xC3\xA9\\a.bmp", 0}}},
+      {"one bad line",
+       "centred=" + photo + "\r\ncentred=C:\\\xE9.bmp\r\n",
+       {{"C:\\\xC3\xA9.bmp", 0},
+        {"C:"
+         "\\\xC3\x90\xC2\xA4\xC3\x90\xC2\xBE\xC3\x91\xE2\x80\x9A\xC3\x90\xC2\xBE\\\xC3\xA6\xC2\x9D"
+         "\xC2\xB1.jpg",
+         0}}},
+  };
+#ifdef _WIN32
+  if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page is " << GetACP();
+#endif
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    FreeImageList(&list);
+    ASSERT_EQ(1, Load(c.bytes));
+    EXPECT_EQ(c.items, Walk(list));
+  }
+}
+
 TEST_F(ImageListTest, KeyAndPathTrimming) {
   ASSERT_EQ(1, Load("  centred= C:\\x.bmp   \r\n"
                     "stretched=C:\\p=q.bmp\r\n"

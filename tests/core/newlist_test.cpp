@@ -26,12 +26,12 @@ int Collect(const char *path, void *context) {
   return 1;
 }
 
-std::vector<std::string> Split(const std::string &buffer, WORD offset,
+std::vector<std::string> Split(const std::string &buffer, size_t offset,
                                NewListResult expect = kNewListWritten) {
   std::vector<std::string> paths;
-  char bad[64];
-  EXPECT_EQ(expect, ForEachSelectedPicture(buffer.data(), buffer.size(), offset, Collect, &paths,
-                                           bad, sizeof bad));
+  std::string bad;
+  EXPECT_EQ(expect,
+            ForEachSelectedPicture(buffer.data(), buffer.size(), offset, Collect, &paths, &bad));
   return paths;
 }
 
@@ -52,40 +52,90 @@ TEST(NewListSelection, NeverReadsPastTheBuffer) {
   EXPECT_TRUE(Split(""s, 0).empty());
 }
 
-TEST(NewListSelection, JoinedPathOver255IsRefusedNamingThePicture) {
-  std::string folder = "C:\\" + std::string(200, 'f');
-  std::string fits(255 - folder.size() - 1, 'n'), tooLong = fits + "x";
-  char joined[256];
-  EXPECT_EQ(1, JoinPicturePath(joined, sizeof joined, folder.c_str(), fits.c_str()));
-  EXPECT_EQ(255u, strlen(joined));
-  EXPECT_EQ(0, JoinPicturePath(joined, sizeof joined, folder.c_str(), tooLong.c_str()));
-  EXPECT_STREQ("", joined);
+// The limit is the wide calls' 32,767 UTF-16 units, counted as UTF-16: a name of 4-byte
+// UTF-8 characters counts two units for each, a Cyrillic one one unit for two bytes.
+TEST(NewListSelection, JoinedPathOverTheLongestPathIsRefusedNamingThePicture) {
+  const std::string folder = "C:\\" + std::string(300, 'f');
+  const size_t room = kJoinedPathMax - folder.size() - 1;
+  const struct {
+    std::string name;
+    bool fits;
+  } cases[] = {
+      {std::string(room, 'n'), true},
+      {std::string(room + 1, 'n'), false},
+      {[&] {
+         std::string cyrillic;
+         for (size_t i = 0; i < room; i++) cyrillic += "\xD0\xB6";  // U+0436
+         return cyrillic;
+       }(),
+       true},
+      {[&] {
+         std::string emoji;
+         for (size_t i = 0; i < room / 2 + 1; i++) emoji += "\xF0\x9F\x93\xB7";  // U+1F4F7
+         return emoji;
+       }(),
+       false},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name.size());
+    std::string joined = "x";
+    EXPECT_EQ(c.fits, JoinPicturePath(&joined, folder.c_str(), c.name.c_str()));
+    EXPECT_EQ(c.fits ? folder + "\\" + c.name : "", joined);
 
-  std::string buffer = folder + '\0' + "ok.bmp" + '\0' + tooLong + '\0' + '\0';
-  std::vector<std::string> paths;
-  char bad[300];
-  EXPECT_EQ(kNewListPathTooLong,
-            ForEachSelectedPicture(buffer.data(), buffer.size(), (WORD)(folder.size() + 1), Collect,
-                                   &paths, bad, sizeof bad));
-  EXPECT_EQ(tooLong, bad);
-  char small[8];
-  ForEachSelectedPicture(buffer.data(), buffer.size(), (WORD)(folder.size() + 1), Collect, &paths,
-                         small, sizeof small);
-  EXPECT_EQ(tooLong.substr(0, 7), small) << "the name is cut to its buffer";
+    const std::string buffer = folder + '\0' + "ok.bmp" + '\0' + c.name + '\0' + '\0';
+    std::vector<std::string> paths;
+    std::string bad;
+    EXPECT_EQ(c.fits ? kNewListWritten : kNewListPathTooLong,
+              ForEachSelectedPicture(buffer.data(), buffer.size(), folder.size() + 1, Collect,
+                                     &paths, &bad));
+    EXPECT_EQ(c.fits ? "" : c.name, bad);
+    EXPECT_EQ(c.fits ? 2u : 1u, paths.size());
+  }
+}
+
+// The wide dialog's selection in UTF-8: one full path, or the folder and names with the names'
+// offset moved to where they start in UTF-8; nothing past the buffer.
+TEST(NewListSelection, WideSelectionBecomesUtf8) {
+  const struct {
+    std::wstring buffer;
+    size_t offset;
+    std::string utf8;
+    size_t utf8Offset;
+  } cases[] = {
+      {L"C:\\\x0424\x043E\x0442\x043E\\a.bmp\0\0"s, 7,
+       "C:\\\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE\\a.bmp\0\0"s, 0},
+      {L"C:\\\x6771\0\xD83D\xDCF7.jpg\0b.gif\0\0"s, 5,
+       "C:\\\xE6\x9D\xB1\0\xF0\x9F\x93\xB7.jpg\0b.gif\0\0"s, 7},
+      {L"C:\\P\0a.bmp\0b.gi"s, 5, "C:\\P\0a.bmp\0"s, 5},
+      {L"no end"s, 0, ""s, 0},
+  };
+  for (const auto &c : cases) {
+    size_t offset = 99;
+    EXPECT_EQ(c.utf8, Utf8Selection(c.buffer.data(), c.buffer.size(), c.offset, &offset));
+    EXPECT_EQ(c.utf8Offset, offset);
+  }
+  size_t offset;
+  const std::string utf8 = Utf8Selection(L"C:\\\x0424\0\x00E9.bmp\0\0", 12, 4, &offset);
+  EXPECT_EQ(std::vector<std::string>{"C:\\\xD0\xA4\\\xC3\xA9.bmp"}, Split(utf8, offset));
 }
 
 TEST(NewListExtension, AppendedUnlessPresentAndOnlyWhenItFits) {
-  char name[16] = "C:\\L\\mylist";
-  EXPECT_EQ(1, EnsureListExtension(name, sizeof name));
-  EXPECT_STREQ("C:\\L\\mylist.wcl", name);
-  char upper[16] = "C:\\L\\A.WCL";
-  EXPECT_EQ(1, EnsureListExtension(upper, sizeof upper));
-  EXPECT_STREQ("C:\\L\\A.WCL", upper);
-  char full[16] = "C:\\L\\abcdefghi";  // 14 characters: ".wcl" would need 19 bytes
-  EXPECT_EQ(0, EnsureListExtension(full, sizeof full));
-  EXPECT_STREQ("C:\\L\\abcdefghi", full);
-  char tiny[4] = {'w', 'c', 'l', 'x'};  // no NUL inside the buffer
-  EXPECT_EQ(0, EnsureListExtension(tiny, sizeof tiny));
+  const std::string full = "C:\\" + std::string(kJoinedPathMax - 6, 'n');
+  const struct {
+    std::string name, result;
+    bool fits;
+  } cases[] = {
+      {"C:\\L\\mylist", "C:\\L\\mylist.wcl", true},
+      {"C:\\L\\A.WCL", "C:\\L\\A.WCL", true},
+      {"C:\\\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE", "C:\\\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE.wcl", true},
+      {std::string(300, 'x'), std::string(300, 'x') + ".wcl", true},
+      {full, full, false},
+  };
+  for (const auto &c : cases) {
+    std::string name = c.name;
+    EXPECT_EQ(c.fits, EnsureListExtension(&name));
+    EXPECT_EQ(c.result, name);
+  }
 }
 
 class NewListFiles : public ::testing::Test {
@@ -101,9 +151,9 @@ class NewListFiles : public ::testing::Test {
   }
   int answer = 1;
 
-  NewListResult Write(const std::string &buffer, WORD offset) {
-    char bad[64];
-    return WriteSelectionList(temp.c_str(), buffer.data(), buffer.size(), offset, bad, sizeof bad);
+  NewListResult Write(const std::string &buffer, size_t offset) {
+    std::string bad;
+    return WriteSelectionList(temp.c_str(), buffer.data(), buffer.size(), offset, &bad);
   }
   NewListResult Move() { return MoveListIntoPlace(temp.c_str(), target.c_str(), Answer, this); }
 };
@@ -122,6 +172,25 @@ TEST_F(NewListFiles, ThreePicturesReadBackInReverse) {
   FreeImageList(&list);
 }
 
+// Plain ASCII paths are written as always; any other name puts the byte order mark first, and
+// the list reads back the same names.
+TEST_F(NewListFiles, NamesBeyondAsciiAreWrittenAsUtf8WithTheMark) {
+  const std::string folder = "C:\\\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE \xF0\x9F\x93\xB7";
+  const std::string name = "\xE6\x9D\xB1\xE4\xBA\xAC 2024.jpg";
+  ASSERT_EQ(kNewListWritten,
+            Write(folder + '\0' + name + '\0' + "a.bmp" + '\0' + '\0', folder.size() + 1));
+  EXPECT_EQ(
+      "\xEF\xBB\xBF"
+      "centred=" +
+          folder + "\\" + name + "\r\ncentred=" + folder + "\\a.bmp\r\n",
+      ReadBytes(temp));
+  ImageList list{};
+  ASSERT_EQ(1, LoadImageList(temp.c_str(), &list, AddListEntry));
+  ASSERT_EQ(2, list.count);
+  EXPECT_EQ(folder + "\\" + name, list.last->path);
+  FreeImageList(&list);
+}
+
 TEST_F(NewListFiles, OldTemporaryListIsEmptiedFirst) {
   WriteBytes(temp, "centred=old\r\n"s + std::string(100, 'x'));
   ASSERT_EQ(kNewListWritten, Write("D:\\one.pcx\0"s, 3));
@@ -129,8 +198,9 @@ TEST_F(NewListFiles, OldTemporaryListIsEmptiedFirst) {
 }
 
 TEST_F(NewListFiles, TooLongPathLeavesNoTemporaryFile) {
-  std::string buffer = "C:\\"s + std::string(250, 'f') + '\0' + "picture.bmp" + '\0' + '\0';
-  EXPECT_EQ(kNewListPathTooLong, Write(buffer, 254));
+  std::string buffer =
+      "C:\\"s + std::string(kJoinedPathMax - 5, 'f') + '\0' + "picture.bmp" + '\0' + '\0';
+  EXPECT_EQ(kNewListPathTooLong, Write(buffer, kJoinedPathMax - 1));
   EXPECT_FALSE(FileExists(temp));
 }
 
@@ -224,20 +294,17 @@ TEST_F(NewListFiles, FailedReplaceKeepsBothLists) {
 TEST(NewListTemporary, UniqueEmptyFileBesideTheTarget) {
   TempDir dir;
   const std::string target = dir.File("my list.wcl");
-  char first[MAX_PATH], second[MAX_PATH];
-  ASSERT_EQ(1, TemporaryListPath(target.c_str(), first, sizeof first));
-  ASSERT_EQ(1, TemporaryListPath(target.c_str(), second, sizeof second));
-  EXPECT_STRNE(first, second);
+  const std::string first = TemporaryListPath(target.c_str());
+  const std::string second = TemporaryListPath(target.c_str());
+  ASSERT_NE("", first);
+  ASSERT_NE("", second);
+  EXPECT_NE(first, second);
   EXPECT_EQ(2u, FileNames(dir.path()).size()) << "both made, in the target's folder";
   EXPECT_EQ("", ReadBytes(first));
 
-  char path[MAX_PATH] = "x";
-  EXPECT_EQ(0, TemporaryListPath("list.wcl", path, sizeof path)) << "no folder part";
-  EXPECT_STREQ("", path);
+  EXPECT_EQ("", TemporaryListPath("list.wcl")) << "no folder part";
   const std::string nowhere = dir.File("missing") + kSep + "list.wcl";
-  EXPECT_EQ(0, TemporaryListPath(nowhere.c_str(), path, sizeof path));
-  char small[8];
-  EXPECT_EQ(0, TemporaryListPath(target.c_str(), small, sizeof small));
+  EXPECT_EQ("", TemporaryListPath(nowhere.c_str()));
   EXPECT_EQ(2u, FileNames(dir.path()).size());
 }
 

@@ -27,7 +27,7 @@ class SaverSettingsTest : public SettingsTest {
     SettingsTest::SetUp();
     gSaverSettings.TimeOut = 10;
     gSaverSettings.Flags = 0;
-    gSaverSettings.LastFile[0] = 0;
+    gSaverSettings.LastFile.clear();
   }
 
   std::string Value(const char *name) {
@@ -66,9 +66,9 @@ TEST_F(SaverSettingsTest, StoredListIsAlwaysRead) {
   SetUserValue(kKey, "LastFile", REG_SZ, "C:\\saver.wcl\0"s);
   SetUserValue(kKey, "MixFiles", REG_DWORD, DwordBytes(1));
   SetUserValue(kKey, "TimeOut", REG_DWORD, DwordBytes(45));
-  strcpy(gSaverSettings.LastFile, "C:\\something else.wcl");
+  gSaverSettings.LastFile = "C:\\something else.wcl";
   gSaverSettings.Read();
-  EXPECT_STREQ("C:\\saver.wcl", gSaverSettings.LastFile);
+  EXPECT_EQ("C:\\saver.wcl", gSaverSettings.LastFile);
   EXPECT_EQ(1u, gSaverSettings.Flags);
   EXPECT_EQ(45u, gSaverSettings.TimeOut);
 }
@@ -77,7 +77,7 @@ TEST_F(SaverSettingsTest, ViewerListDoesNotReachTheSaver) {
   SetUserValue(kViewerKey, "LastFile", REG_SZ, "C:\\viewer.wcl\0"s);
   SetUserValue(kViewerKey, "TimeOut", REG_DWORD, DwordBytes(99));
   gSaverSettings.Read();
-  EXPECT_STREQ("", gSaverSettings.LastFile);
+  EXPECT_EQ("", gSaverSettings.LastFile);
   EXPECT_EQ(10u, gSaverSettings.TimeOut);
 }
 

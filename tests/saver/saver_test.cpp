@@ -392,6 +392,7 @@ TEST_F(SaverTest, CarriesWhatTheDisplaySettingsRead) {
   std::string xml((const char *)LockResource(LoadResource(saver, manifest)),
                   SizeofResource(saver, manifest));
   EXPECT_NE(std::string::npos, xml.find("level=\"asInvoker\"")) << xml;
+  EXPECT_NE(std::string::npos, xml.find("WindowsSettings\">true</longPathAware>")) << xml;
   FreeLibrary(saver);
 }
 

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "commonres.h"
+#include "filecalls.h"
+#include "path.h"
 #include "uidriver.h"
 
 const char kViewerClassName[] = "Lumora_TestWndClass";
@@ -54,7 +56,7 @@ void WriteBmp(const std::string &path, int width, int height,
       file[at + 3 * x + 2] = (char)GetRValue(c);
     }
   }
-  FILE *f = fopen(path.c_str(), "wb");
+  FILE *f = OpenPathStream(path.c_str(), "wb");  // a UTF-8 path
   if (!f) return;
   fwrite(file.data(), 1, file.size(), f);
   fclose(f);
@@ -79,7 +81,7 @@ COLORREF Quadrants(int x, int y, int width, int height) {
 }
 
 void WriteList(const std::string &path, const std::vector<std::string> &lines) {
-  FILE *f = fopen(path.c_str(), "wb");
+  FILE *f = OpenPathStream(path.c_str(), "wb");  // a UTF-8 path
   if (!f) return;
   for (const std::string &line : lines) fprintf(f, "%s\r\n", line.c_str());
   fclose(f);
@@ -107,12 +109,11 @@ bool ViewerKeyExists() {
 ViewerProcess::ViewerProcess(const std::string &tail, const char *program) {
   std::string exe = ProgramBesideTests(program);
   std::string command = "\"" + exe + "\"" + (tail.empty() ? "" : " " + tail);
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back(0);
-  STARTUPINFOA start{};
+  std::wstring line = WideFromUtf8(command);  // a tail of any name, as a shell passes it
+  STARTUPINFOW start{};
   start.cb = sizeof start;
-  if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &start, &process_))
+  if (!CreateProcessW(WideFromUtf8(exe).c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &start, &process_))
     process_ = PROCESS_INFORMATION{};
 }
 

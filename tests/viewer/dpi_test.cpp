@@ -17,6 +17,7 @@
 #include "flatbutton.h"
 #include "instance.h"
 #include "menus.h"
+#include "path.h"
 #include "pixels.h"
 #include "uidriver.h"
 #include "viewerdriver.h"
@@ -205,7 +206,7 @@ TEST_F(DpiTest, MenuItemsScaleTheirPicturesAndText) {
       ASSERT_TRUE(GetMenuItemInfoA(m, (UINT)i, TRUE, &info));
       const MenuEntry *entry = reinterpret_cast<const MenuEntry *>(info.dwItemData);
       if (!entry->Length) continue;
-      SCOPED_TRACE(entry->Text);
+      SCOPED_TRACE(Utf8FromWide(entry->Text));
       MEASUREITEMSTRUCT measure = {};
       measure.CtlType = ODT_MENU;
       measure.itemID = info.wID;

@@ -15,6 +15,7 @@
 #include "jpegreader.h"
 #include "jpegwriter.h"
 #include "menus.h"
+#include "path.h"
 #include "pcxwriter.h"
 #include "picturefile.h"
 #include "pixels.h"
@@ -52,8 +53,9 @@ std::vector<Item> Items(HMENU menu) {
       ADD_FAILURE() << "item " << i << " has no entry";
       continue;
     }
-    EXPECT_EQ((int)strlen(entry->Text), entry->Length);
-    items.push_back({info.wID, entry->Text, info.hSubMenu != nullptr, entry->Bitmap != nullptr});
+    EXPECT_EQ((int)wcslen(entry->Text), entry->Length);
+    items.push_back(
+        {info.wID, Utf8FromWide(entry->Text), info.hSubMenu != nullptr, entry->Bitmap != nullptr});
   }
   return items;
 }
@@ -182,8 +184,8 @@ TEST_F(ViewerPartsTest, SeparatorsAreHalfAnItemHigh) {
   HWND window =
       CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(nullptr, window);
-  MenuEntry text = {const_cast<char *>("Zoom In"), 7, nullptr, 0, 0};
-  MenuEntry separator = {const_cast<char *>(""), 0, nullptr, 0, 0};
+  MenuEntry text = {const_cast<wchar_t *>(L"Zoom In"), 7, nullptr, 0, 0};
+  MenuEntry separator = {const_cast<wchar_t *>(L""), 0, nullptr, 0, 0};
   MEASUREITEMSTRUCT item = {};
   item.itemData = reinterpret_cast<ULONG_PTR>(&text);
   MeasureMenuEntry(window, &item);

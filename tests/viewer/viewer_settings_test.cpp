@@ -28,7 +28,7 @@ class ViewerSettingsTest : public SettingsTest {
     SettingsTest::SetUp();
     gViewerSettings.TimeOut = 10;
     gViewerSettings.Flags = 0;
-    gViewerSettings.LastFile[0] = 0;
+    gViewerSettings.LastFile.clear();
   }
 
   std::string Value(const char *name, DWORD expectType) {
@@ -48,7 +48,7 @@ TEST_F(ViewerSettingsTest, NoKeyKeepsTheDefaults) {
   gViewerSettings.Read();
   EXPECT_EQ(10u, gViewerSettings.TimeOut);
   EXPECT_EQ(0u, gViewerSettings.Flags);
-  EXPECT_STREQ("", gViewerSettings.LastFile);
+  EXPECT_EQ("", gViewerSettings.LastFile);
 }
 
 // A dialog that cannot be made (here: a module without its template) is no confirmation.
@@ -63,7 +63,7 @@ TEST_F(ViewerSettingsTest, DialogThatCannotBeMadeIsNotAConfirmation) {
 TEST_F(ViewerSettingsTest, WrittenWithTheirTypesAndSizesAndReadBack) {
   gViewerSettings.TimeOut = 32000;
   gViewerSettings.Flags = 0x8000000B;
-  strcpy(gViewerSettings.LastFile, "C:\\Lists\\my list.wcl");
+  gViewerSettings.LastFile = "C:\\Lists\\my list.wcl";
   gViewerSettings.Write();
   EXPECT_EQ(DwordBytes(32000), Value("TimeOut", REG_DWORD));
   EXPECT_EQ(DwordBytes(0x8000000B), Value("ProgramState", REG_DWORD));
@@ -72,28 +72,28 @@ TEST_F(ViewerSettingsTest, WrittenWithTheirTypesAndSizesAndReadBack) {
 
   gViewerSettings.TimeOut = 10;
   gViewerSettings.Flags = 0;
-  gViewerSettings.LastFile[0] = 0;
+  gViewerSettings.LastFile.clear();
   gViewerSettings.Read();
   EXPECT_EQ(32000u, gViewerSettings.TimeOut);
   EXPECT_EQ(0x8000000Bu, gViewerSettings.Flags) << "the whole word, not only the mix bit";
-  EXPECT_STREQ("C:\\Lists\\my list.wcl", gViewerSettings.LastFile);
+  EXPECT_EQ("C:\\Lists\\my list.wcl", gViewerSettings.LastFile);
 }
 
 TEST_F(ViewerSettingsTest, StoredListDoesNotReplaceAPathAlreadyGiven) {
   SetUserValue(kKey, "LastFile", REG_SZ, "C:\\stored.wcl\0"s);
-  strcpy(gViewerSettings.LastFile, "C:\\from the command line.wcl");
+  gViewerSettings.LastFile = "C:\\from the command line.wcl";
   gViewerSettings.Read();
-  EXPECT_STREQ("C:\\from the command line.wcl", gViewerSettings.LastFile);
+  EXPECT_EQ("C:\\from the command line.wcl", gViewerSettings.LastFile);
 }
 
 TEST_F(ViewerSettingsTest, ValuesOfTheWrongKindAreIgnored) {
   SetUserValue(kKey, "TimeOut", REG_SZ, "25\0"s);
   SetUserValue(kKey, "ProgramState", REG_BINARY, "\1\2"s);
-  SetUserValue(kKey, "LastFile", REG_SZ, std::string(300, 'x') + '\0');
+  SetUserValue(kKey, "LastFile", REG_BINARY, "C:\\x.wcl\0"s);
   gViewerSettings.Read();
   EXPECT_EQ(10u, gViewerSettings.TimeOut);
   EXPECT_EQ(0u, gViewerSettings.Flags);
-  EXPECT_STREQ("", gViewerSettings.LastFile);
+  EXPECT_EQ("", gViewerSettings.LastFile);
 
   for (DWORD outside : {0u, 32001u, 0xFFFFFFFFu}) {
     SetUserValue(kKey, "TimeOut", REG_DWORD, DwordBytes(outside));
@@ -102,7 +102,33 @@ TEST_F(ViewerSettingsTest, ValuesOfTheWrongKindAreIgnored) {
   }
   SetUserValue(kKey, "LastFile", REG_SZ, "C:\\no-nul.wcl"s);  // stored without its NUL
   gViewerSettings.Read();
-  EXPECT_STREQ("C:\\no-nul.wcl", gViewerSettings.LastFile);
+  EXPECT_EQ("C:\\no-nul.wcl", gViewerSettings.LastFile);
+}
+
+// Paths of any length and any characters, stored as UTF-16; what the old programs stored in
+// the ANSI code page (1252 here) reads the same.
+TEST_F(ViewerSettingsTest, ListPathsOfAnyNameAndLength) {
+  const std::string deep = "C:\\" + std::string(300, 'd') + "\\\xD0\xA4\xF0\x9F\x93\xB7.wcl";
+  gViewerSettings.LastFile = deep;
+  gViewerSettings.Write();
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key));
+  wchar_t stored[400] = {};
+  DWORD type = 0, size = sizeof stored - sizeof(wchar_t);
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"LastFile", nullptr, &type,
+                                            reinterpret_cast<BYTE *>(stored), &size));
+  RegCloseKey(key);
+  EXPECT_EQ((DWORD)REG_SZ, type);
+  EXPECT_EQ(L"C:\\" + std::wstring(300, L'd') + L"\\\x0424\xD83D\xDCF7.wcl", stored);
+  gViewerSettings.LastFile.clear();
+  gViewerSettings.Read();
+  EXPECT_EQ(deep, gViewerSettings.LastFile);
+
+  if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page is " << GetACP();
+  SetUserValue(kKey, "LastFile", REG_SZ, "C:\\caf\xE9.wcl\0"s);
+  gViewerSettings.LastFile.clear();
+  gViewerSettings.Read();
+  EXPECT_EQ("C:\\caf\xC3\xA9.wcl", gViewerSettings.LastFile);
 }
 
 TEST_F(ViewerSettingsTest, FirstShowingSaysStartExitAndExitWritesNothing) {
@@ -137,7 +163,7 @@ TEST_F(ViewerSettingsTest, MissingFileWarnsThenStartStoresEverything) {
             }));
   EXPECT_EQ("The file that you have selected is invalid! Please choose a valid file!", text);
   EXPECT_EQ(1234u, gViewerSettings.TimeOut);
-  EXPECT_STREQ(list.c_str(), gViewerSettings.LastFile);
+  EXPECT_EQ(list, gViewerSettings.LastFile);
   EXPECT_EQ(DwordBytes(1234), Value("TimeOut", REG_DWORD));
   // Nothing was stored to reload: the word keeps its other bits and gains the mix bit.
   EXPECT_EQ(DwordBytes(MixOnLoad | ZoomOutOnClick), Value("ProgramState", REG_DWORD));
@@ -250,8 +276,37 @@ TEST_F(ViewerSettingsTest, NewListFromThreePicturesThenRefusedOverwrite) {
   EXPECT_EQ("File " + list + " alredy exist! Overwrite this file?", question);
   EXPECT_EQ(withList, afterRefusal);
   EXPECT_EQ("unchanged", textAfterRefusal);
-  EXPECT_STREQ("", gViewerSettings.LastFile) << "a cancelled dialog leaves the list path alone";
+  EXPECT_EQ("", gViewerSettings.LastFile) << "a cancelled dialog leaves the list path alone";
   EXPECT_FALSE(UserKeyExists(kKey));
+}
+
+// A selection of 2,000 pictures, far more than a fixed buffer of a few kilobytes holds, makes
+// a list of all of them.
+TEST_F(ViewerSettingsTest, NewListFromTwoThousandPictures) {
+  std::string names, expected;
+  for (int i = 0; i < 2000; i++) {
+    const std::string name = "holiday picture number " + std::to_string(10000 + i) + ".bmp";
+    WriteBytes(dir.File(name), "BM");
+    names += "\"" + name + "\" ";
+    expected += "centred=" + dir.File(name) + "\r\n";
+  }
+  const std::string list = dir.File("many.wcl");
+  std::string shown;
+  Show([&](HWND dialog) {
+    HWND edit = GetDlgItem(dialog, IDC_LISTPATH);
+    ClickControl(GetDlgItem(dialog, IDC_NEWLIST));
+    ChooseInFileDialog("choose image(s) to add", dir.path());
+    Sleep(300);
+    ChooseInFileDialog("choose image(s) to add", names);
+    ChooseInFileDialog("Save As", list);
+    WaitFor([&] { return WindowText(edit) == list; }, 20000);
+    shown = WindowText(edit);
+    PressKey(VK_ESCAPE);
+  });
+  EXPECT_EQ(list, shown);
+  const std::string written = ReadBytes(list);
+  EXPECT_EQ(expected.size(), written.size());
+  EXPECT_TRUE(written == expected) << written.substr(0, 300);
 }
 
 }  // namespace
