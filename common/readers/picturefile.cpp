@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "bmpreader.h"
+#include "filecalls.h"
 #include "gifreader.h"
 #include "jpegreader.h"
 #include "path.h"
@@ -57,7 +58,7 @@ bool PictureFormatOfContent(const BYTE *head, size_t size, PictureFormat *format
 }
 
 bool PictureFormatOfFileContent(const char *path, PictureFormat *format) {
-  const HFILE file = _lopen(path, OF_READ);
+  const HFILE file = OpenPath(path, OF_READ);
   if (file == HFILE_ERROR) return false;
   BYTE head[kPictureSignatureBytes];
   const UINT got = _lread(file, head, sizeof head);
