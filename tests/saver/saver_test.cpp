@@ -238,7 +238,8 @@ TEST_F(SaverTest, KeyButtonOrRealMoveEndsTheSaverButJitterDoesNot) {
   for (int way = 0; way < 3; way++) {
     PlacePointer(400, 300);
     SaverProcess saver("/s");
-    ASSERT_NE(nullptr, saver.WaitForSaver());
+    ASSERT_NE(nullptr, saver.WaitForSaver())
+        << "way " << way << ", the saver's exit code " << saver.WaitForExit(0);
     ASSERT_TRUE(WaitForPixel(400, 300, kRed));
     saver.Settle();
     if (way == 0) {

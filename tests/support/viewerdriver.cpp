@@ -112,9 +112,16 @@ ViewerProcess::ViewerProcess(const std::string &tail, const char *program) {
   std::wstring line = WideFromUtf8(command);  // a tail of any name, as a shell passes it
   STARTUPINFOW start{};
   start.cb = sizeof start;
-  if (!CreateProcessW(WideFromUtf8(exe).c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &start, &process_))
+  // A start that fails at once is tried again a few times, each failure printed, so that a
+  // test that finds no process says why.
+  for (int attempt = 0; attempt < 5; attempt++) {
+    if (CreateProcessW(WideFromUtf8(exe).c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                       nullptr, &start, &process_))
+      return;
     process_ = PROCESS_INFORMATION{};
+    fprintf(stderr, "starting %s failed (error %lu)\n", program, GetLastError());
+    Sleep(200);
+  }
 }
 
 ViewerProcess::~ViewerProcess() {

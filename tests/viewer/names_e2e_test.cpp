@@ -61,12 +61,13 @@ class NamesTest : public ::testing::Test {
   }
 
   // Shows the list with Lumora.exe, its path on the command line; the colour at the screen's
-  // centre once the show is on.
+  // centre once the show is on and has drawn something other than black (black after 5 s).
   COLORREF ShowCentre(const std::string &listPath) {
     ViewerProcess viewer(listPath);  // the tail is the path, spaces and all
     if (!viewer.StartShow()) return CLR_INVALID;
     viewer.Settle();
-    const COLORREF centre = ScreenShot().At(400, 300);
+    COLORREF centre = kBlack;
+    WaitFor([&] { return (centre = ScreenPixel(400, 300)) != kBlack; }, 5000);
     PressKey(VK_ESCAPE);
     viewer.WaitForExit();
     return centre;
