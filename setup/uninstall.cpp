@@ -78,8 +78,13 @@ bool LinkTarget(const char *link, std::string *target) {
     IPersistFile *file = nullptr;
     WCHAR path[MAX_PATH] = L"";  // a link's target is shorter
     if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
+      // The item list names the target in UTF-16 on every system; the path string beside it
+      // is in the ANSI code page in links some systems write (Wine's).
+      PIDLIST_ABSOLUTE list = nullptr;
       ok = SUCCEEDED(file->Load(WideFromUtf8(link).c_str(), STGM_READ)) &&
-           SUCCEEDED(shellLink->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH));
+           ((SUCCEEDED(shellLink->GetIDList(&list)) && list && SHGetPathFromIDListW(list, path)) ||
+            SUCCEEDED(shellLink->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH)));
+      CoTaskMemFree(list);
       file->Release();
     }
     shellLink->Release();
