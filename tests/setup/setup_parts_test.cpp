@@ -16,6 +16,7 @@
 #include "chooser.h"
 #include "commandline.h"
 #include "dialogs.h"
+#include "filecalls.h"
 #include "flatbutton.h"
 #include "folderpath.h"
 #include "install.h"
@@ -31,6 +32,7 @@
 #include "uidriver.h"
 #include "uninstall.h"
 #include "unrarlibrary.h"
+#include "wintext.h"
 
 namespace {
 
@@ -467,17 +469,11 @@ class SetupDialogs : public ::testing::Test {
 };
 
 // Top-level folders of drive C: and their tree items.
+std::string ItemText(HWND tree, HTREEITEM item);
+
 HTREEITEM FindRootItem(HWND tree, const std::string &name) {
-  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item)) {
-    char text[256];
-    TVITEMA tv{};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = text;
-    tv.cchTextMax = sizeof text;
-    SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv);
-    if (name == text) return item;
-  }
+  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
+    if (name == ItemText(tree, item)) return item;
   return nullptr;
 }
 
@@ -489,26 +485,28 @@ void ClickItem(HWND tree, HTREEITEM item) {
   ClickAt(p.x, p.y);
 }
 
+// An item's text, in UTF-8.
 std::string ItemText(HWND tree, HTREEITEM item) {
-  char text[256] = "";
-  TVITEMA tv{};
+  WCHAR text[MAX_PATH] = L"";
+  TVITEMW tv{};
   tv.mask = TVIF_TEXT;
   tv.hItem = item;
   tv.pszText = text;
-  tv.cchTextMax = sizeof text;
-  SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv);
-  return text;
+  tv.cchTextMax = MAX_PATH;
+  SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)&tv);
+  return Utf8FromWide(text);
 }
 
 std::string EditText(HWND chooser) {
-  return WindowText(GetDlgItem(chooser, kFolderEdit));
+  return DialogItemTextOf(chooser, kFolderEdit);
 }
 
 TEST_F(SetupDialogs, ChooserTreeAndEditTextRules) {
   std::string base = "zz-chooser-" + std::to_string(GetCurrentProcessId());
-  std::string a = base + "-a", b = base + "-b";
+  // b's name is beyond the ANSI code page: "-b-Фото".
+  std::string a = base + "-a", b = base + "-b-\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE";
   for (const std::string &name : {a, b, base + ".ext", base + "-hidden", a + "\\sub"})
-    ASSERT_TRUE(CreateDirectoryA(("C:\\" + name).c_str(), nullptr)) << name;
+    ASSERT_TRUE(CreateFolder(("C:\\" + name).c_str())) << name;
   SetFileAttributesA(("C:\\" + base + "-hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
 
   std::string path = "c:\\Data\\Vantiro";
@@ -583,9 +581,8 @@ TEST_F(SetupDialogs, ChooserTreeAndEditTextRules) {
   EXPECT_EQ(1, result);
   EXPECT_EQ("c:\\" + a, std::string(path));
 
-  std::error_code ec;
-  for (const std::string &name : {a, b, base + ".ext", base + "-hidden"})
-    fs::remove_all("C:\\" + name, ec);
+  for (const std::string &name : {a + "\\sub", a, b, base + ".ext", base + "-hidden"})
+    RemoveDirectoryW(WidePath("C:\\" + name).c_str());
 }
 
 struct WindowCount {
