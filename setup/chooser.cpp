@@ -7,11 +7,12 @@
 #include <string>
 
 #include "dpi.h"
+#include "folderpath.h"
 #include "gdiselect.h"
 #include "instance.h"
 #include "path.h"
 #include "resource.h"
-#include "textformat.h"
+#include "wintext.h"
 
 namespace {
 
@@ -19,10 +20,10 @@ namespace {
 const int kDriveItemHeight = 18;
 const int kPictureSize = 16;
 const int kImageClosed = 0, kImageOpen = 1;
-const size_t kDriveEntrySize = 32;  // "C: (label)", the label at most 15 characters
+const size_t kDriveEntrySize = 64;  // "C: (label)", the label at most 32 characters
 
 const char *gChooserTitle;
-char *gChooserPath;
+std::string *gChooserPath;
 bool gKeepLeaf;
 char gDriveRoot[3];
 HBITMAP gDrivePicture, gDriveMask;
@@ -42,41 +43,41 @@ HWND Tree(HWND dialog) {
 }
 
 // The folder path of item: its parent's path, "\", its text; gDriveRoot for no item. False
-// when an item cannot be read or the path is MAX_PATH characters or longer.
+// when an item cannot be read or the path is too long to install into (folderpath.h).
 bool GetItemPath(HWND tree, HTREEITEM item, std::string *out) {
   if (!item) {
     *out = gDriveRoot;
     return true;
   }
-  char text[256];
-  TVITEMA tv{};
+  WCHAR text[MAX_PATH];  // a folder's name is shorter
+  TVITEMW tv{};
   tv.mask = TVIF_TEXT;
   tv.hItem = item;
   tv.pszText = text;
-  tv.cchTextMax = sizeof text;
-  if (!SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv)) return false;
-  HTREEITEM up = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)item);
+  tv.cchTextMax = MAX_PATH;
+  if (!SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)&tv)) return false;
+  HTREEITEM up = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)item);
   std::string parent;
   if (!GetItemPath(tree, up, &parent)) return false;
-  *out = JoinPath(parent, text);
-  return out->size() < MAX_PATH;
+  *out = JoinPath(parent, Utf8FromWide(text));
+  return FitsPath(*out);
 }
 
 // Appends the visible folders below folderPath whose names have no extension as children of
 // parent, in the order the search returns them.
 void AddSubfolders(HWND tree, const char *folderPath, HTREEITEM parent) {
   const std::string pattern = JoinPath(folderPath, "*.");
-  if (pattern.size() >= MAX_PATH) return;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (!FitsPath(pattern)) return;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(WidePath(pattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) continue;
     // "*." means names without an extension; not every platform's search applies that
     // old rule, so it is applied here as well (this also drops "." and "..").
-    if (strchr(found.cFileName, '.')) continue;
-    TVINSERTSTRUCTA insert{};
+    if (wcschr(found.cFileName, L'.')) continue;
+    TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
@@ -84,58 +85,59 @@ void AddSubfolders(HWND tree, const char *folderPath, HTREEITEM parent) {
     insert.item.iImage = kImageClosed;
     insert.item.iSelectedImage = kImageOpen;
     insert.item.lParam = 0;
-    SendMessageA(tree, TVM_INSERTITEMA, 0, (LPARAM)&insert);
-  } while (FindNextFileA(search, &found));
+    SendMessageW(tree, TVM_INSERTITEMW, 0, (LPARAM)&insert);
+  } while (FindNextFileW(search, &found));
   FindClose(search);
 }
 
 // Adds the item's subfolders once; the item's parameter records that it was done.
 void LoadChildren(HWND tree, HTREEITEM item) {
-  TVITEMA tv{};
+  TVITEMW tv{};
   tv.mask = TVIF_PARAM;
   tv.hItem = item;
-  if (!SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv) || tv.lParam == 1) return;
+  if (!SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)&tv) || tv.lParam == 1) return;
   tv.lParam = 1;
-  SendMessageA(tree, TVM_SETITEMA, 0, (LPARAM)&tv);
+  SendMessageW(tree, TVM_SETITEMW, 0, (LPARAM)&tv);
   std::string path;
   if (GetItemPath(tree, item, &path)) AddSubfolders(tree, path.c_str(), item);
 }
 
-void ShowDrive(HWND tree, const char *root) {
-  FormatInto(gDriveRoot, sizeof gDriveRoot, "%.2s", root);
+void ShowDrive(HWND tree, const wchar_t *root) {
+  gDriveRoot[0] = char(root[0] < 0x80 ? root[0] : 0);
+  gDriveRoot[1] = gDriveRoot[0] ? ':' : 0;
+  gDriveRoot[2] = 0;
   AddSubfolders(tree, gDriveRoot, TVI_ROOT);
-  HTREEITEM item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
+  HTREEITEM item = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
   for (; item;
-       item = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, (LPARAM)item))
+       item = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, (LPARAM)item))
     LoadChildren(tree, item);
 }
 
 void FillDriveList(HWND combo) {
-  SendMessageA(combo, WM_SETFONT, (WPARAM)GetStockObject(ANSI_VAR_FONT), FALSE);
-  char roots[256];
-  DWORD n = GetLogicalDriveStringsA(sizeof roots, roots);
-  if (n == 0 || n >= sizeof roots) return;
-  for (const char *root = roots; *root; root += strlen(root) + 1) {
-    if (GetDriveTypeA(root) != DRIVE_FIXED) continue;
-    char label[16] = "";
-    if (!GetVolumeInformationA(root, label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0))
+  SendMessageW(combo, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
+  WCHAR roots[256];
+  DWORD n = GetLogicalDriveStringsW(256, roots);
+  if (n == 0 || n >= 256) return;
+  for (const WCHAR *root = roots; *root; root += wcslen(root) + 1) {
+    if (GetDriveTypeW(root) != DRIVE_FIXED) continue;
+    WCHAR label[MAX_PATH + 1] = L"";  // the largest buffer the call takes
+    if (!GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0))
       label[0] = 0;
-    char letter[3] = {root[0], root[1], 0};
-    CharUpperA(letter);
-    CharLowerA(label);
-    char entry[kDriveEntrySize];
-    if (FormatInto(entry, sizeof entry, "%s (%s)", letter, label))
-      SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)entry);
+    WCHAR letter[3] = {root[0], root[1], 0};
+    CharUpperW(letter);
+    CharLowerW(label);
+    std::wstring entry = std::wstring(letter) + L" (" + label + L")";
+    if (entry.size() < kDriveEntrySize) SendMessageW(combo, CB_ADDSTRING, 0, (LPARAM)entry.c_str());
   }
 }
 
 void ShowSelectedDrive(HWND dialog) {
   HWND combo = GetDlgItem(dialog, IDC_DRIVELIST);
-  LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-  char entry[kDriveEntrySize];
-  if (index == CB_ERR || SendMessageA(combo, CB_GETLBTEXTLEN, index, 0) >= LRESULT(sizeof entry))
+  LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+  WCHAR entry[kDriveEntrySize];
+  if (index == CB_ERR || SendMessageW(combo, CB_GETLBTEXTLEN, index, 0) >= LRESULT(kDriveEntrySize))
     return;
-  SendMessageA(combo, CB_GETLBTEXT, index, (LPARAM)entry);
+  SendMessageW(combo, CB_GETLBTEXT, index, (LPARAM)entry);
   ShowDrive(Tree(dialog), entry);
 }
 
@@ -147,9 +149,9 @@ void LoadPictures(HWND dialog) {
   if (gFolderImages) ImageList_Destroy(gFolderImages);
   gDrivePicture = gDriveMask = nullptr;
   HBITMAP drive =
-      (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDB_DRIVE), IMAGE_BITMAP, 0, 0, 0);
+      (HBITMAP)LoadImageW(ProgramInstance, MAKEINTRESOURCEW(IDB_DRIVE), IMAGE_BITMAP, 0, 0, 0);
   HBITMAP mask =
-      (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDB_DRIVEMASK), IMAGE_BITMAP, 0, 0, 0);
+      (HBITMAP)LoadImageW(ProgramInstance, MAKEINTRESOURCEW(IDB_DRIVEMASK), IMAGE_BITMAP, 0, 0, 0);
   gDrivePicture = ScalePictureForDpi(drive, dpi);
   gDriveMask = ScalePictureForDpi(mask, dpi);
   if (drive) DeleteObject(drive);
@@ -157,7 +159,7 @@ void LoadPictures(HWND dialog) {
   int size = ScaleToDpi(kPictureSize, dpi);
   gFolderImages = ImageList_Create(size, size, ILC_COLOR, 2, 0);
   for (int id : {IDB_FOLDERCLOSED, IDB_FOLDEROPEN}) {
-    HBITMAP picture = (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0,
+    HBITMAP picture = (HBITMAP)LoadImageW(ProgramInstance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
                                           LR_LOADTRANSPARENT);
     HBITMAP scaled = ScalePictureForDpi(picture, dpi);
     ImageList_Add(gFolderImages, scaled, nullptr);
@@ -168,12 +170,12 @@ void LoadPictures(HWND dialog) {
 
 INT_PTR OnInitDialog(HWND dialog) {
   LoadPictures(dialog);
-  SendMessageA(Tree(dialog), TVM_SETIMAGELIST, TVSIL_NORMAL, (LPARAM)gFolderImages);
+  SendMessageW(Tree(dialog), TVM_SETIMAGELIST, TVSIL_NORMAL, (LPARAM)gFolderImages);
   FillDriveList(GetDlgItem(dialog, IDC_DRIVELIST));
-  SendDlgItemMessageA(dialog, IDC_DRIVELIST, CB_SETCURSEL, 0, 0);
+  SendDlgItemMessageW(dialog, IDC_DRIVELIST, CB_SETCURSEL, 0, 0);
   ShowSelectedDrive(dialog);
-  SetDlgItemTextA(dialog, IDC_FOLDEREDIT, gChooserPath);
-  SetWindowTextA(dialog, gChooserTitle);
+  SetDialogItemTextOf(dialog, IDC_FOLDEREDIT, *gChooserPath);
+  SetWindowTextOf(dialog, gChooserTitle);
   return TRUE;
 }
 
@@ -190,18 +192,17 @@ void OnSelectionChanged(HWND dialog, HTREEITEM item) {
   gChosenItem = item;
   std::string selected;
   if (!GetItemPath(Tree(dialog), item, &selected)) return;
-  char current[256];  // at most 255 characters of it
-  GetDlgItemTextA(dialog, IDC_FOLDEREDIT, current, sizeof current);
-  const std::string composed = ComposeChosenPath(selected.c_str(), current, gKeepLeaf);
-  if (composed.size() < MAX_PATH) SetDlgItemTextA(dialog, IDC_FOLDEREDIT, composed.c_str());
+  const std::string current = DialogItemTextOf(dialog, IDC_FOLDEREDIT);
+  const std::string composed = ComposeChosenPath(selected.c_str(), current.c_str(), gKeepLeaf);
+  if (FitsPath(composed)) SetDialogItemTextOf(dialog, IDC_FOLDEREDIT, composed);
 }
 
 // Folders are loaded one level deeper than shown, so that the expand button appears exactly
 // on folders that have subfolders.
 void OnItemExpanding(HWND dialog, HTREEITEM item) {
   HWND tree = Tree(dialog);
-  HTREEITEM child = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)item);
-  for (; child; child = (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)child))
+  HTREEITEM child = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)item);
+  for (; child; child = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)child))
     LoadChildren(tree, child);
 }
 
@@ -212,16 +213,16 @@ void OnTreeClick(HWND dialog) {
   TVHITTESTINFO hit{};
   GetCursorPos(&hit.pt);
   ScreenToClient(tree, &hit.pt);
-  HTREEITEM item = (HTREEITEM)SendMessageA(tree, TVM_HITTEST, 0, (LPARAM)&hit);
+  HTREEITEM item = (HTREEITEM)SendMessageW(tree, TVM_HITTEST, 0, (LPARAM)&hit);
   if (item && (hit.flags & TVHT_ONITEM) && item != gChosenItem &&
-      item == (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0))
+      item == (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0))
     OnSelectionChanged(dialog, item);
 }
 
 INT_PTR OnNotify(HWND dialog, const NMHDR *header) {
   if (header->idFrom != IDC_FOLDERTREE) return FALSE;
   // The item handles sit at the same place in the ANSI and the wide form of the record.
-  const NMTREEVIEWA *tv = reinterpret_cast<const NMTREEVIEWA *>(header);
+  const NMTREEVIEWW *tv = reinterpret_cast<const NMTREEVIEWW *>(header);
   switch (header->code) {
     case NM_CLICK: OnTreeClick(dialog); break;
     case TVN_ITEMEXPANDINGA:
@@ -239,13 +240,12 @@ INT_PTR OnNotify(HWND dialog, const NMHDR *header) {
 
 void OnDriveChanged(HWND dialog) {
   gChosenItem = nullptr;
-  SendMessageA(Tree(dialog), TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
+  SendMessageW(Tree(dialog), TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
   ShowSelectedDrive(dialog);
 }
 
 void OnAccept(HWND dialog) {
-  // At most 259 characters, into the caller's MAX_PATH bytes.
-  GetDlgItemTextA(dialog, IDC_FOLDEREDIT, gChooserPath, MAX_PATH);
+  *gChooserPath = DialogItemTextOf(dialog, IDC_FOLDEREDIT);
   EndDialog(dialog, 1);
 }
 
@@ -256,7 +256,7 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
     case IDCANCEL:
     case IDC_CHOOSER_CANCEL: EndDialog(dialog, 0); return TRUE;
     case IDC_CHOOSER_HELP:
-      MessageBoxA(dialog, "Not available yet!", "Sorry", MB_OK | MB_ICONERROR);
+      MessageBoxW(dialog, L"Not available yet!", L"Sorry", MB_OK | MB_ICONERROR);
       return TRUE;
     case IDC_DRIVELIST:
       if (HIWORD(wParam) == CBN_SELCHANGE) OnDriveChanged(dialog);
@@ -276,11 +276,11 @@ INT_PTR OnMeasureItem(HWND dialog, MEASUREITEMSTRUCT *measure) {
 // the dialog manager lays the controls out again.
 INT_PTR OnDpiChanged(HWND dialog) {
   LoadPictures(dialog);
-  SendMessageA(Tree(dialog), TVM_SETIMAGELIST, TVSIL_NORMAL, (LPARAM)gFolderImages);
+  SendMessageW(Tree(dialog), TVM_SETIMAGELIST, TVSIL_NORMAL, (LPARAM)gFolderImages);
   HWND drives = GetDlgItem(dialog, IDC_DRIVELIST);
-  LRESULT height = SendMessageA(drives, CB_GETITEMHEIGHT, 0, 0);
+  LRESULT height = SendMessageW(drives, CB_GETITEMHEIGHT, 0, 0);
   int least = ScaleToDpi(kDriveItemHeight, WindowDpi(dialog));
-  if (height != CB_ERR && height < least) SendMessageA(drives, CB_SETITEMHEIGHT, 0, least);
+  if (height != CB_ERR && height < least) SendMessageW(drives, CB_SETITEMHEIGHT, 0, least);
   return FALSE;
 }
 
@@ -298,17 +298,17 @@ INT_PTR DrawDriveEntry(const DRAWITEMSTRUCT *draw) {
   COLORREF oldText =
       SetTextColor(draw->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
   COLORREF oldBack = SetBkColor(draw->hDC, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-  char entry[kDriveEntrySize] = "";
-  if (SendMessageA(draw->hwndItem, CB_GETLBTEXTLEN, draw->itemID, 0) < LRESULT(sizeof entry))
-    SendMessageA(draw->hwndItem, CB_GETLBTEXT, draw->itemID, (LPARAM)entry);
+  WCHAR entry[kDriveEntrySize] = L"";
+  if (SendMessageW(draw->hwndItem, CB_GETLBTEXTLEN, draw->itemID, 0) < LRESULT(kDriveEntrySize))
+    SendMessageW(draw->hwndItem, CB_GETLBTEXT, draw->itemID, (LPARAM)entry);
   int u = LOWORD(GetDialogBaseUnits()) / 4;
-  TEXTMETRICA metrics;
-  GetTextMetricsA(draw->hDC, &metrics);
+  TEXTMETRICW metrics;
+  GetTextMetricsW(draw->hDC, &metrics);
   const RECT &r = draw->rcItem;
   UINT dpi = WindowDpi(draw->hwndItem);
-  ExtTextOutA(draw->hDC, 2 * u + ScaleToDpi(kPictureSize + 2, dpi),
+  ExtTextOutW(draw->hDC, 2 * u + ScaleToDpi(kPictureSize + 2, dpi),
               (r.top + r.bottom - metrics.tmHeight) / 2, ETO_CLIPPED | ETO_OPAQUE, &r, entry,
-              (UINT)strlen(entry), nullptr);
+              (UINT)wcslen(entry), nullptr);
   SetTextColor(draw->hDC, oldText);
   SetBkColor(draw->hDC, oldBack);
   DrawDrivePicture(draw->hDC, u + ScaleToDpi(2, dpi), r.top + ScaleToDpi(1, dpi),
@@ -333,14 +333,18 @@ INT_PTR CALLBACK ChooserProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
-int ChooseFolder(HWND owner, const char *title, char *pathBuffer) {
+int ChooseFolder(HWND owner, const char *title, std::string *path) {
   gChooserTitle = title;
-  gChooserPath = pathBuffer;
+  std::string chosen = *path;
+  gChooserPath = &chosen;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  gKeepLeaf = pathBuffer[0] != 0;
+  gKeepLeaf = !path->empty();
   gChosenItem = nullptr;
   INT_PTR result =
-      DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_CHOOSEFOLDER), owner, ChooserProc, 0);
-  return result == 1;
+      DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_CHOOSEFOLDER), owner, ChooserProc, 0);
+  gChooserPath = nullptr;
+  if (result != 1) return 0;
+  *path = chosen;
+  return 1;
 }

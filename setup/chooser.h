@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
-// Runs the chooser modal to owner with this caption. pathBuffer (MAX_PATH bytes) gives the
-// starting edit text and receives the accepted text. 1 on Ok or Enter, 0 on Cancel, Escape or
-// the close box (pathBuffer then unchanged).
-int ChooseFolder(HWND owner, const char *title, char *pathBuffer);
+#include <string>
+
+// Runs the chooser modal to owner with this caption. path gives the starting edit text and
+// receives the accepted text (UTF-8). 1 on Ok or Enter, 0 on Cancel, Escape or the close box
+// (path then unchanged).
+int ChooseFolder(HWND owner, const char *title, std::string *path);

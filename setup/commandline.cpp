@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "textformat.h"
+#include "folderpath.h"
 
 namespace {
 
@@ -22,6 +22,13 @@ const char *SkipProgramPath(const char *line) {
   return line;
 }
 
+// A folder no install folder can be (folderpath.h) is refused here already.
+bool TakeFolder(const std::string &folder, SetupCommand *command) {
+  if (!FitsPath(folder)) return false;
+  command->folder = folder;
+  return true;
+}
+
 }  // namespace
 
 bool ParseSetupCommand(const char *commandLine, SetupCommand *command) {
@@ -30,12 +37,12 @@ bool ParseSetupCommand(const char *commandLine, SetupCommand *command) {
     if (_strnicmp(at, "/D=", 3) == 0) {
       size_t length = strlen(at + 3);
       while (length && (at[3 + length - 1] == ' ' || at[3 + length - 1] == '\t')) length--;
-      return FormatInto(command->folder, sizeof command->folder, "%.*s", int(length), at + 3);
+      return TakeFolder(std::string(at + 3, length), command);
     }
     if (_strnicmp(at, "\"/D=", 4) == 0) {  // as a shell quotes an argument with blanks
       const char *end = strchr(at + 4, '"');
       size_t length = end ? size_t(end - at - 4) : strlen(at + 4);
-      return FormatInto(command->folder, sizeof command->folder, "%.*s", int(length), at + 4);
+      return TakeFolder(std::string(at + 4, length), command);
     }
     size_t length = strcspn(at, " \t");
     if (length == 2 && (at[1] == 'S' || at[1] == 's') && at[0] == '/') command->silent = true;

@@ -6,13 +6,15 @@
 
 #include <windows.h>
 
+#include <string>
+
 struct SetupCommand {
   bool silent = false;
-  bool uninstall = false;      // "/uninstall": the uninstaller
-  HANDLE waitFor = nullptr;    // "/waitfor=<handle>": the uninstaller's copy waits for it
-  char folder[MAX_PATH] = "";  // from /D=, or empty
+  bool uninstall = false;    // "/uninstall": the uninstaller
+  HANDLE waitFor = nullptr;  // "/waitfor=<handle>": the uninstaller's copy waits for it
+  std::string folder;        // from /D= (UTF-8), or empty
 };
 
-// Reads a whole command line, the program's own path first (quoted or not). False when the
-// /D= folder does not fit (command then holds what came before it).
+// Reads a whole command line (UTF-8), the program's own path first (quoted or not). False when
+// the /D= folder is too long for an install folder (command then holds what came before it).
 bool ParseSetupCommand(const char *commandLine, SetupCommand *command);

@@ -11,14 +11,16 @@
 #include "dpi.h"
 #include "folderpath.h"
 #include "instance.h"
+#include "path.h"
 #include "resource.h"
 #include "security.h"
 #include "textformat.h"
+#include "wintext.h"
 
 const char kInstallErrorText[] = "Error during install process!";
 const char kInstallErrorTitle[] = "Warning:";
 
-char gInstallFolder[MAX_PATH];
+std::string gInstallFolder;
 int gInstallSucceeded;
 HWND gMainDialog;
 int gLaunchAfterSetup;
@@ -34,13 +36,13 @@ volatile LONG gStopWorker;
 // Each completed step moves the main dialog's bar; Exit asks the worker to stop.
 class ProgressBar : public InstallObserver {
  public:
-  void StepDone() override { SendDlgItemMessageA(gMainDialog, IDC_PROGRESS, PBM_STEPIT, 0, 0); }
+  void StepDone() override { SendDlgItemMessageW(gMainDialog, IDC_PROGRESS, PBM_STEPIT, 0, 0); }
   bool StopRequested() override { return InterlockedCompareExchange(&gStopWorker, 0, 0) != 0; }
 };
 
 // Posted, not sent: the main thread then waits for this thread to end.
 DWORD EndWorker(int result) {
-  PostMessageA(gMainDialog, WM_WORKER_DONE, result, 0);
+  PostMessageW(gMainDialog, WM_WORKER_DONE, result, 0);
   return 0;
 }
 
@@ -50,10 +52,10 @@ HICON gDialogPicture;  // the main dialog's picture at its DPI
 // nearest size; the static control shows it at that size.
 void ShowDialogPicture(HWND dialog) {
   int size = ScaleToDpi(32, WindowDpi(dialog));
-  HICON picture = (HICON)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDI_SETUP_DIALOG), IMAGE_ICON,
+  HICON picture = (HICON)LoadImageW(ProgramInstance, MAKEINTRESOURCEW(IDI_SETUP_DIALOG), IMAGE_ICON,
                                     size, size, 0);
   if (!picture) return;
-  SendDlgItemMessageA(dialog, IDC_SETUP_PICTURE, STM_SETICON, (WPARAM)picture, 0);
+  SendDlgItemMessageW(dialog, IDC_SETUP_PICTURE, STM_SETICON, (WPARAM)picture, 0);
   if (gDialogPicture) DestroyIcon(gDialogPicture);
   gDialogPicture = picture;
 }
@@ -124,7 +126,7 @@ INT_PTR OnCongratulationsInit(HWND dialog) {
 INT_PTR OnCongratulationsCommand(HWND dialog, WPARAM wParam) {
   if (LOWORD(wParam) != IDC_FINISH && LOWORD(wParam) != IDCANCEL) return FALSE;
   FinishOptions options = ReadFinishOptions(dialog);
-  CreateSetupShortcuts(gInstallFolder, options);
+  CreateSetupShortcuts(gInstallFolder.c_str(), options);
   if (options.launch) gLaunchAfterSetup = 1;
   EndDialog(dialog, 0);
   return TRUE;
@@ -132,21 +134,21 @@ INT_PTR OnCongratulationsCommand(HWND dialog, WPARAM wParam) {
 
 void LaunchInstalledProgram() {
   const std::string program = InFolder(gInstallFolder, "Vantiro.exe");
-  if (program.size() < MAX_PATH)
-    ShellExecuteA(nullptr, "open", program.c_str(), "", "", SW_SHOWNORMAL);
+  if (FitsPath(program))
+    ShellExecuteW(nullptr, L"open", WideFromUtf8(program).c_str(), L"", L"", SW_SHOWNORMAL);
 }
 
 }  // namespace
 
 DWORD WINAPI InstallWorker(LPVOID) {
-  FormatInto(gInstallFolder, sizeof gInstallFolder, "%s", kDefaultInstallFolder);
+  gInstallFolder = kDefaultInstallFolder;
   gInstallSucceeded = 0;
-  if (!ChooseFolder(gMainDialog, "Choose install path", gInstallFolder)) return EndWorker(0);
-  SendDlgItemMessageA(gMainDialog, IDC_PROGRESS, PBM_SETSTEP, kProgressStep, 0);
+  if (!ChooseFolder(gMainDialog, "Choose install path", &gInstallFolder)) return EndWorker(0);
+  SendDlgItemMessageW(gMainDialog, IDC_PROGRESS, PBM_SETSTEP, kProgressStep, 0);
   ProgressBar bar;
   // A folder below the current drive's root ("\Vantiro" as offered) is installed, registered
   // and linked to by its full path.
-  if (MakeFullFolderPath(gInstallFolder) && InstallPrograms(gInstallFolder, bar))
+  if (MakeFullFolderPath(&gInstallFolder) && InstallPrograms(gInstallFolder.c_str(), bar))
     gInstallSucceeded = 1;
   return EndWorker(1);
 }
@@ -181,13 +183,13 @@ INT_PTR CALLBACK CongratulationsDialogProc(HWND dialog, UINT msg, WPARAM wParam,
 
 void RunSetup() {
   INT_PTR result =
-      DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDialogProc, 0);
+      DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_SETUP), nullptr, SetupDialogProc, 0);
   if (result == 0) return;
   if (gInstallSucceeded == 1) {
-    DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_CONGRATULATIONS), nullptr,
+    DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_CONGRATULATIONS), nullptr,
                     CongratulationsDialogProc, 0);
     if (gLaunchAfterSetup == 1) LaunchInstalledProgram();
   } else {
-    MessageBoxA(nullptr, kInstallErrorText, kInstallErrorTitle, MB_OK | MB_ICONERROR);
+    ShowMessageBox(nullptr, kInstallErrorText, kInstallErrorTitle, MB_OK | MB_ICONERROR);
   }
 }

@@ -5,12 +5,14 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "install.h"
 
 // Shared between the dialogs and the worker. The worker writes gInstallFolder and
 // gInstallSucceeded before it closes gMainDialog; the main thread reads them after the dialog's
 // modal loop has returned.
-extern char gInstallFolder[MAX_PATH];
+extern std::string gInstallFolder;
 extern int gInstallSucceeded;
 extern HWND gMainDialog;
 extern int gLaunchAfterSetup;

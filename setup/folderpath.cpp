@@ -2,39 +2,58 @@
 
 #include <windows.h>
 
+#include "path.h"
+
 namespace {
 
+// The full path of a wide path (no "\\?\" form: the plain name is what gets written down).
+std::wstring FullPath(const std::wstring &path) {
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD n = GetFullPathNameW(path.c_str(), DWORD(full.size()), &full[0], nullptr);
+  if (n >= full.size()) {
+    full.resize(n);
+    n = GetFullPathNameW(path.c_str(), DWORD(full.size()), &full[0], nullptr);
+    if (n >= full.size()) n = 0;
+  }
+  full.resize(n);
+  return full;
+}
+
 // The long form of a canonical path that exists, or the path itself.
-std::string LongForm(const char *canonical) {
-  char full[MAX_PATH];
-  DWORD n = GetLongPathNameA(canonical, full, sizeof full);
-  if (n == 0 || n >= sizeof full) return canonical;
-  char again[MAX_PATH];
-  return CanonicalFolder(full, again) ? std::string(again) : std::string(canonical);
+std::string LongForm(const std::string &canonical) {
+  const std::wstring wide = WideFromUtf8(canonical);
+  DWORD n = GetLongPathNameW(wide.c_str(), nullptr, 0);
+  if (n == 0) return canonical;
+  std::wstring full(n, L'\0');
+  n = GetLongPathNameW(wide.c_str(), &full[0], DWORD(full.size()));
+  if (n == 0 || n >= full.size()) return canonical;
+  full.resize(n);
+  std::string again;
+  return CanonicalFolder(Utf8FromWide(full).c_str(), &again) ? again : canonical;
 }
 
 }  // namespace
 
-bool CanonicalFolder(const char *folder, char *out) {
-  out[0] = 0;
+bool FitsPath(const std::string &text) {
+  return Utf16Length(text) < MAX_PATH;
+}
+
+bool CanonicalFolder(const char *folder, std::string *out) {
+  out->clear();
   if (!folder[0]) return false;
-  char full[MAX_PATH];
-  DWORD n = GetFullPathNameA(folder, sizeof full, full, nullptr);
-  if (n == 0 || n >= sizeof full) return false;
+  const std::wstring full = FullPath(WideFromUtf8(folder));
+  if (full.empty() || full.size() >= MAX_PATH) return false;
   // A UNC path keeps its two leading separators; elsewhere a run of them counts as one.
-  size_t used = 0;
-  for (size_t i = 0; i < n; i++) {
-    if (full[i] == '\\' && used > 1 && out[used - 1] == '\\') continue;
-    out[used++] = full[i];
+  std::wstring shaped;
+  for (wchar_t c : full) {
+    if (c == L'\\' && shaped.size() > 1 && shaped.back() == L'\\') continue;
+    shaped += c;
   }
-  out[used] = 0;
   // The root of a drive is "X:\"; any other folder ends in its own name.
-  const size_t root = used >= 2 && out[1] == ':' ? 3 : 0;
-  while (used > root && used > 1 && out[used - 1] == '\\') out[--used] = 0;
-  if (used == 2 && out[1] == ':') {
-    out[used++] = '\\';
-    out[used] = 0;
-  }
+  const size_t root = shaped.size() >= 2 && shaped[1] == L':' ? 3 : 0;
+  while (shaped.size() > root && shaped.size() > 1 && shaped.back() == L'\\') shaped.pop_back();
+  if (shaped.size() == 2 && shaped[1] == L':') shaped += L'\\';
+  *out = Utf8FromWide(shaped);
   return true;
 }
 
@@ -43,9 +62,14 @@ std::string InFolder(const std::string &folder, const char *name) {
   return folder + "\\" + name;
 }
 
+bool SameName(const std::string &a, const std::string &b) {
+  const std::wstring first = WideFromUtf8(a), second = WideFromUtf8(b);
+  return CompareStringOrdinal(first.c_str(), int(first.size()), second.c_str(), int(second.size()),
+                              TRUE) == CSTR_EQUAL;
+}
+
 bool SamePath(const char *a, const char *b) {
-  char first[MAX_PATH], second[MAX_PATH];
-  if (!CanonicalFolder(a, first) || !CanonicalFolder(b, second)) return false;
-  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, LongForm(first).c_str(), -1,
-                        LongForm(second).c_str(), -1) == CSTR_EQUAL;
+  std::string first, second;
+  if (!CanonicalFolder(a, &first) || !CanonicalFolder(b, &second)) return false;
+  return SameName(LongForm(first), LongForm(second));
 }

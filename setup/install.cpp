@@ -3,15 +3,14 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <cstring>
 #include <initializer_list>
 
+#include "filecalls.h"
 #include "folderpath.h"
 #include "packagepieces.h"
 #include "path.h"
 #include "regvalue.h"
 #include "security.h"
-#include "textformat.h"
 #include "uninstall.h"
 
 const char kDefaultInstallFolder[] = "\\Vantiro";
@@ -31,9 +30,9 @@ class NoObserver : public InstallObserver {
 };
 
 void WriteRegistry(const char *folder, const InstallTexts &texts) {
-  RegDeleteKeyA(HKEY_CURRENT_USER, kVendorKey);
+  RegDeleteKeyW(HKEY_CURRENT_USER, WideFromUtf8(kVendorKey).c_str());
   HKEY key;
-  if (RegCreateKeyA(HKEY_CURRENT_USER, kVendorKey, &key) == ERROR_SUCCESS) {
+  if (CreateKey(HKEY_CURRENT_USER, kVendorKey, &key)) {
     SetTextValue(key, "InstallDir", folder);
     RegCloseKey(key);
   }
@@ -70,23 +69,19 @@ bool UnpackPayload(const char *folder, InstallObserver &observer) {
 }
 
 HRESULT SaveShortcut(const char *targetPath, const char *linkPath, const char *description) {
-  IShellLinkA *link = nullptr;
-  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  IShellLinkW *link = nullptr;
+  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                     reinterpret_cast<void **>(&link));
   if (FAILED(result)) return result;
-  link->SetPath(targetPath);
-  link->SetDescription(description);
+  link->SetPath(WideFromUtf8(targetPath).c_str());
+  link->SetDescription(WideFromUtf8(description).c_str());
   IPersistFile *file = nullptr;
   result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file));
   if (FAILED(result)) {
     link->Release();
     return result;
   }
-  WCHAR wide[MAX_PATH];
-  if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, wide, MAX_PATH) == 0)
-    result = E_INVALIDARG;
-  else
-    result = file->Save(wide, TRUE);
+  result = file->Save(WideFromUtf8(linkPath).c_str(), TRUE);
   file->Release();
   link->Release();
   return result;
@@ -96,17 +91,15 @@ HRESULT SaveShortcut(const char *targetPath, const char *linkPath, const char *d
 // installFolder. A link path of MAX_PATH characters or more is not made.
 void ShellFolderLink(const char *installFolder, int csidl, const char *subfolder,
                      const char *linkName, const char *program, const char *description) {
-  char folder[MAX_PATH];
-  if (SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder) !=
-      S_OK)
-    return;
+  std::string folder;
+  if (!ShellFolderPath(csidl | CSIDL_FLAG_CREATE, &folder)) return;
   std::string linkFolder = folder;
   if (subfolder) {
     linkFolder = JoinPath(folder, subfolder);
-    CreateDirectoryA(linkFolder.c_str(), nullptr);
+    CreateFolder(linkFolder.c_str());
   }
   const std::string link = JoinPath(linkFolder, linkName);
-  if (link.size() < MAX_PATH)
+  if (FitsPath(link))
     CreateShortcut(InFolder(installFolder, program).c_str(), link.c_str(), description);
 }
 
@@ -115,7 +108,7 @@ void ShellFolderLink(const char *installFolder, int csidl, const char *subfolder
 bool RemoveOldMembers(const char *folder) {
   for (const char *member : kMembers) {
     const std::string path = InFolder(folder, member);
-    if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+    if (!DeletePath(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
   }
   return true;
 }
@@ -130,9 +123,9 @@ bool PlaceSaver(const InstallTexts &texts, SaverRecord *saver) {
   const bool ours = ReadSaverRecord(&earlier) &&
                     SamePath(earlier.path.c_str(), texts.saverTarget.c_str()) &&
                     SaverMatches(earlier);
-  if (ours) DeleteFileA(texts.saverTarget.c_str());
-  if (CopyFileA(texts.saverSource.c_str(), texts.saverTarget.c_str(), TRUE)) {
-    DeleteFileA(texts.saverSource.c_str());
+  if (ours) DeletePath(texts.saverTarget.c_str());
+  if (CopyFileW(WidePath(texts.saverSource).c_str(), WidePath(texts.saverTarget).c_str(), TRUE)) {
+    DeletePath(texts.saverSource.c_str());
     return RecordSaverFile(texts.saverTarget.c_str(), saver);
   }
   // Ours could not be replaced (in use): its record carries over while it still holds.
@@ -141,6 +134,13 @@ bool PlaceSaver(const InstallTexts &texts, SaverRecord *saver) {
 }
 
 }  // namespace
+
+bool ShellFolderPath(int csidl, std::string *path) {
+  WCHAR folder[MAX_PATH];  // the shell's own limit for these folders
+  if (SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) return false;
+  *path = Utf8FromWide(folder);
+  return true;
+}
 
 std::string ListOpenCommand(const char *folder) {
   return "\"" + InFolder(folder, "Vantiro.exe") + "\" \"%1\"";
@@ -151,29 +151,31 @@ bool ComposeInstallTexts(const char *folder, InstallTexts *texts) {
   // A 32-bit setup on 64-bit Windows (WoW64) sees system32 redirected to syswow64: the saver
   // goes there, named by that real path, so that the uninstaller's record of it holds for
   // 64-bit readers too.
-  char system[MAX_PATH];
+  WCHAR system[MAX_PATH];
   BOOL wow64 = FALSE;
   UINT n = IsWow64Process(GetCurrentProcess(), &wow64) && wow64
-               ? GetSystemWow64DirectoryA(system, sizeof system)
-               : GetSystemDirectoryA(system, sizeof system);
-  if (n == 0 || n >= sizeof system) return false;
+               ? GetSystemWow64DirectoryW(system, MAX_PATH)
+               : GetSystemDirectoryW(system, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return false;
   texts->saverSource = InFolder(folder, "Lumora.scr");
-  texts->saverTarget = InFolder(system, "Lumora.scr");
+  texts->saverTarget = InFolder(Utf8FromWide(system), "Lumora.scr");
   texts->program = InFolder(folder, "Vantiro.exe");
   texts->icon = texts->program + ",0";
   texts->command = ListOpenCommand(folder);
   for (const std::string *text :
        {&texts->saverSource, &texts->saverTarget, &texts->icon, &texts->command, &texts->program})
-    if (text->size() >= MAX_PATH) return false;
+    if (!FitsPath(*text)) return false;
   return true;
 }
 
 bool InstallPrograms(const char *given, InstallObserver &observer) {
   // Every text is composed before anything is written: one that does not fit, or no folder
   // at all, fails the installation with nothing done.
-  char folder[MAX_PATH];
+  std::string canonical;
   InstallTexts texts;
-  if (!CanonicalFolder(given, folder) || !ComposeInstallTexts(folder, &texts)) return false;
+  if (!CanonicalFolder(given, &canonical)) return false;
+  const char *folder = canonical.c_str();
+  if (!ComposeInstallTexts(folder, &texts)) return false;
   // Made with its access list, its missing parents too; an existing one only when safe.
   if (!PrepareInstallFolder(folder)) return false;
   observer.StepDone();
@@ -211,23 +213,21 @@ void CreateSetupShortcuts(const char *folder, const FinishOptions &options) {
     ShellFolderLink(folder, CSIDL_STARTUP, nullptr, "Kordax.lnk", "Vantiro.exe", "Vantiro");
 }
 
-bool MakeFullFolderPath(char *folder) {
-  if (!folder[0]) return true;
-  char canonical[MAX_PATH];
-  if (!CanonicalFolder(folder, canonical)) return false;
-  memcpy(folder, canonical, strlen(canonical) + 1);
+bool MakeFullFolderPath(std::string *folder) {
+  if (folder->empty()) return true;
+  std::string canonical;
+  if (!CanonicalFolder(folder->c_str(), &canonical)) return false;
+  *folder = canonical;
   return true;
 }
 
 bool InstallSilently(const char *folder) {
-  char target[MAX_PATH];
-  if (!FormatInto(target, sizeof target, "%s", folder[0] ? folder : kDefaultInstallFolder) ||
-      !MakeFullFolderPath(target))
-    return false;
+  std::string target = folder[0] ? folder : kDefaultInstallFolder;
+  if (!MakeFullFolderPath(&target)) return false;
   NoObserver quiet;
-  if (!InstallPrograms(target, quiet)) return false;
+  if (!InstallPrograms(target.c_str(), quiet)) return false;
   FinishOptions options;
   options.launch = false;
-  CreateSetupShortcuts(target, options);
+  CreateSetupShortcuts(target.c_str(), options);
   return true;
 }

@@ -45,16 +45,16 @@ bool InstallPrograms(const char *folder, InstallObserver &observer);
 // the failures that the dialogs report as "Error during install process!".
 bool InstallSilently(const char *folder);
 
-// Turns folder (MAX_PATH bytes) into its canonical form (a full path, no trailing separator
-// but a drive root's), in place ("\Vantiro" gets the current drive); an empty folder stays
-// empty. False when the full path does not fit.
-bool MakeFullFolderPath(char *folder);
+// Turns folder into its canonical form (a full path, no trailing separator but a drive
+// root's), in place ("\Vantiro" gets the current drive); an empty folder stays empty. False
+// when the full path is too long (folderpath.h).
+bool MakeFullFolderPath(std::string *folder);
 
 // The folder offered first: "\Vantiro", below whichever folder the user then selects.
 extern const char kDefaultInstallFolder[];
 
 // The texts the installation writes, composed from its folder; false when one is MAX_PATH
-// characters or longer.
+// UTF-16 characters or longer.
 struct InstallTexts {
   std::string saverSource;  // folder\Lumora.scr
   std::string saverTarget;  // <system directory>\Lumora.scr
@@ -70,6 +70,10 @@ std::string ListOpenCommand(const char *folder);
 // Creates the shortcuts the options ask for, to the programs in folder, in the current user's
 // shell folders (options.launch is the caller's).
 void CreateSetupShortcuts(const char *folder, const FinishOptions &options);
+
+// The current user's shell folder csidl (CSIDL_FLAG_CREATE: made when missing); false when the
+// shell has none.
+bool ShellFolderPath(int csidl, std::string *path);
 
 // A shell link at linkPath to targetPath with this description. The result of the first
 // call that failed, or of the save.

@@ -14,6 +14,7 @@
 #include "instance.h"
 #include "packagepieces.h"
 #include "packagesizes.h"
+#include "path.h"
 #include "uninstall.h"
 
 namespace {
@@ -22,10 +23,10 @@ namespace {
 // own folder), never from the current or the program's folder.
 void RestrictLibrarySearch() {
   typedef BOOL(WINAPI * SetDefaultDllDirectoriesProc)(DWORD);
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
   auto setDefault =
       (SetDefaultDllDirectoriesProc)(void *)GetProcAddress(kernel, "SetDefaultDllDirectories");
-  if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryA("");
+  if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
 }
 
 }  // namespace
@@ -40,12 +41,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   SetupCommand command;
-  bool parsed = ParseSetupCommand(GetCommandLineA(), &command);  // false: /D= does not fit
+  // false: /D= too long
+  bool parsed = ParseSetupCommand(Utf8FromWide(GetCommandLineW()).c_str(), &command);
   int exitCode = 0;
   if (command.uninstall) {
     exitCode = RunUninstaller(command);
   } else if (command.silent) {
-    exitCode = parsed && InstallSilently(command.folder) ? 0 : 1;
+    exitCode = parsed && InstallSilently(command.folder.c_str()) ? 0 : 1;
   } else {
     RegisterFlatButtonClass();
     RunSetup();

@@ -2,9 +2,12 @@
 
 #include <cstring>
 
+#include "filecalls.h"
+#include "path.h"
+
 uint32_t gLibraryPieceLength = 0;
 uint32_t gArchivePieceLength = 0;
-char gSetupFilePath[MAX_PATH];
+std::string gSetupFilePath;
 
 namespace {
 
@@ -14,9 +17,17 @@ LONG FileLength(HFILE file) {
   return end == HFILE_ERROR ? -1 : end;
 }
 
+// The setup file, for reading, nobody allowed to write it while it is open; as the old file
+// calls' handle (HFILE_ERROR when it cannot be opened).
+HFILE OpenSetupFile() {
+  HANDLE file = CreateFileW(WidePath(gSetupFilePath).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return file == INVALID_HANDLE_VALUE ? HFILE_ERROR : HFILE(reinterpret_cast<INT_PTR>(file));
+}
+
 // Reads length bytes at distanceFromEnd before the end of the setup file into block.
 int ReadPiece(uint32_t distanceFromEnd, uint32_t length, void *block) {
-  HFILE file = _lopen(gSetupFilePath, OF_READ | OF_SHARE_DENY_WRITE);
+  HFILE file = OpenSetupFile();
   if (file == HFILE_ERROR) return 0;
   LONG size = FileLength(file);
   int ok = size >= 0 && distanceFromEnd <= uint32_t(size) && length <= distanceFromEnd &&
@@ -30,14 +41,14 @@ int ReadPiece(uint32_t distanceFromEnd, uint32_t length, void *block) {
 // that name goes first: the new one takes its folder's permissions, where a file truncated in
 // place would keep its own.
 bool WritePiece(const char *outputName, const void *block, uint32_t length) {
-  if (!DeleteFileA(outputName) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
-  HANDLE out = CreateFileA(outputName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+  if (!DeletePath(outputName) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+  HANDLE out = CreateFileW(WidePath(outputName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
   if (out == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   bool ok = WriteFile(out, block, length, &written, nullptr) && written == length;
   if (!CloseHandle(out)) ok = false;
-  if (!ok) DeleteFileA(outputName);
+  if (!ok) DeletePath(outputName);
   return ok;
 }
 
@@ -45,8 +56,8 @@ bool WritePiece(const char *outputName, const void *block, uint32_t length) {
 // on, and reads it back: what is then used is the piece as the package carries it, even if
 // someone swapped the file between the write and this open.
 HANDLE HoldPiece(const char *outputName, const void *block, uint32_t length) {
-  HANDLE held = CreateFileA(outputName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE held = CreateFileW(WidePath(outputName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (held == INVALID_HANDLE_VALUE) return nullptr;
   void *check = GlobalAlloc(GPTR, length + 1);
   DWORD read = 0;
@@ -61,16 +72,26 @@ HANDLE HoldPiece(const char *outputName, const void *block, uint32_t length) {
 }  // namespace
 
 int TakeSetupFilePath() {
-  DWORD n = GetModuleFileNameA(nullptr, gSetupFilePath, sizeof gSetupFilePath);
-  if (n == 0 || n >= sizeof gSetupFilePath) {
-    gSetupFilePath[0] = 0;
-    return 0;
+  gSetupFilePath = ModuleFilePath();
+  return !gSetupFilePath.empty();
+}
+
+std::string ModuleFilePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, &path[0], DWORD(path.size()));
+    if (n == 0) return "";
+    if (n < path.size()) {
+      path.resize(n);
+      return Utf8FromWide(path);
+    }
+    if (path.size() >= kLongestPath) return "";
+    path.resize(path.size() * 2);  // cut short: a longer buffer
   }
-  return 1;
 }
 
 bool CopySetupImage(const char *outputName) {
-  HFILE file = _lopen(gSetupFilePath, OF_READ | OF_SHARE_DENY_WRITE);
+  HFILE file = OpenSetupFile();
   if (file == HFILE_ERROR) return false;
   LONG size = FileLength(file);
   _lclose(file);
@@ -85,7 +106,7 @@ bool CopySetupImage(const char *outputName) {
 }
 
 bool CopyWholeSetupFile(const char *outputName, HANDLE *held) {
-  HFILE file = _lopen(gSetupFilePath, OF_READ | OF_SHARE_DENY_WRITE);
+  HFILE file = OpenSetupFile();
   if (file == HFILE_ERROR) return false;
   LONG size = FileLength(file);
   _lclose(file);

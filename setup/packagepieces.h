@@ -10,16 +10,19 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 // The lengths of the two pieces; the program sets them at start-up from the values the
 // package build computed.
 extern uint32_t gLibraryPieceLength;
 extern uint32_t gArchivePieceLength;
 
-// The running setup program's own file.
-extern char gSetupFilePath[MAX_PATH];
-// Takes gSetupFilePath from the module's file name; 0 when the name does not fit.
+// The running setup program's own file (UTF-8).
+extern std::string gSetupFilePath;
+// Takes gSetupFilePath from the module's file name; 0 when it cannot be had.
 int TakeSetupFilePath();
+// The running program's file, of any length; "" when it cannot be had.
+std::string ModuleFilePath();
 
 // Writes the setup program's own image, the package without its two pieces, into a new file
 // outputName (one there already is removed first): the uninstaller. False on failure.

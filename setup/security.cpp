@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "filecalls.h"
+#include "folderpath.h"
 #include "path.h"
 #include "textformat.h"
 
@@ -45,7 +47,7 @@ bool CreateFolderWith(const char *path, const char *sddl) {
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
           sddl, SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr))
     return false;
-  bool created = CreateDirectoryA(path, &attributes);
+  bool created = CreateDirectoryW(WidePath(path).c_str(), &attributes);
   DWORD error = GetLastError();
   LocalFree(attributes.lpSecurityDescriptor);
   SetLastError(error);
@@ -100,13 +102,12 @@ bool GiveToAdministrators(const char *folder) {
   PSID owner = nullptr;
   PACL list = nullptr;
   BOOL defaulted = FALSE, present = FALSE;
-  char path[MAX_PATH];
+  std::wstring path = WidePath(folder);  // the call takes a writable name
   bool ok = GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) &&
             GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) && present &&
-            FormatInto(path, sizeof path, "%s", folder) &&
-            SetNamedSecurityInfoA(path, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr,
-                                  nullptr, nullptr) == ERROR_SUCCESS &&
-            SetNamedSecurityInfoA(path, SE_FILE_OBJECT,
+            SetNamedSecurityInfoW(&path[0], SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner,
+                                  nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+            SetNamedSecurityInfoW(&path[0], SE_FILE_OBJECT,
                                   DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
                                   nullptr, nullptr, list, nullptr) == ERROR_SUCCESS;
   LocalFree(descriptor);
@@ -124,8 +125,8 @@ size_t RootLength(const char *path) {
 }
 
 void RemoveOrMarkFile(const char *path) {
-  if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND) return;
-  MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  if (DeletePath(path) || GetLastError() == ERROR_FILE_NOT_FOUND) return;
+  MoveFileExW(WidePath(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 }  // namespace
@@ -169,16 +170,15 @@ bool CreateInstallFolder(const char *path) {
 
 bool FolderIsSafe(const char *folder) {
   char user[SECURITY_MAX_SID_SIZE * 4];
-  DWORD attributes = GetFileAttributesA(folder);
+  DWORD attributes = PathAttributes(folder);
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
       (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !CurrentUserSid(user, sizeof user))
     return false;
-  char path[MAX_PATH];
+  const std::wstring path = WidePath(folder);
   PSID owner = nullptr;
   PACL list = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!FormatInto(path, sizeof path, "%s", folder) ||
-      GetNamedSecurityInfoA(path, SE_FILE_OBJECT,
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT,
                             OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
                             &list, nullptr, &descriptor) != ERROR_SUCCESS)
     return false;
@@ -206,15 +206,14 @@ bool FolderIsSafe(const char *folder) {
 
 bool PrepareInstallFolder(const char *folder) {
   const size_t root = RootLength(folder), length = strlen(folder);
-  if (root == 0 || length <= root || length >= MAX_PATH) return false;
-  char part[MAX_PATH];
+  if (root == 0 || length <= root || !FitsPath(folder)) return false;
   // Each folder of the path in turn, the install folder last.
   for (size_t end = root; end <= length; end++) {
     if (end < length && folder[end] != '\\') continue;
-    memcpy(part, folder, end);
-    part[end] = 0;
+    const std::string partPath(folder, end);
+    const char *part = partPath.c_str();
     const bool last = end == length;
-    DWORD attributes = GetFileAttributesA(part);
+    DWORD attributes = PathAttributes(part);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
       DWORD error = GetLastError();
       if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return false;
@@ -223,23 +222,26 @@ bool PrepareInstallFolder(const char *folder) {
         continue;
       }
       if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
-      attributes = GetFileAttributesA(part);  // someone made it first: judged as existing
+      attributes = PathAttributes(part);  // someone made it first: judged as existing
     }
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
       return false;
   }
   if (FolderIsSafe(folder)) return true;
   // A link to elsewhere is not made safe by changing the permissions of where it leads.
-  DWORD attributes = GetFileAttributesA(folder);
+  DWORD attributes = PathAttributes(folder);
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT || !ProcessIsElevated()) return false;
   return GiveToAdministrators(folder) && FolderIsSafe(folder);
 }
 
 std::string CreateOwnTempFolder(const char *prefix) {
-  char temp[MAX_PATH];
-  DWORD n = GetTempPathA(sizeof temp, temp);
-  if (n == 0 || n >= sizeof temp) return "";
-  if (EndsWithSeparator(temp)) temp[n - 1] = 0;
+  // The user's temporary folder, under a profile of any name.
+  std::wstring wide(MAX_PATH + 1, L'\0');  // the length the call promises at most
+  DWORD n = GetTempPathW(DWORD(wide.size()), &wide[0]);
+  if (n == 0 || n >= wide.size()) return "";
+  wide.resize(n);
+  std::string temp = Utf8FromWide(wide);
+  if (EndsWithSeparator(temp)) temp.pop_back();
   // A name that exists already, whoever made it, is never reused: the folder must be ours.
   for (unsigned attempt = 0; attempt < 100; attempt++) {
     char name[MAX_PATH];
@@ -247,7 +249,7 @@ std::string CreateOwnTempFolder(const char *prefix) {
                     GetTickCount(), attempt))
       break;
     const std::string folder = JoinPath(temp, name);
-    if (folder.size() >= MAX_PATH) break;
+    if (!FitsPath(folder)) break;
     if (CreatePrivateFolder(folder.c_str())) return folder;
     if (GetLastError() != ERROR_ALREADY_EXISTS) break;
   }
@@ -259,7 +261,7 @@ int CreatePayloadFolder() {
   if (gPayloadFolder.empty()) return 0;
   std::string archive = JoinPath(gPayloadFolder, kArchiveName);
   std::string library = JoinPath(gPayloadFolder, kLibraryName);
-  if (archive.size() < MAX_PATH && library.size() < MAX_PATH) {
+  if (FitsPath(archive) && FitsPath(library)) {
     gArchiveFile = archive;
     gLibraryFile = library;
     return 1;
@@ -272,8 +274,9 @@ void RemovePayloadFolder() {
   if (gPayloadFolder.empty()) return;
   if (!gLibraryFile.empty()) RemoveOrMarkFile(gLibraryFile.c_str());
   if (!gArchiveFile.empty()) RemoveOrMarkFile(gArchiveFile.c_str());
-  if (!RemoveDirectoryA(gPayloadFolder.c_str()))
-    MoveFileExA(gPayloadFolder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  const std::wstring folder = WidePath(gPayloadFolder);
+  if (!RemoveDirectoryW(folder.c_str()))
+    MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   gPayloadFolder.clear();
   gArchiveFile.clear();
   gLibraryFile.clear();

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "filecalls.h"
 #include "folderpath.h"
 #include "install.h"
 #include "packagepieces.h"
@@ -14,6 +15,7 @@
 #include "regvalue.h"
 #include "security.h"
 #include "textformat.h"
+#include "wintext.h"
 
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vantiro";
 const char kUninstallerName[] = "Uninstall.exe";
@@ -27,12 +29,25 @@ const char kVendorKey[] = "SOFTWARE\\Ostrel";
 // The programs an installation puts into its folder, the uninstaller apart.
 const char *const kPrograms[] = {"Lumora.exe", "Lumora.scr", "Vantiro.exe"};
 const DWORD kLargestSaver = 64 << 20;      // a larger file is nobody's screen saver of ours
-const size_t kCommandMax = MAX_PATH + 16;  // the uninstall commands are shorter
+const size_t kCommandMax = MAX_PATH + 16;  // UTF-16 characters: the uninstall commands are shorter
+
+// A REG_SZ of the subkey of root (UTF-8); false when there is none.
+bool QueryTextOf(HKEY root, const char *subkey, const char *name, std::string *text) {
+  HKEY key;
+  if (!OpenKey(root, subkey, KEY_READ, &key)) return false;
+  const bool read = QueryTextValue(key, name, text);
+  RegCloseKey(key);
+  return read;
+}
+
+LONG DeleteTree(HKEY root, const char *subkey) {
+  return RegDeleteTreeW(root, WideFromUtf8(subkey).c_str());
+}
 
 // Size and 64-bit FNV-1a checksum of a file's bytes; false when it cannot be read.
 bool FileChecksum(const char *path, DWORD *size, uint64_t *sum) {
-  HANDLE file =
-      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   *size = GetFileSize(file, nullptr);
   *sum = 14695981039346656037ull;
@@ -50,25 +65,30 @@ bool FileChecksum(const char *path, DWORD *size, uint64_t *sum) {
 
 DWORD FileSizeOf(const char *path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  return GetFileAttributesExA(path, GetFileExInfoStandard, &data) ? data.nFileSizeLow : 0;
+  return PathAttributeData(path, &data) ? data.nFileSizeLow : 0;
 }
 
 // The target of a shell link, or false.
-bool LinkTarget(const char *link, char *target, int size) {
+bool LinkTarget(const char *link, std::string *target) {
   HRESULT com = CoInitialize(nullptr);
   bool ok = false;
-  IShellLinkA *shellLink = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  IShellLinkW *shellLink = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                  reinterpret_cast<void **>(&shellLink)))) {
     IPersistFile *file = nullptr;
-    WCHAR wide[MAX_PATH];
+    WCHAR path[MAX_PATH] = L"";  // a link's target is shorter
     if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
-      ok = MultiByteToWideChar(CP_ACP, 0, link, -1, wide, MAX_PATH) &&
-           SUCCEEDED(file->Load(wide, STGM_READ)) &&
-           SUCCEEDED(shellLink->GetPath(target, size, nullptr, SLGP_RAWPATH));
+      // The item list names the target in UTF-16 on every system; the path string beside it
+      // is in the ANSI code page in links some systems write (Wine's).
+      PIDLIST_ABSOLUTE list = nullptr;
+      ok = SUCCEEDED(file->Load(WideFromUtf8(link).c_str(), STGM_READ)) &&
+           ((SUCCEEDED(shellLink->GetIDList(&list)) && list && SHGetPathFromIDListW(list, path)) ||
+            SUCCEEDED(shellLink->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH)));
+      CoTaskMemFree(list);
       file->Release();
     }
     shellLink->Release();
+    if (ok) *target = Utf8FromWide(path);
   }
   if (SUCCEEDED(com)) CoUninitialize();
   return ok;
@@ -87,7 +107,7 @@ struct FailureList {
 };
 
 void RemoveFile(const char *path, FailureList &failures) {
-  if (DeleteFileA(path)) return;
+  if (DeletePath(path)) return;
   DWORD error = GetLastError();
   if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) failures.Add(path);
 }
@@ -102,20 +122,19 @@ void RemoveShortcuts(const char *folder, FailureList &failures) {
                {CSIDL_DESKTOPDIRECTORY, "Kordax.lnk", "Vantiro.exe"},
                {CSIDL_STARTUP, "Kordax.lnk", "Vantiro.exe"}};
   for (const auto &l : links) {
-    char shellFolder[MAX_PATH], target[MAX_PATH];
-    if (SHGetFolderPathA(nullptr, l.csidl, nullptr, SHGFP_TYPE_CURRENT, shellFolder) != S_OK)
-      continue;
+    std::string shellFolder, target;
+    if (!ShellFolderPath(l.csidl, &shellFolder)) continue;
     const std::string link = JoinPath(shellFolder, l.link);
     const std::string expected = InFolder(folder, l.program);
-    if (link.size() >= MAX_PATH || expected.size() >= MAX_PATH ||
-        !LinkTarget(link.c_str(), target, sizeof target) || !SamePath(target, expected.c_str()))
+    if (!FitsPath(link) || !FitsPath(expected) || !LinkTarget(link.c_str(), &target) ||
+        !SamePath(target.c_str(), expected.c_str()))
       continue;
     RemoveFile(link.c_str(), failures);
   }
-  char programs[MAX_PATH];
-  if (SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs) == S_OK) {
+  std::string programs;
+  if (ShellFolderPath(CSIDL_PROGRAMS, &programs)) {
     const std::string subfolder = JoinPath(programs, "Vantiro");
-    if (subfolder.size() < MAX_PATH) RemoveDirectoryA(subfolder.c_str());  // only when empty
+    RemoveDirectoryW(WidePath(subfolder).c_str());  // only when empty
   }
 }
 
@@ -128,17 +147,16 @@ std::string CommandProgram(const char *command) {
 
 // The ".wcl" association, while it still opens this installation's Vantiro.exe.
 void RemoveAssociation(const char *folder, FailureList &failures) {
-  char command[kCommandMax];
+  std::string command, type;
   const std::string expected = InFolder(folder, "Vantiro.exe");
-  if (!QueryTextValueOf(HKEY_CLASSES_ROOT, "*wclfile\\Shell\\open\\command", nullptr, command,
-                        sizeof command) ||
-      !SamePath(CommandProgram(command).c_str(), expected.c_str()))
+  if (!QueryTextOf(HKEY_CLASSES_ROOT, "*wclfile\\Shell\\open\\command", nullptr, &command) ||
+      Utf16Length(command) >= kCommandMax ||
+      !SamePath(CommandProgram(command.c_str()).c_str(), expected.c_str()))
     return;
-  char type[64];
-  if (QueryTextValueOf(HKEY_CLASSES_ROOT, ".wcl", nullptr, type, sizeof type) &&
-      strcmp(type, "*wclfile") == 0 && RegDeleteTreeA(HKEY_CLASSES_ROOT, ".wcl") != ERROR_SUCCESS)
+  if (QueryTextOf(HKEY_CLASSES_ROOT, ".wcl", nullptr, &type) && type == "*wclfile" &&
+      DeleteTree(HKEY_CLASSES_ROOT, ".wcl") != ERROR_SUCCESS)
     failures.Add("HKEY_CLASSES_ROOT\\.wcl");
-  if (RegDeleteTreeA(HKEY_CLASSES_ROOT, "*wclfile") != ERROR_SUCCESS)
+  if (DeleteTree(HKEY_CLASSES_ROOT, "*wclfile") != ERROR_SUCCESS)
     failures.Add("HKEY_CLASSES_ROOT\\*wclfile");
 }
 
@@ -150,29 +168,28 @@ void RemoveSaver(FailureList &failures) {
 
 // "InstallDir", while it names this installation; the vendor key and the settings below it stay.
 void RemoveInstallDir(const char *folder, FailureList &failures) {
-  char value[MAX_PATH];
-  if (!QueryTextValueOf(HKEY_CURRENT_USER, kVendorKey, "InstallDir", value, sizeof value) ||
-      !SamePath(value, folder))
+  std::string value;
+  if (!QueryTextOf(HKEY_CURRENT_USER, kVendorKey, "InstallDir", &value) ||
+      !SamePath(value.c_str(), folder))
     return;
   HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kVendorKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS ||
-      RegDeleteValueA(key, "InstallDir") != ERROR_SUCCESS)
+  const bool open = OpenKey(HKEY_CURRENT_USER, kVendorKey, KEY_SET_VALUE, &key);
+  if (!open || RegDeleteValueW(key, L"InstallDir") != ERROR_SUCCESS)
     failures.Add("HKEY_CURRENT_USER\\SOFTWARE\\Ostrel InstallDir");
-  RegCloseKey(key);
+  if (open) RegCloseKey(key);
 }
 
 // The canonical folder of the installation that the Uninstall key names; empty when none.
 std::string RegisteredFolder() {
-  char location[MAX_PATH], folder[MAX_PATH];
-  if (!QueryTextValueOf(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", location,
-                        sizeof location) ||
-      !CanonicalFolder(location, folder))
+  std::string location, folder;
+  if (!QueryTextOf(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", &location) ||
+      !CanonicalFolder(location.c_str(), &folder))
     return "";
   return folder;
 }
 
 int Refuse(const SetupCommand &command) {
-  if (!command.silent) MessageBoxA(nullptr, kNotThisInstallation, kTitle, MB_OK | MB_ICONERROR);
+  if (!command.silent) ShowMessageBox(nullptr, kNotThisInstallation, kTitle, MB_OK | MB_ICONERROR);
   return 1;
 }
 
@@ -183,24 +200,22 @@ int RunCopy(const SetupCommand &command) {
   WaitForSingleObject(command.waitFor, 30000);
   CloseHandle(command.waitFor);
   const std::string folder = RegisteredFolder();
-  if (folder.empty() || !command.folder[0] || !SamePath(command.folder, folder.c_str()))
+  if (folder.empty() || command.folder.empty() || !SamePath(command.folder.c_str(), folder.c_str()))
     return Refuse(command);
   char failed[2048] = "";
   bool ok = RemoveInstallation(folder.c_str(), failed, sizeof failed);
   if (!ok && !command.silent) {
-    char message[2400];
-    FormatInto(message, sizeof message,
-               "Some parts of Vantiro could not be removed:\n\n%s\nRunning the uninstall again, "
-               "once nothing uses them, finishes it.",
-               failed);
-    MessageBoxA(nullptr, message, kTitle, MB_OK | MB_ICONERROR);
+    ShowMessageBox(nullptr,
+                   FillIn("Some parts of Vantiro could not be removed:\n\n%s\nRunning the "
+                          "uninstall again, once nothing uses them, finishes it.",
+                          failed),
+                   kTitle, MB_OK | MB_ICONERROR);
   }
-  char self[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
-  if (n && n < sizeof self) {
-    MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  const std::string self = ModuleFilePath();
+  if (!self.empty()) {
+    MoveFileExW(WidePath(self).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     const std::string folder(HasSeparator(self) ? FolderOf(self) : self);
-    MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    MoveFileExW(WidePath(folder).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   }
   return ok ? 0 : 1;
 }
@@ -209,12 +224,11 @@ int RunCopy(const SetupCommand &command) {
 
 bool ReadSaverRecord(SaverRecord *record) {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return false;
-  char path[MAX_PATH];
+  if (!OpenKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ, &key)) return false;
+  std::string path;
   bool recorded = QueryDwordValue(key, "SaverSize", &record->size) &&
                   QueryQwordValue(key, "SaverChecksum", &record->checksum) &&
-                  QueryTextValue(key, "SaverPath", path, sizeof path);
+                  QueryTextValue(key, "SaverPath", &path);
   RegCloseKey(key);
   if (recorded) record->path = path;
   return recorded;
@@ -236,22 +250,19 @@ bool RegisterUninstall(const char *folder, const SaverRecord *saver) {
   const std::string command = "\"" + uninstaller + "\" /uninstall";
   const std::string quiet = command + " /S";
   const std::string icon = InFolder(folder, "Vantiro.exe") + ",0";
-  if (uninstaller.size() >= MAX_PATH || command.size() >= kCommandMax ||
-      quiet.size() >= kCommandMax || icon.size() >= MAX_PATH ||
-      !CopySetupImage(uninstaller.c_str()))
+  if (!FitsPath(uninstaller) || Utf16Length(command) >= kCommandMax ||
+      Utf16Length(quiet) >= kCommandMax || !FitsPath(icon) || !CopySetupImage(uninstaller.c_str()))
     return false;
   DWORD bytes = FileSizeOf(uninstaller.c_str());
   for (const char *program : kPrograms) {
     const std::string path = InFolder(folder, program);
-    if (path.size() < MAX_PATH) bytes += FileSizeOf(path.c_str());
+    if (FitsPath(path)) bytes += FileSizeOf(path.c_str());
   }
   if (saver) bytes += saver->size;
 
-  RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
+  DeleteTree(HKEY_LOCAL_MACHINE, kUninstallKey);
   HKEY key;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
-    return false;
+  if (!CreateKey(HKEY_LOCAL_MACHINE, kUninstallKey, &key)) return false;
   SetTextValue(key, "DisplayName", "Vantiro");
   SetTextValue(key, "Publisher", "Ostrel");
   SetTextValue(key, "DisplayIcon", icon.c_str());
@@ -276,7 +287,7 @@ bool RemoveInstallation(const char *folder, char *failed, size_t size) {
   FailureList failures{failed, size};
   for (const char *program : kPrograms) {
     const std::string path = InFolder(folder, program);
-    if (path.size() < MAX_PATH) RemoveFile(path.c_str(), failures);
+    if (FitsPath(path)) RemoveFile(path.c_str(), failures);
   }
   RemoveShortcuts(folder, failures);
   RemoveAssociation(folder, failures);
@@ -285,12 +296,12 @@ bool RemoveInstallation(const char *folder, char *failed, size_t size) {
   // While anything is left, the uninstaller and its key stay for another run.
   if (failures.any) return false;
   const std::string uninstaller = InFolder(folder, kUninstallerName);
-  if (uninstaller.size() < MAX_PATH) RemoveFile(uninstaller.c_str(), failures);
+  if (FitsPath(uninstaller)) RemoveFile(uninstaller.c_str(), failures);
   if (failures.any) return false;
-  if (!RemoveDirectoryA(folder) && GetLastError() != ERROR_DIR_NOT_EMPTY &&
+  if (!RemoveDirectoryW(WidePath(folder).c_str()) && GetLastError() != ERROR_DIR_NOT_EMPTY &&
       GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
     failures.Add(folder);
-  LONG status = RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstallKey);
+  LONG status = DeleteTree(HKEY_LOCAL_MACHINE, kUninstallKey);
   if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
     failures.Add("HKEY_LOCAL_MACHINE\\...\\Uninstall\\Vantiro");
   return !failures.any;
@@ -304,11 +315,12 @@ int RunUninstaller(const SetupCommand &command) {
   if (command.waitFor) return RunCopy(command);
   // Only the registered installation's own uninstaller.
   const std::string folder = RegisteredFolder();
-  if (folder.empty() || !SamePath(gSetupFilePath, InFolder(folder, kUninstallerName).c_str()))
+  if (folder.empty() ||
+      !SamePath(gSetupFilePath.c_str(), InFolder(folder, kUninstallerName).c_str()))
     return Refuse(command);
   if (!command.silent &&
-      MessageBoxA(nullptr, "Do you want to remove Vantiro and all of its components?", kTitle,
-                  MB_YESNO | MB_ICONQUESTION) != IDYES)
+      ShowMessageBox(nullptr, "Do you want to remove Vantiro and all of its components?", kTitle,
+                     MB_YESNO | MB_ICONQUESTION) != IDYES)
     return 2;
   const std::string copyFolder = CreateOwnTempFolder("vantiro-uninstall");
   if (copyFolder.empty()) return 1;
@@ -316,23 +328,23 @@ int RunUninstaller(const SetupCommand &command) {
   // The copy stays open, nobody else allowed to write, delete or rename it, until it runs:
   // the temporary folder is the user's, and the copy may run elevated.
   HANDLE held = nullptr, self = nullptr;
-  char line[2 * MAX_PATH + 64];
-  bool ok =
-      copy.size() < MAX_PATH && CopyWholeSetupFile(copy.c_str(), &held) &&
-      DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
-                      SYNCHRONIZE, TRUE, 0) &&
-      FormatInto(line, sizeof line, "\"%s\" /uninstall /waitfor=%llu%s /D=%s", copy.c_str(),
-                 (unsigned long long)uintptr_t(self), command.silent ? " /S" : "", folder.c_str());
-  STARTUPINFOA startup{};
+  bool ok = FitsPath(copy) && CopyWholeSetupFile(copy.c_str(), &held) &&
+            DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                            SYNCHRONIZE, TRUE, 0);
+  // The line, in UTF-16, that CreateProcessW may change while it reads it.
+  std::wstring line = WideFromUtf8("\"" + copy + "\" /uninstall /waitfor=" +
+                                   std::to_string((unsigned long long)uintptr_t(self)) +
+                                   (command.silent ? " /S" : "") + " /D=" + folder);
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  ok = ok && CreateProcessA(copy.c_str(), line, nullptr, nullptr, TRUE, 0, nullptr,
-                            copyFolder.c_str(), &startup, &process);
+  ok = ok && CreateProcessW(WideFromUtf8(copy).c_str(), &line[0], nullptr, nullptr, TRUE, 0,
+                            nullptr, WideFromUtf8(copyFolder).c_str(), &startup, &process);
   if (self) CloseHandle(self);
   if (held) CloseHandle(held);
   if (!ok) {
-    DeleteFileA(copy.c_str());
-    RemoveDirectoryA(copyFolder.c_str());
+    DeletePath(copy.c_str());
+    RemoveDirectoryW(WidePath(copyFolder).c_str());
     return 1;
   }
   CloseHandle(process.hThread);

@@ -5,15 +5,16 @@
 #include <string>
 
 #include "dll.hpp"
+#include "path.h"
 
 namespace {
 
 const DWORD kCommentBufferSize = 16384;
 
-typedef HANDLE(PASCAL *OpenArchiveProc)(RAROpenArchiveData *);
+typedef HANDLE(PASCAL *OpenArchiveProc)(RAROpenArchiveDataEx *);
 typedef int(PASCAL *CloseArchiveProc)(HANDLE);
-typedef int(PASCAL *ReadHeaderProc)(HANDLE, RARHeaderData *);
-typedef int(PASCAL *ProcessFileProc)(HANDLE, int, char *, char *);
+typedef int(PASCAL *ReadHeaderProc)(HANDLE, RARHeaderDataEx *);
+typedef int(PASCAL *ProcessFileProc)(HANDLE, int, wchar_t *, wchar_t *);
 typedef void(PASCAL *SetChangeVolProc)(HANDLE, CHANGEVOLPROC);
 typedef void(PASCAL *SetCallbackProc)(HANDLE, UNRARCALLBACK, LPARAM);
 
@@ -48,16 +49,18 @@ int CALLBACK ExtractionCallback(UINT msg, LPARAM userData, LPARAM, LPARAM mode) 
 int LoadUnrarLibrary(const char *libraryPath) {
   UnloadUnrarLibrary();
   // By its full path; what the library itself imports comes from the system folder only.
-  gUnrarModule = LoadLibraryExA(libraryPath, nullptr,
+  const std::wstring path = WideFromUtf8(libraryPath);
+  gUnrarModule = LoadLibraryExW(path.c_str(), nullptr,
                                 LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   // Systems without those search flags: its own folder first, still by its full path.
   if (!gUnrarModule && GetLastError() == ERROR_INVALID_PARAMETER)
-    gUnrarModule = LoadLibraryExA(libraryPath, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    gUnrarModule = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (!gUnrarModule) return 0;
-  gOpenArchive = (OpenArchiveProc)(void *)GetProcAddress(gUnrarModule, "RAROpenArchive");
+  // The wide entry points: names in UTF-16, whatever the system's ANSI code page holds.
+  gOpenArchive = (OpenArchiveProc)(void *)GetProcAddress(gUnrarModule, "RAROpenArchiveEx");
   gCloseArchive = (CloseArchiveProc)(void *)GetProcAddress(gUnrarModule, "RARCloseArchive");
-  gReadHeader = (ReadHeaderProc)(void *)GetProcAddress(gUnrarModule, "RARReadHeader");
-  gProcessFile = (ProcessFileProc)(void *)GetProcAddress(gUnrarModule, "RARProcessFile");
+  gReadHeader = (ReadHeaderProc)(void *)GetProcAddress(gUnrarModule, "RARReadHeaderEx");
+  gProcessFile = (ProcessFileProc)(void *)GetProcAddress(gUnrarModule, "RARProcessFileW");
   gSetChangeVolProc = (SetChangeVolProc)(void *)GetProcAddress(gUnrarModule, "RARSetChangeVolProc");
   gSetCallback = (SetCallbackProc)(void *)GetProcAddress(gUnrarModule, "RARSetCallback");
   if (gOpenArchive && gCloseArchive && gReadHeader && gProcessFile && gSetChangeVolProc &&
@@ -84,13 +87,12 @@ bool UnrarLibraryLoaded() {
 
 int ExtractArchive(const char *archiveName, const char *destinationFolder, StopQuestion *stop) {
   if (!gUnrarModule) return 0;
-  // The library's records take writable names, each of fewer than MAX_PATH characters.
-  std::string arcName = archiveName, destPath = destinationFolder;
-  if (arcName.size() >= MAX_PATH || destPath.size() >= MAX_PATH) return 0;
+  // The library's records take writable names; it gives long ones the "\\?\" form itself.
+  std::wstring arcName = WideFromUtf8(archiveName), destPath = WideFromUtf8(destinationFolder);
 
   static char comment[kCommentBufferSize];
-  RAROpenArchiveData open{};
-  open.ArcName = &arcName[0];
+  RAROpenArchiveDataEx open{};
+  open.ArcNameW = &arcName[0];
   open.OpenMode = RAR_OM_EXTRACT;
   open.CmtBuf = comment;
   open.CmtBufSize = kCommentBufferSize;
@@ -103,7 +105,7 @@ int ExtractArchive(const char *archiveName, const char *destinationFolder, StopQ
   gSetChangeVolProc(archive, ChangeVolumeCallback);
   gSetCallback(archive, ExtractionCallback, reinterpret_cast<LPARAM>(stop));
 
-  RARHeaderData header{};
+  RARHeaderDataEx header{};
   int result;
   while ((result = gReadHeader(archive, &header)) == ERAR_SUCCESS) {
     if (stop && stop->StopRequested()) break;

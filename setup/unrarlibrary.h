@@ -2,7 +2,8 @@
 // of the payload archive through it.
 #pragma once
 
-// Loads the library from its full path and resolves the six entry points. 1 on success.
+// Loads the library from its full path (UTF-8) and resolves the six entry points, the wide ones
+// for names. 1 on success.
 int LoadUnrarLibrary(const char *libraryPath);
 // Releases a loaded library; nothing when none is loaded.
 void UnloadUnrarLibrary();

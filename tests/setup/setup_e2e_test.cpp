@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "filecalls.h"
+#include "path.h"
 #include "setupdriver.h"
 #include "testfiles.h"
 #include "uidriver.h"
@@ -24,6 +26,72 @@ namespace fs = std::filesystem;
 std::string Carried(const char *name) {
   return HostPath(LUMORA_PACKAGE_PROGRAMS) + "\\" + name;
 }
+
+// "C:\Программы" and a profile's name "Пользователь", in UTF-8: beyond code page 1252.
+const char kProgramsFolder[] =
+    "C:\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0\xD0\xBC\xD0\xBC\xD1\x8B";
+const char kProfileName[] =
+    "\xD0\x9F\xD0\xBE\xD0\xBB\xD1\x8C\xD0\xB7\xD0\xBE\xD0\xB2\xD0\xB0\xD1\x82\xD0\xB5\xD0\xBB\xD1"
+    "\x8C";
+
+// The bytes of a file named in UTF-8; "" when it cannot be read.
+std::string ReadNamed(const std::string &path) {
+  std::string bytes;
+  FILE *file = OpenPathStream(path.c_str(), "rb");
+  if (!file) return bytes;
+  char block[65536];
+  for (size_t n; (n = fread(block, 1, sizeof block, file)) > 0;) bytes.append(block, n);
+  fclose(file);
+  return bytes;
+}
+
+// The names in a folder named in UTF-8 that match the pattern ("*": all but "." and "..").
+std::vector<std::string> NamesIn(const std::string &folder, const char *pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(WidePath(JoinPath(folder, pattern)).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = Utf8FromWide(found.cFileName);
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
+// Removes a folder named in UTF-8 with everything in it (the scratch folder's own clean-up
+// reads names in the ANSI code page).
+void RemoveNamedTree(const std::string &folder) {
+  for (const std::string &name : NamesIn(folder, "*")) {
+    const std::string path = JoinPath(folder, name);
+    if (PathAttributes(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+      RemoveNamedTree(path);
+    else
+      DeletePath(path.c_str());
+  }
+  RemoveDirectoryW(WidePath(folder).c_str());
+}
+
+// Points TEMP and TMP at a folder named in UTF-8 while it lives; the processes started then
+// inherit them.
+class NamedTempFolder {
+ public:
+  explicit NamedTempFolder(const std::string &folder) {
+    for (const wchar_t *name : {L"TEMP", L"TMP"}) {
+      WCHAR old[32768];
+      DWORD n = GetEnvironmentVariableW(name, old, 32768);
+      old_.push_back(n > 0 && n < 32768 ? std::wstring(old, n) : std::wstring());
+      SetEnvironmentVariableW(name, WideFromUtf8(folder).c_str());
+    }
+  }
+  ~NamedTempFolder() {
+    SetEnvironmentVariableW(L"TEMP", old_[0].empty() ? nullptr : old_[0].c_str());
+    SetEnvironmentVariableW(L"TMP", old_[1].empty() ? nullptr : old_[1].c_str());
+  }
+
+ private:
+  std::vector<std::wstring> old_;
+};
 
 class SetupE2ETest : public ::testing::Test {
  protected:
@@ -549,6 +617,73 @@ TEST_F(SetupE2ETest, RunningViewerKeepsTheUninstallerForASecondRun) {
   EXPECT_EQ(0u, UninstallQuietly());
   EXPECT_TRUE(WaitFor([&] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath); }, 20000));
   EXPECT_FALSE(fs::exists(target));
+}
+
+// The package installed quietly into "C:\Программы\Vantiro" while the temporary folder lies
+// under a profile named "Пользователь": every program, registry text and shortcut names the
+// folder as it is, Vantiro.exe starts the viewer there, nothing stays in the temporary folder,
+// and the quiet uninstall (its copy run from that temporary folder) removes it all.
+TEST_F(SetupE2ETest, NamesBeyondTheAnsiCodePageInstallAndUninstall) {
+  const std::string programs = kProgramsFolder, target = programs + "\\Vantiro";
+  const std::string profile = JoinPath(dir.path(), kProfileName);
+  const std::string temp = JoinPath(profile, "Temp");
+  RemoveNamedTree(programs);
+  ASSERT_TRUE(CreateFolder(profile.c_str()));
+  ASSERT_TRUE(CreateFolder(temp.c_str()));
+  {
+    NamedTempFolder named(temp);
+    ASSERT_EQ(0u, InstallQuietly(target));
+    EXPECT_TRUE(NamesIn(temp, "*").empty());
+    for (const char *name : {"Lumora.exe", "Vantiro.exe"})
+      EXPECT_EQ(ReadBytes(Carried(name)), ReadNamed(target + "\\" + name)) << name;
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, PathAttributes((target + "\\Uninstall.exe").c_str()));
+    const struct {
+      HKEY root;
+      const char *key, *name;
+      std::string expected;
+    } texts[] = {
+        {HKEY_CURRENT_USER, "SOFTWARE\\Ostrel", "InstallDir", target},
+        {HKEY_CLASSES_ROOT, "*wclfile\\Shell\\open\\command", nullptr,
+         "\"" + target + "\\Vantiro.exe\" \"%1\""},
+        {HKEY_LOCAL_MACHINE, kUninstallKeyPath, "InstallLocation", target},
+        {HKEY_LOCAL_MACHINE, kUninstallKeyPath, "DisplayIcon", target + "\\Vantiro.exe,0"},
+        {HKEY_LOCAL_MACHINE, kUninstallKeyPath, "QuietUninstallString",
+         "\"" + target + "\\Uninstall.exe\" /uninstall /S"},
+    };
+    for (const auto &t : texts) {
+      std::string value;
+      EXPECT_TRUE(ReadString(t.root, t.key, t.name, &value)) << t.key;
+      EXPECT_EQ(t.expected, value) << t.key;
+    }
+    const struct {
+      std::string link;
+      const char *program;
+    } links[] = {
+        {ShellFolder(CSIDL_PROGRAMS) + "\\Vantiro\\Kordax.lnk", "Vantiro.exe"},
+        {ShellFolder(CSIDL_PROGRAMS) + "\\Vantiro\\Lumora.lnk", "Lumora.exe"},
+        {ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Kordax.lnk", "Vantiro.exe"},
+        {ShellFolder(CSIDL_STARTUP) + "\\Kordax.lnk", "Vantiro.exe"},
+    };
+    for (const auto &l : links)
+      EXPECT_TRUE(SamePath(target + "\\" + l.program, LinkTarget(l.link))) << l.link;
+    // Vantiro.exe starts the viewer from its own folder (its settings, as no list is given).
+    // Wine's shell starts a link by the ANSI path it keeps beside the item list, so the
+    // shortcut itself is not started here.
+    {
+      SetupProcess vantiro(dir.path(), target + "\\Vantiro.exe");
+      EXPECT_TRUE(vantiro.Started());
+      EXPECT_NE(nullptr, OtherProcessWindow("Lumora Settings", target + "\\Lumora.exe").window());
+    }
+
+    EXPECT_EQ(0u, UninstallQuietly());
+    EXPECT_TRUE(WaitFor([&] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKeyPath); }, 20000));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, PathAttributes(target.c_str()));
+    for (const auto &l : links) EXPECT_FALSE(FileExists(l.link)) << l.link;
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "*wclfile"));
+    EXPECT_EQ(1u, NamesIn(temp, "vantiro-uninstall-*").size());
+  }
+  RemoveNamedTree(programs);
+  RemoveNamedTree(profile);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "chooser.h"
 #include "commandline.h"
 #include "dialogs.h"
+#include "filecalls.h"
 #include "flatbutton.h"
 #include "folderpath.h"
 #include "install.h"
@@ -31,6 +32,7 @@
 #include "uidriver.h"
 #include "uninstall.h"
 #include "unrarlibrary.h"
+#include "wintext.h"
 
 namespace {
 
@@ -45,7 +47,7 @@ TEST(SetupPayload, PiecesAreFoundFromTheEndAndShortOrUnwritableCopiesFail) {
   std::string image(5000, 'I'), library = "LIBRARY-PIECE", archive = "ARCHIVE PIECE, LAST";
   std::string package = dir.File("package.exe");
   WriteBytes(package, image + library + archive);
-  strcpy(gSetupFilePath, package.c_str());
+  gSetupFilePath = package.c_str();
   uint32_t a = uint32_t(archive.size()), l = uint32_t(library.size());
 
   EXPECT_EQ(1, CopyPayloadPiece(a, a, dir.File("a.rar").c_str()));
@@ -82,7 +84,7 @@ TEST(SetupPayload, PiecesAreFoundFromTheEndAndShortOrUnwritableCopiesFail) {
   gArchivePieceLength = a;
   EXPECT_FALSE(SetupFileCarriesPayload());  // no RAR archive at its end: not the package
 
-  strcpy(gSetupFilePath, dir.File("no such package.exe").c_str());
+  gSetupFilePath = dir.File("no such package.exe").c_str();
   EXPECT_EQ(0, CopyPayloadPiece(a, a, dir.File("x").c_str()));
   EXPECT_FALSE(CopyWholeSetupFile(dir.File("y").c_str(), &whole));
 }
@@ -95,7 +97,7 @@ TEST(SetupPayload, PackageEndsWithTheLibraryAndTheArchive) {
   std::string archive = package.substr(package.size() - a);
   EXPECT_EQ(std::string("Rar!\x1a\x07\x00", 7), archive.substr(0, 7));
   EXPECT_EQ("MZ", package.substr(0, 2));
-  strcpy(gSetupFilePath, BinFile("vantiro-setup.exe").c_str());
+  gSetupFilePath = BinFile("vantiro-setup.exe").c_str();
   gArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
   EXPECT_TRUE(SetupFileCarriesPayload());
 }
@@ -180,9 +182,9 @@ TEST(SetupFolderPath, CanonicalFormsAndComparisons) {
       {"C:\\" + std::string(MAX_PATH, 'x'), ""},
   };
   for (const auto &f : forms) {
-    char out[MAX_PATH];
-    EXPECT_EQ(!f.canonical.empty(), CanonicalFolder(f.given.c_str(), out)) << f.given;
-    EXPECT_EQ(f.canonical, std::string(out)) << f.given;
+    std::string out;
+    EXPECT_EQ(!f.canonical.empty(), CanonicalFolder(f.given.c_str(), &out)) << f.given;
+    EXPECT_EQ(f.canonical, out) << f.given;
   }
   EXPECT_EQ("C:\\Vantiro.exe", InFolder("C:\\", "Vantiro.exe"));
   EXPECT_EQ("C:\\Apps\\Vantiro.exe", InFolder("C:\\Apps", "Vantiro.exe"));
@@ -300,7 +302,7 @@ uint64_t FileIndex(const std::string &path) {
 // Administrators, SYSTEM and read-only Users, while a safe one that exists keeps its list;
 // the screen saver reaches the system directory as a new file.
 TEST(SetupInstall, FolderAccessAndTheSaverCopiedIntoTheSystemDirectory) {
-  strcpy(gSetupFilePath, BinFile("vantiro-setup.exe").c_str());
+  gSetupFilePath = BinFile("vantiro-setup.exe").c_str();
   gLibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
   gArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
   // Records the extracted saver's identity after the extraction (the fourth step).
@@ -359,7 +361,7 @@ TEST(SetupInstall, FolderAccessAndTheSaverCopiedIntoTheSystemDirectory) {
 // files, and a folder open to everyone is given back to Administrators when elevated or
 // refused with nothing written into it.
 TEST(SetupInstall, HalfMadeAndStrangersFoldersAreMadeSafeOrRefused) {
-  strcpy(gSetupFilePath, BinFile("vantiro-setup.exe").c_str());
+  gSetupFilePath = BinFile("vantiro-setup.exe").c_str();
   gLibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
   gArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
   struct Quiet : InstallObserver {
@@ -423,7 +425,7 @@ TEST(SetupInstall, HalfMadeAndStrangersFoldersAreMadeSafeOrRefused) {
 // A part that cannot be removed (here: a program held open) is reported, and the rest of the
 // installation still goes.
 TEST(SetupInstall, UninstallReportsWhatItCannotRemoveAndRemovesTheRest) {
-  strcpy(gSetupFilePath, BinFile("vantiro-setup.exe").c_str());
+  gSetupFilePath = BinFile("vantiro-setup.exe").c_str();
   gLibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
   gArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
   ForgetInstallation();
@@ -467,17 +469,11 @@ class SetupDialogs : public ::testing::Test {
 };
 
 // Top-level folders of drive C: and their tree items.
+std::string ItemText(HWND tree, HTREEITEM item);
+
 HTREEITEM FindRootItem(HWND tree, const std::string &name) {
-  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item)) {
-    char text[256];
-    TVITEMA tv{};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = text;
-    tv.cchTextMax = sizeof text;
-    SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv);
-    if (name == text) return item;
-  }
+  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
+    if (name == ItemText(tree, item)) return item;
   return nullptr;
 }
 
@@ -489,32 +485,34 @@ void ClickItem(HWND tree, HTREEITEM item) {
   ClickAt(p.x, p.y);
 }
 
+// An item's text, in UTF-8.
 std::string ItemText(HWND tree, HTREEITEM item) {
-  char text[256] = "";
-  TVITEMA tv{};
+  WCHAR text[MAX_PATH] = L"";
+  TVITEMW tv{};
   tv.mask = TVIF_TEXT;
   tv.hItem = item;
   tv.pszText = text;
-  tv.cchTextMax = sizeof text;
-  SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv);
-  return text;
+  tv.cchTextMax = MAX_PATH;
+  SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)&tv);
+  return Utf8FromWide(text);
 }
 
 std::string EditText(HWND chooser) {
-  return WindowText(GetDlgItem(chooser, kFolderEdit));
+  return DialogItemTextOf(chooser, kFolderEdit);
 }
 
 TEST_F(SetupDialogs, ChooserTreeAndEditTextRules) {
   std::string base = "zz-chooser-" + std::to_string(GetCurrentProcessId());
-  std::string a = base + "-a", b = base + "-b";
+  // b's name is beyond the ANSI code page: "-b-Фото".
+  std::string a = base + "-a", b = base + "-b-\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE";
   for (const std::string &name : {a, b, base + ".ext", base + "-hidden", a + "\\sub"})
-    ASSERT_TRUE(CreateDirectoryA(("C:\\" + name).c_str(), nullptr)) << name;
+    ASSERT_TRUE(CreateFolder(("C:\\" + name).c_str())) << name;
   SetFileAttributesA(("C:\\" + base + "-hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
 
-  char path[MAX_PATH] = "c:\\Data\\Vantiro";
+  std::string path = "c:\\Data\\Vantiro";
   bool leftOpen = false;
   INT_PTR result = RunModal(
-      [&] { return ChooseFolder(nullptr, "Pick one", path); },
+      [&] { return ChooseFolder(nullptr, "Pick one", &path); },
       [&] {
         HWND chooser = WaitForWindow("Pick one");
         ASSERT_NE(nullptr, chooser);
@@ -565,13 +563,13 @@ TEST_F(SetupDialogs, ChooserTreeAndEditTextRules) {
   EXPECT_EQ("c:\\" + b + "\\", std::string(path));
 
   // Cancel leaves the buffer as it was; an empty start shows just the selected folder.
-  result = RunModal([&] { return ChooseFolder(nullptr, "Pick one", path); },
+  result = RunModal([&] { return ChooseFolder(nullptr, "Pick one", &path); },
                     [&] { ClickControl(GetDlgItem(WaitForWindow("Pick one"), kChooserCancel)); },
                     "Pick one");
   EXPECT_EQ(0, result);
   EXPECT_EQ("c:\\" + b + "\\", std::string(path));
-  path[0] = 0;
-  result = RunModal([&] { return ChooseFolder(nullptr, "Pick one", path); },
+  path.clear();
+  result = RunModal([&] { return ChooseFolder(nullptr, "Pick one", &path); },
                     [&] {
                       HWND chooser = WaitForWindow("Pick one");
                       HWND tree = GetDlgItem(chooser, kFolderTree);
@@ -583,9 +581,8 @@ TEST_F(SetupDialogs, ChooserTreeAndEditTextRules) {
   EXPECT_EQ(1, result);
   EXPECT_EQ("c:\\" + a, std::string(path));
 
-  std::error_code ec;
-  for (const std::string &name : {a, b, base + ".ext", base + "-hidden"})
-    fs::remove_all("C:\\" + name, ec);
+  for (const std::string &name : {a + "\\sub", a, b, base + ".ext", base + "-hidden"})
+    RemoveDirectoryW(WidePath("C:\\" + name).c_str());
 }
 
 struct WindowCount {
@@ -634,7 +631,7 @@ bool ThreadEnded(DWORD id) {
 }
 
 INT_PTR RunWorker(const std::string &package, const std::string &target) {
-  strcpy(gSetupFilePath, package.c_str());
+  gSetupFilePath = package.c_str();
   gLibraryPieceLength = PACKAGE_LIBRARY_LENGTH;
   gArchivePieceLength = PACKAGE_ARCHIVE_LENGTH;
   Positions.clear();

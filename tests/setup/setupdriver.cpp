@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include <cstdlib>
 
+#include "path.h"
 #include "uidriver.h"
 
 std::string BinFile(const char *name) {
@@ -56,17 +57,22 @@ void ForgetInstallation() {
 std::string LinkTarget(const std::string &link) {
   CoInitialize(nullptr);
   std::string target;
-  IShellLinkA *shellLink = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  IShellLinkW *shellLink = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                  reinterpret_cast<void **>(&shellLink)))) {
     IPersistFile *file = nullptr;
     if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
-      WCHAR wide[MAX_PATH];
-      MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-      char path[MAX_PATH];
-      if (SUCCEEDED(file->Load(wide, STGM_READ)) &&
-          SUCCEEDED(shellLink->GetPath(path, sizeof path, nullptr, SLGP_RAWPATH)))
-        target = path;
+      // The item list names the target as the shell keeps it, in UTF-16; the path string
+      // beside it may be ANSI (Wine writes it so).
+      WCHAR path[MAX_PATH];
+      PIDLIST_ABSOLUTE list = nullptr;
+      if (SUCCEEDED(file->Load(WideFromUtf8(link).c_str(), STGM_READ))) {
+        if (SUCCEEDED(shellLink->GetIDList(&list)) && list && SHGetPathFromIDListW(list, path))
+          target = Utf8FromWide(path);
+        else if (SUCCEEDED(shellLink->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH)))
+          target = Utf8FromWide(path);
+        CoTaskMemFree(list);
+      }
       file->Release();
     }
     shellLink->Release();
@@ -77,13 +83,16 @@ std::string LinkTarget(const std::string &link) {
 
 bool ReadString(HKEY root, const char *subkey, const char *name, std::string *value) {
   HKEY key;
-  if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  char data[2048];
+  if (RegOpenKeyExW(root, WideFromUtf8(subkey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  WCHAR data[2048];
   DWORD size = sizeof data, type = 0;
-  LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(data), &size);
+  LONG status = RegQueryValueExW(key, name ? WideFromUtf8(name).c_str() : nullptr, nullptr, &type,
+                                 reinterpret_cast<BYTE *>(data), &size);
   RegCloseKey(key);
-  if (status != ERROR_SUCCESS || type != REG_SZ || size == 0 || data[size - 1] != 0) return false;
-  value->assign(data, size - 1);
+  const size_t units = size / sizeof(WCHAR);
+  if (status != ERROR_SUCCESS || type != REG_SZ || units == 0 || data[units - 1] != 0) return false;
+  *value = Utf8FromWide(std::wstring_view(data, units - 1));
   return true;
 }
 
@@ -193,14 +202,14 @@ bool CanOpen(const std::string &path, DWORD access) {
 }
 
 std::vector<std::string> SetupTempFolders(const char *pattern) {
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
+  WCHAR temp[MAX_PATH + 1];
+  GetTempPathW(MAX_PATH + 1, temp);
   std::vector<std::string> found;
-  WIN32_FIND_DATAA data;
-  HANDLE search = FindFirstFileA((std::string(temp) + pattern).c_str(), &data);
+  WIN32_FIND_DATAW data;
+  HANDLE search = FindFirstFileW((temp + WideFromUtf8(pattern)).c_str(), &data);
   if (search == INVALID_HANDLE_VALUE) return found;
-  do found.push_back(data.cFileName);
-  while (FindNextFileA(search, &data));
+  do found.push_back(Utf8FromWide(data.cFileName));
+  while (FindNextFileW(search, &data));
   FindClose(search);
   return found;
 }
@@ -211,13 +220,14 @@ std::string RunToEnd(const std::string &commandLine, DWORD *exitCode, DWORD ms) 
   HANDLE readEnd, writeEnd;
   if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return "";
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = startup.hStdError = writeEnd;
   PROCESS_INFORMATION process{};
-  std::string line = commandLine, output;
-  bool started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+  std::wstring line = WideFromUtf8(commandLine);
+  std::string output;
+  bool started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                                 &startup, &process);
   CloseHandle(writeEnd);
   if (started) {
@@ -236,10 +246,10 @@ std::string RunToEnd(const std::string &commandLine, DWORD *exitCode, DWORD ms) 
 }
 
 void TypeText(const std::string &text) {
-  for (char c : text) {
+  for (wchar_t c : WideFromUtf8(text)) {
     INPUT keys[2]{};
     keys[0].type = keys[1].type = INPUT_KEYBOARD;
-    keys[0].ki.wScan = keys[1].ki.wScan = (unsigned char)c;
+    keys[0].ki.wScan = keys[1].ki.wScan = WORD(c);
     keys[0].ki.dwFlags = KEYEVENTF_UNICODE;
     keys[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
     SendInput(2, keys, sizeof keys[0]);
@@ -250,11 +260,11 @@ void TypeText(const std::string &text) {
 SetupProcess::SetupProcess(const std::string &folder, const std::string &package,
                            const std::string &commandLine) {
   std::string exe = package.empty() ? BinFile("vantiro-setup.exe") : package;
-  std::string line = commandLine.empty() ? "\"" + exe + "\"" : commandLine;
-  STARTUPINFOA startup{};
+  std::wstring line = WideFromUtf8(commandLine.empty() ? "\"" + exe + "\"" : commandLine);
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &startup, &process_))
+  if (!CreateProcessW(WideFromUtf8(exe).c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : WideFromUtf8(folder).c_str(), &startup, &process_))
     process_ = PROCESS_INFORMATION{};
 }
 
@@ -328,8 +338,9 @@ void SetupProcess::ChooseTyped(HWND chooser, const std::string &folder) {
 }
 
 bool SamePath(const std::string &a, const std::string &b) {
-  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) ==
-         CSTR_EQUAL;
+  const std::wstring first = WideFromUtf8(a), second = WideFromUtf8(b);
+  return CompareStringOrdinal(first.c_str(), int(first.size()), second.c_str(), int(second.size()),
+                              TRUE) == CSTR_EQUAL;
 }
 
 namespace {
@@ -349,9 +360,10 @@ BOOL CALLBACK MatchImageWindow(HWND window, LPARAM lParam) {
   HANDLE process =
       OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id);
   if (!process) return TRUE;
-  char path[MAX_PATH] = "";
-  DWORD size = sizeof path;
-  if (QueryFullProcessImageNameA(process, 0, path, &size) && SamePath(path, *search->image)) {
+  WCHAR path[MAX_PATH] = L"";
+  DWORD size = MAX_PATH;
+  if (QueryFullProcessImageNameW(process, 0, path, &size) &&
+      SamePath(Utf8FromWide(path), *search->image)) {
     search->found = window;
     search->process = process;
     return FALSE;

@@ -25,6 +25,7 @@ void ForgetInstallation();
 std::string SystemSaverPath();
 // The current user's shell folder csidl.
 std::string ShellFolder(int csidl);
+// Paths, texts and command lines here are UTF-8 (the system sees them through the wide calls).
 // The target path of a shell link, or "".
 std::string LinkTarget(const std::string &link);
 // Default value (or named value) of a key below a root; false when missing.
