@@ -227,9 +227,10 @@ TEST(ViewerReadAheadProcess, EscapeWhileAJpegIsReadAheadEndsAtOnceWithoutTempora
   WriteList(dir.File("list.wcl"),
             {"centred=" + dir.File("photo.jpg"), "centred=" + dir.File("first.bmp")});
   ResetViewerSettings();
-  // A read over before the first probe, or one whose open met a probe, is missed: start again.
+  // A read over before the first probe, or one whose open met a probe (the reader opens the
+  // file twice: once to look at its first bytes, once to decode), is missed: start again.
   bool reading = false;
-  for (int attempt = 0; attempt < 3 && !reading; attempt++) {
+  for (int attempt = 0; attempt < 6 && !reading; attempt++) {
     ViewerProcess viewer(dir.File("list.wcl"));
     ASSERT_NE(nullptr, viewer.StartShow());
     reading = WaitUntilInUse(dir.File("photo.jpg"), 5000);
