@@ -75,15 +75,15 @@ void DrawShow(HWND window) {
   ReleaseDC(window, dc);
 }
 
-// A list that fails to load or names no picture refuses the window: the saver does not run.
+// A list or folder that fails to load or names no picture refuses the window: the saver does
+// not run.
 LRESULT OnCreate(HWND window) {
   ProgramInstance = hMainInstance;
   gShow.ReadDisplaySize();
   gSaverSettings.Read();
-  gShow.Images = ImageList{};
-  if (!LoadImageList(gSaverSettings.LastFile.c_str(), &gShow.Images, AddListEntry) ||
-      !gShow.Images.first)
-    return -1;
+  gShow.ShufflePasses = gSaverSettings.Flags != 0;
+  if (gShow.Load(gSaverSettings.LastFile.c_str()) != kShowLoaded) return -1;
+  gShow.NotifyListingTo(window);
   if (gSaverSettings.Flags) gShow.Shuffle();
   ReadShowMonitors(window);
   BeginForMonitors();
@@ -94,6 +94,7 @@ LRESULT OnCreate(HWND window) {
 
 void OnDestroy(HWND window) {
   KillTimer(window, SlideTimer);
+  gShow.NotifyListingTo(nullptr);
   gShow.End();
   gShow.FreeList();
 }
@@ -111,6 +112,7 @@ LRESULT CALLBACK ScreenSaverProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
     case WM_DESTROY: OnDestroy(window); return 0;
     case WM_ERASEBKGND: DrawShow(window); return 0;
     case WM_TIMER: OnTimer(window); return 0;
+    case kShowListedMessage: gShow.TakeListing(); return 0;
     default: return DefScreenSaverProc(window, msg, wParam, lParam);
   }
 }

@@ -66,17 +66,15 @@ void ShowFileListEntry(int command) {
 }  // namespace
 
 int LoadViewerList(HWND owner) {
-  gShow.FreeList();
-  if (!LoadImageList(gViewerSettings.LastFile.c_str(), &gShow.Images, AddListEntry)) {
-    gShow.FreeList();
-    ShowMessageBox(owner, kLoadFailedText, kErrorTitle, MB_OK | MB_ICONERROR);
-    return 0;
+  gShow.ShufflePasses = (gViewerSettings.Flags & MixOnLoad) != 0;
+  switch (gShow.Load(gViewerSettings.LastFile.c_str())) {
+    case kShowLoaded: return 1;
+    case kShowLoadFailed:
+      gShow.FreeList();
+      ShowMessageBox(owner, kLoadFailedText, kErrorTitle, MB_OK | MB_ICONERROR);
+      return 0;
+    default: ShowMessageBox(owner, kEmptyListText, kErrorTitle, MB_OK | MB_ICONERROR); return 0;
   }
-  if (!gShow.Images.first) {
-    ShowMessageBox(owner, kEmptyListText, kErrorTitle, MB_OK | MB_ICONERROR);
-    return 0;
-  }
-  return 1;
 }
 
 void OnCommand(HWND window, int command) {

@@ -20,6 +20,7 @@ namespace {
 HBITMAP gFileEntryPicture;  // shared by every item of the File list; made on first use
 MenuEntry gFileListRange;   // the whole list, the range of "File list" itself
 LONG gFileListFirst;        // the list index of IDM_FILEENTRY in the page opened last
+int gFileListVersion = -1;  // the show's ListVersion when the File list was made
 
 MenuEntry *EntryOfItem(HMENU menu, UINT position) {
   MENUITEMINFOW info = {};
@@ -175,6 +176,7 @@ const char *DisplayName(const char *path) {
 }
 
 void BuildFileListMenu() {
+  gFileListVersion = gShow.ListVersion();
   gFileListRange.First = 0;
   gFileListRange.Count = gShow.Images.count;
   gFileListFirst = 0;
@@ -183,6 +185,11 @@ void BuildFileListMenu() {
 }
 
 void PrepareFileListMenu(HMENU menu) {
+  // The list changed since the File list was made (a folder's listing, a new pass's order).
+  if (menu == gMainMenu && gFileListVersion != gShow.ListVersion()) {
+    ClearFileListMenu();
+    BuildFileListMenu();
+  }
   const MenuEntry *range = RangeOfMenu(menu);
   if (!range) return;
   if (GetMenuItemCount(menu) == 0) FillFileList(menu, range);

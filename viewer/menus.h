@@ -51,8 +51,9 @@ const LONG kFileListPage = 25;
 // Fills "File list" for the image list: its entries, in list order, or the ranges of them.
 void BuildFileListMenu();
 
-// WM_INITMENUPOPUP: fills a range submenu of the File list on its first opening, and makes a
-// page of entries the one whose commands count.
+// WM_INITMENUPOPUP: makes the File list again when the show's list changed since, fills a
+// range submenu of it on its first opening, and makes a page of entries the one whose
+// commands count.
 void PrepareFileListMenu(HMENU menu);
 
 // The list index that a File list command chooses, or -1 when it chooses none.

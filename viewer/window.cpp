@@ -47,13 +47,16 @@ void EndHold(HWND window) {
 LRESULT OnCreate(HWND window) {
   gViewerWindow = window;
   SetCursor(gArrowCursor);
-  return CreateDrawingResources(window) ? 0 : -1;
+  if (!CreateDrawingResources(window)) return -1;
+  gShow.NotifyListingTo(window);
+  return 0;
 }
 
 void OnDestroy(HWND window) {
   KillTimer(window, SlideTimer);
   KillTimer(window, HoldTimer);
   ReleaseDrawingResources();
+  gShow.NotifyListingTo(nullptr);
   gViewerWindow = nullptr;
   PostQuitMessage(0);
 }
@@ -244,6 +247,7 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
     case WM_DPICHANGED: OnDpiChanged(); return 0;
     case WM_KEYDOWN: OnKeyDown(window, wParam); return 0;
     case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;
+    case kShowListedMessage: gShow.TakeListing(); return 0;
     case WM_TIMER: OnTimer(window, wParam); return 0;
     case WM_MOUSEMOVE: OnMouseMove(window, wParam, MousePoint(lParam)); return 0;
     case WM_LBUTTONDOWN: OnLeftButtonDown(window, MousePoint(lParam)); return 0;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "filecalls.h"
 #include "path.h"
@@ -47,6 +48,9 @@ void ExchangeContents(ListEntry *a, ListEntry *b) {
   PlacementMode mode = a->mode;
   a->mode = b->mode;
   b->mode = mode;
+  const bool listed = a->listed;
+  a->listed = b->listed;
+  b->listed = listed;
 }
 
 }  // namespace
@@ -114,6 +118,7 @@ ImageList *AddListEntry(ImageList *list, const char *path, PlacementMode mode) {
   entry->mode = mode;
   entry->next = nullptr;
   entry->prev = nullptr;
+  entry->listed = false;
   if (list->count == 0) {
     list->first = entry;
     list->last = entry;
@@ -125,6 +130,25 @@ ImageList *AddListEntry(ImageList *list, const char *path, PlacementMode mode) {
     list->count++;
   }
   return list;
+}
+
+ListEntry *AppendListEntry(ImageList *list, const char *path, PlacementMode mode) {
+  ListEntry *previousLast = list->last;
+  if (!AddListEntry(list, path, mode)) return nullptr;
+  ListEntry *entry = list->first;
+  if (!previousLast) return entry;  // the only one
+  // Unlink it from the front and link it after the old last.
+  list->first = entry->next;
+  list->first->prev = nullptr;
+  entry->next = nullptr;
+  entry->prev = previousLast;
+  previousLast->next = entry;
+  list->last = entry;
+  return entry;
+}
+
+bool IsFolderLine(const char *path) {
+  return path && EndsWithSeparator(path);
 }
 
 void FreeImageList(ImageList *list) {
@@ -173,6 +197,15 @@ void ShuffleImageList(ImageList *list) {
     if (i < found && j < found) ExchangeContents(entries[i], entries[j]);
   }
   free(entries);
+}
+
+void ShuffleListAfter(ImageList *list, ListEntry *entry) {
+  std::vector<ListEntry *> entries;
+  for (ListEntry *e = entry ? entry->next : list->first; e; e = e->next) entries.push_back(e);
+  for (size_t i = entries.size(); i > 1; i--) {
+    const int j = RandomRange(0, (int)i - 1);
+    ExchangeContents(entries[i - 1], entries[(size_t)j]);
+  }
 }
 
 void WriteListLine(HFILE file, const char *path) {

@@ -15,6 +15,7 @@ struct ListEntry {
   PlacementMode mode;
   ListEntry *next;
   ListEntry *prev;
+  bool listed;  // found by listing a folder (a show skips it once the file is gone)
 };
 
 // New entries go in at the front: index 0 is the entry added last.
@@ -35,10 +36,20 @@ int LoadImageList(const char *fileName, ImageList *list, AddEntryProc add);
 // Adds an entry at the front with a private copy of the path; null when memory runs out.
 ImageList *AddListEntry(ImageList *list, const char *path, PlacementMode mode);
 
+// Adds an entry at the end, as AddListEntry does at the front; returns it, or null.
+ListEntry *AppendListEntry(ImageList *list, const char *path, PlacementMode mode);
+
+// Whether a line's path names a folder rather than a picture: it ends in a separator
+// ("stretched=D:\Photos\").
+bool IsFolderLine(const char *path);
+
 void FreeImageList(ImageList *list);
 ListEntry *FindListEntry(ImageList *list, int index);
 void SwapListEntries(ImageList *list, int i, int j);
 void ShuffleImageList(ImageList *list);
+// Puts the entries after this one (all of them for null) into a random order, every order
+// equally likely; the entries up to it keep theirs.
+void ShuffleListAfter(ImageList *list, ListEntry *entry);
 
 // Writes "centred=<path>" and CR LF to a file opened with CreatePath.
 void WriteListLine(HFILE file, const char *path);

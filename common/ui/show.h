@@ -11,6 +11,7 @@
 #include "monitors.h"
 #include "prepared.h"
 #include "readahead.h"
+#include "showlisting.h"
 
 // The window timer of a show on the show's window, period TimeOut * 1000 ms.
 const UINT_PTR SlideTimer = 1;
@@ -22,6 +23,16 @@ const int kGoNext = -3;      // the first after the last
 const int kGoLast = -4;
 const int kGoRandom = -5;
 
+// Posted to the window a show notifies (NotifyListingTo) when a listing of its folders ends.
+const UINT kShowListedMessage = WM_APP + 40;
+
+// What loading a show gives.
+enum ShowLoadResult {
+  kShowLoaded,      // at least one picture to show
+  kShowLoadFailed,  // the list file could not be read, or the folder is missing or unreadable
+  kShowEmpty,       // the list or folder names no picture
+};
+
 class Show {
  public:
   Show() = default;
@@ -32,6 +43,32 @@ class Show {
   ListEntry *CurrentEntry = nullptr;  // the entry shown; null when there is none
   int ScreenWidth = 0;   // the display's size, which every picture is laid out against (never a
   int ScreenHeight = 0;  // window's client size)
+
+  // Whether each pass (each wrap from the last picture to the first) is a new shuffle, the
+  // first picture of a pass never the last of the one before. Set before Load.
+  bool ShufflePasses = false;
+
+  // Loads the show named by path, after freeing the list: an image list file, whose folder
+  // lines (IsFolderLine) stand for the pictures of those folders, or a folder, whose pictures
+  // are shown centred (ListFolderTree's order). Folders are listed on a worker: the show begins
+  // with the first picture known, the rest joins when the listing ends (TakeListing), and they
+  // are listed again for each new pass. A list without folder lines loads as LoadImageList
+  // loads it.
+  ShowLoadResult Load(const char *path);
+
+  // Where the end of a listing is posted (kShowListedMessage); null for nowhere.
+  void NotifyListingTo(HWND window) { listing_.NotifyWhenDone(window, kShowListedMessage); }
+  // Takes a listing that has ended: the show's first listing completes the list (true: the list
+  // grew), one for a new pass is kept for it. GoTo takes one as well.
+  bool TakeListing();
+  // For tests and the benchmark: whether a listing runs or waits to be taken, and waits for it
+  // to end and takes it.
+  bool Listing() const { return listing_.Busy(); }
+  bool FinishListing();
+
+  // Counts the changes of the list's entries or order (a load, a shuffle, a listing taken, a
+  // new pass's order), so that what shows the list knows when to show it again.
+  int ListVersion() const { return listVersion_; }
 
   // Reads the display's size (ReadScreenSize). Returns 0, keeping the size, when it cannot.
   int ReadDisplaySize();
@@ -51,7 +88,9 @@ class Show {
   // that, and the entry after this one is read ahead.
   template <typename Shown>
   void GoTo(int code, Shown shown) {
+    TakeListing();
     CurrentEntry = ChooseEntry(code);
+    AfterChoice();
     ahead_.Change(CurrentEntry, Images, [&](const PreparedPicture &picture) {
       PreparedPicture replaced = ReplacePicture(picture);
       shown();
@@ -97,6 +136,19 @@ class Show {
 
  private:
   ListEntry *ChooseEntry(int code);
+  ListEntry *Forward(ListEntry *entry);
+  ListEntry *NewPass();
+  void AfterChoice();
+  void StartListing(bool offerFirst);
+  void ForgetSources();
+
+  std::vector<ShowSource> sources_;  // set when the show holds folders
+  ShowListing listing_;
+  bool filling_ = false;                 // the first listing is not yet taken
+  bool readable_ = true;                 // what the first listing said
+  std::vector<ListedPicture> nextPass_;  // a listing taken for the next pass
+  bool hasNextPass_ = false;
+  int listVersion_ = 0;
 
   ReadAhead ahead_;
   PreparedPicture shown_ = {};

@@ -106,11 +106,16 @@ std::vector<SystemDecoder> SystemDecoders() {
   return decoders;
 }
 
-std::string PictureFilter(const std::vector<SystemDecoder> &decoders) {
+std::vector<std::string> PictureExtensions(const std::vector<SystemDecoder> &decoders) {
   std::vector<std::string> known(std::begin(kOwnExtensions), std::end(kOwnExtensions));
   for (const SystemDecoder &decoder : decoders)
     for (const std::string &type : decoder.types)
       if (std::find(known.begin(), known.end(), type) == known.end()) known.push_back(type);
+  return known;
+}
+
+std::string PictureFilter(const std::vector<SystemDecoder> &decoders) {
+  const std::vector<std::string> known = PictureExtensions(decoders);
   std::string filter;
   Append(&filter, "All known image formats");
   Append(&filter, Patterns(known));

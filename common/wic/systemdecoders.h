@@ -14,6 +14,10 @@ struct SystemDecoder {
 // COM is set up on the calling thread for the call.
 std::vector<SystemDecoder> SystemDecoders();
 
+// The extensions of every picture type the package reads, its own first and then the system
+// decoders' (lower case, with the dot, each once).
+std::vector<std::string> PictureExtensions(const std::vector<SystemDecoder> &decoders);
+
 // The file dialogs' picture filter (pairs of NUL-terminated texts, ended by a second NUL):
 // "All known image formats" with the own types and every system decoder's, then one entry for
 // each own type, then one for each system decoder with a type the package does not read itself

@@ -306,7 +306,7 @@ class WallpaperTest : public ViewerPartsTest {
 
   void SetFrom(const std::string &path, PlacementMode mode) {
     entryPath = path;
-    entry = ListEntry{&entryPath[0], mode, nullptr, nullptr};
+    entry = ListEntry{&entryPath[0], mode, nullptr, nullptr, false};
     gShow.CurrentEntry = &entry;
     SetAsWallpaper();
   }

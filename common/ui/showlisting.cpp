@@ -1,0 +1,173 @@
+#include "showlisting.h"
+
+#include <cwctype>
+#include <utility>
+
+#include "foldertree.h"
+#include "path.h"
+#include "systemdecoders.h"
+
+namespace {
+
+class ScopedLock {
+ public:
+  explicit ScopedLock(CRITICAL_SECTION *lock) : lock_(lock) { EnterCriticalSection(lock_); }
+  ~ScopedLock() { LeaveCriticalSection(lock_); }
+  ScopedLock(const ScopedLock &) = delete;
+  ScopedLock &operator=(const ScopedLock &) = delete;
+
+ private:
+  CRITICAL_SECTION *lock_;
+};
+
+// The picture extensions, asked of the system once per run.
+const std::vector<std::wstring> &Extensions() {
+  static const std::vector<std::wstring> extensions = [] {
+    std::vector<std::wstring> wide;
+    for (const std::string &type : PictureExtensions(SystemDecoders()))
+      wide.push_back(WideFromUtf8(type));
+    return wide;
+  }();
+  return extensions;
+}
+
+}  // namespace
+
+bool IsPictureName(const wchar_t *name) {
+  const wchar_t *dot = wcsrchr(name, L'.');
+  if (!dot) return false;
+  std::wstring extension(dot);
+  for (wchar_t &c : extension) c = (wchar_t)towlower(c);
+  for (const std::wstring &known : Extensions())
+    if (extension == known) return true;
+  return false;
+}
+
+ShowListing::ShowListing() {
+  InitializeCriticalSection(&lock_);
+  firstKnown_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+
+ShowListing::~ShowListing() {
+  Stop();
+  if (firstKnown_) CloseHandle(firstKnown_);
+  DeleteCriticalSection(&lock_);
+}
+
+void ShowListing::Start(const std::vector<ShowSource> &sources, bool offerFirst) {
+  Stop();
+  {
+    ScopedLock hold(&lock_);
+    sources_ = sources;
+    offerFirst_ = offerFirst;
+    hasFirst_ = false;
+    first_ = ListedPicture{};
+    done_ = false;
+    readable_ = true;
+    pictures_.clear();
+  }
+  if (firstKnown_) ResetEvent(firstKnown_);
+  cancel_ = false;
+  started_ = true;
+  thread_ = CreateThread(nullptr, 0, WorkerMain, this, 0, nullptr);
+  if (!thread_) Work();  // no thread: listed now
+}
+
+DWORD WINAPI ShowListing::WorkerMain(LPVOID self) {
+  static_cast<ShowListing *>(self)->Work();
+  return 0;
+}
+
+void ShowListing::MakeFirstKnown(const ListedPicture &picture) {
+  ScopedLock hold(&lock_);
+  if (hasFirst_) return;
+  hasFirst_ = true;
+  first_ = picture;
+  if (firstKnown_) SetEvent(firstKnown_);
+}
+
+void ShowListing::Work() {
+  std::vector<ShowSource> sources;
+  bool offer;
+  {
+    ScopedLock hold(&lock_);
+    sources = sources_;
+    offer = offerFirst_;
+  }
+  const PictureNameTest isPicture = [](std::wstring_view name) {
+    return IsPictureName(std::wstring(name).c_str());
+  };
+  std::vector<ListedPicture> pictures;
+  bool readable = true;
+  for (const ShowSource &source : sources) {
+    if (cancel_) break;
+    if (pictures.size() >= kMaxListedPictures) break;
+    if (!source.folder) {
+      pictures.push_back({source.path, source.mode, false});
+      if (offer) MakeFirstKnown(pictures.front());
+      continue;
+    }
+    const PlacementMode mode = source.mode;
+    FirstPictureKnown first = nullptr;
+    if (offer && pictures.empty())
+      first = [this, mode](const std::string &path) { MakeFirstKnown({path, mode, true}); };
+    std::vector<std::string> paths;
+    if (ListFolderTree(source.path, isPicture, &paths, first, &cancel_) == kTreeUnreadable)
+      readable = false;
+    for (std::string &path : paths) {
+      if (pictures.size() >= kMaxListedPictures) break;
+      pictures.push_back({std::move(path), mode, true});
+    }
+  }
+  ScopedLock hold(&lock_);
+  pictures_ = std::move(pictures);
+  readable_ = readable;
+  done_ = true;
+  if (firstKnown_) SetEvent(firstKnown_);
+  if (notify_ && !cancel_) PostMessageW(notify_, message_, 0, 0);
+}
+
+bool ShowListing::WaitForFirst(ListedPicture *first) {
+  if (!started_) return false;
+  if (firstKnown_) WaitForSingleObject(firstKnown_, INFINITE);
+  ScopedLock hold(&lock_);
+  if (hasFirst_) {
+    *first = first_;
+    return true;
+  }
+  if (done_ && !pictures_.empty()) {
+    *first = pictures_.front();
+    return true;
+  }
+  return false;
+}
+
+void ShowListing::NotifyWhenDone(HWND window, UINT message) {
+  ScopedLock hold(&lock_);
+  notify_ = window;
+  message_ = message;
+  if (window && started_ && done_) PostMessageW(window, message, 0, 0);
+}
+
+bool ShowListing::Take(std::vector<ListedPicture> *pictures, bool *readable) {
+  if (!started_) return false;
+  {
+    ScopedLock hold(&lock_);
+    if (!done_) return false;
+    *pictures = std::move(pictures_);
+    pictures_.clear();
+    *readable = readable_;
+  }
+  Stop();
+  return true;
+}
+
+void ShowListing::Stop() {
+  if (thread_) {
+    cancel_ = true;
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+  }
+  started_ = false;
+}

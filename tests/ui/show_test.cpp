@@ -1,0 +1,256 @@
+// A show made of folders, walked step by step: the order of a folder tree (names as Explorer
+// sorts them, folders depth first, hidden files and non-pictures out, a folder loop listed
+// once), folder lines of a list, pictures added and removed between passes, a new shuffle
+// each pass with no repeat at the seam, a large folder that begins before it is listed, and
+// folders that are missing, empty or gone during the show.
+#include "show.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "filecalls.h"
+#include "foldertree.h"
+#include "path.h"
+#include "testfiles.h"
+
+namespace {
+
+typedef char *(CDECL *UnixNameCall)(LPCWSTR);
+
+// Under Wine, the Unix name of a path ("" elsewhere).
+std::wstring UnixName(const std::string &path) {
+  auto call = reinterpret_cast<UnixNameCall>(reinterpret_cast<void *>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!call) return L"";
+  char *name = call(WideFromUtf8(path).c_str());
+  std::wstring wide = name ? WideFromUtf8(name) : L"";
+  HeapFree(GetProcessHeap(), 0, name);
+  return wide;
+}
+
+// Under Wine, runs a Unix program with its arguments and waits for it.
+void RunUnix(const wchar_t *program, std::wstring command) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(program, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return;
+  WaitForSingleObject(process.hProcess, 10000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+// Waits until something is at the path (true) or nothing is (false), up to two seconds.
+bool WaitForPath(const std::string &path, bool there) {
+  for (int i = 0; i < 200; i++) {
+    if ((PathAttributes(path.c_str()) != INVALID_FILE_ATTRIBUTES) == there) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+// A link from `link` to the folder `target` as the system makes one: a Unix symbolic link
+// under Wine (where CreateSymbolicLink makes none), a directory symbolic link elsewhere.
+bool MakeFolderLink(const std::string &link, const std::string &target) {
+  if (UnixName(link).empty())
+    return CreateSymbolicLinkW(WideFromUtf8(link).c_str(), WideFromUtf8(target).c_str(),
+                               SYMBOLIC_LINK_FLAG_DIRECTORY) != 0;
+  RunUnix(L"Z:\\bin\\ln", L"/bin/ln -s \"" + UnixName(target) + L"\" \"" + UnixName(link) + L"\"");
+  return WaitForPath(link, true);
+}
+
+// Removes the link alone (a recursive delete would follow it round the loop).
+void RemoveFolderLink(const std::string &link) {
+  if (UnixName(link).empty())
+    RemoveDirectoryW(WideFromUtf8(link).c_str());
+  else
+    RunUnix(L"Z:\\bin\\rm", L"/bin/rm -f \"" + UnixName(link) + L"\"");
+  WaitForPath(link, false);
+}
+
+class ShowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    show.ScreenWidth = 64;
+    show.ScreenHeight = 48;
+  }
+  void TearDown() override { show.FreeList(); }
+
+  // An empty file: its name says what it is, which is all a listing looks at.
+  void Add(const std::string &name) {
+    std::string path = dir.File(name);
+    CreateFolder(std::string(FolderOf(path)).c_str());
+    WriteBytes(path, std::string());
+  }
+  // A hidden file: hidden by its attribute, and under Wine by its leading dot as well.
+  void AddHidden(const std::string &name) {
+    Add(name);
+    SetFileAttributesW(WideFromUtf8(dir.File(name)).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  }
+
+  // The step's picture, as a path below the folder ("sub\a.bmp").
+  std::string Step(int code) {
+    show.GoTo(code, [] {});
+    if (!show.CurrentEntry) return "<none>";
+    std::string path = show.CurrentEntry->path;
+    const std::string top = dir.path() + "\\";
+    return path.compare(0, top.size(), top) == 0 ? path.substr(top.size()) : path;
+  }
+  // One pass from its first picture: the picture shown now and the steps forward to the last.
+  std::vector<std::string> Pass(int firstCode = kGoNext) {
+    std::vector<std::string> pass = {Step(firstCode)};
+    for (LONG i = 1; i < show.Images.count && show.CurrentEntry != show.Images.last; i++)
+      pass.push_back(Step(kGoNext));
+    return pass;
+  }
+
+  TempDir dir;
+  Show show;
+};
+
+TEST_F(ShowTest, AFolderTreeIsShownInExplorersOrderFoldersDepthFirst) {
+  for (const char *name : {"IMG_10.jpg", "IMG_2.jpg", "img_1.BMP", "notes.txt", "b 10\\y.png",
+                           "b 2\\z.webp", "a\\x.gif", "a\\deeper\\w.pcx", "a\\readme"})
+    Add(name);
+  AddHidden(".hidden.png");
+  AddHidden(".secret\\in.bmp");
+  SetFileAttributesW(WideFromUtf8(dir.File(".secret")).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  ASSERT_TRUE(MakeFolderLink(dir.File("a\\loop"), dir.path()));
+
+  ASSERT_EQ(kShowLoaded, show.Load(dir.path().c_str()));
+  show.FinishListing();
+  const std::vector<std::string> expected = {"img_1.BMP",  "IMG_2.jpg",        "IMG_10.jpg",
+                                             "a\\x.gif",   "a\\deeper\\w.pcx", "b 2\\z.webp",
+                                             "b 10\\y.png"};
+  EXPECT_EQ(expected, Pass(kGoFirst));
+  EXPECT_EQ(kModeCentred, show.CurrentEntry->mode);
+  show.FinishListing();
+  EXPECT_EQ(expected, Pass());  // the next pass, listed again: the same
+  show.FreeList();
+  RemoveFolderLink(dir.File("a\\loop"));
+}
+
+TEST_F(ShowTest, FolderLinesOfAListExpandWhereTheyStandWithTheirPlacement) {
+  Add("pics\\2.bmp");
+  Add("pics\\1.bmp");
+  Add("one.bmp");
+  Add("two.bmp");
+  const std::string list = dir.File("show.wcl");
+  WriteBytes(list, "centred=" + dir.File("one.bmp") + "\r\nstretched=" + dir.File("pics") +
+                       "\\\r\ntiled=" + dir.File("two.bmp") + "\r\n");
+  ASSERT_EQ(kShowLoaded, show.Load(list.c_str()));
+  show.FinishListing();
+  // A list is shown from its last line up; the folder's pictures keep their own order.
+  EXPECT_EQ((std::vector<std::string>{"two.bmp", "pics\\1.bmp", "pics\\2.bmp", "one.bmp"}),
+            Pass(kGoFirst));
+  std::vector<PlacementMode> modes;
+  for (ListEntry *e = show.Images.first; e; e = e->next) modes.push_back(e->mode);
+  EXPECT_EQ((std::vector<PlacementMode>{kModeTiled, kModeStretched, kModeStretched, kModeCentred}),
+            modes);
+}
+
+TEST_F(ShowTest, PicturesAddedJoinTheNextPassAndRemovedOnesAreSkipped) {
+  for (const char *name : {"1.bmp", "2.bmp", "3.bmp", "4.bmp"}) Add(name);
+  ASSERT_EQ(kShowLoaded, show.Load(dir.path().c_str()));
+  show.FinishListing();
+  EXPECT_EQ("1.bmp", Step(kGoFirst));
+  DeletePath(dir.File("2.bmp").c_str());
+  Add("10.bmp");
+  EXPECT_EQ("3.bmp", Step(kGoNext));  // 2 is gone: no step shows it
+  EXPECT_EQ("4.bmp", Step(kGoNext));  // the last: the folder is listed again meanwhile
+  show.FinishListing();
+  EXPECT_EQ((std::vector<std::string>{"1.bmp", "3.bmp", "4.bmp", "10.bmp"}), Pass());
+  EXPECT_EQ("1.bmp", Step(kGoNext));
+  DeletePath(dir.File("4.bmp").c_str());
+  DeletePath(dir.File("10.bmp").c_str());
+  EXPECT_EQ("3.bmp", Step(kGoNext));
+  EXPECT_EQ("1.bmp", Step(kGoNext));  // the last ones gone: the next pass begins
+  // The folder gone: the show keeps the list it had.
+  const LONG count = show.Images.count;
+  ASSERT_TRUE(MovePath(dir.path().c_str(), (dir.path() + "-moved").c_str()));
+  show.FinishListing();
+  Step(kGoNext);
+  EXPECT_EQ(count, show.Images.count);
+  MovePath((dir.path() + "-moved").c_str(), dir.path().c_str());
+}
+
+TEST_F(ShowTest, EachPassIsANewShuffleWithoutARepeatAtTheSeam) {
+  std::vector<std::string> names, lines;
+  for (int i = 1; i <= 6; i++) {
+    names.push_back(std::to_string(i) + ".bmp");
+    Add(names.back());
+    lines.push_back("centred=" + dir.File(names.back()));
+  }
+  const std::string list = dir.File("mix.wcl");
+  std::string text;
+  for (const std::string &line : lines) text += line + "\r\n";
+  WriteBytes(list, text);
+  for (const std::string &source : {dir.path(), list}) {
+    SCOPED_TRACE(source);
+    show.ShufflePasses = true;
+    ASSERT_EQ(kShowLoaded, show.Load(source.c_str()));
+    show.FinishListing();
+    show.Shuffle();
+    std::string last;
+    std::set<std::vector<std::string>> orders;
+    for (int pass = 0; pass < 40; pass++) {
+      show.FinishListing();
+      std::vector<std::string> shown = Pass(pass == 0 ? kGoFirst : kGoNext);
+      if (source == list)
+        for (std::string &name : shown) name = std::string(FileNameOf(name));
+      std::vector<std::string> sorted = shown;
+      std::sort(sorted.begin(), sorted.end());
+      ASSERT_EQ(names, sorted) << "pass " << pass << " shows each picture once";
+      ASSERT_NE(last, shown.front()) << "pass " << pass << " begins with the last one shown";
+      last = shown.back();
+      orders.insert(shown);
+    }
+    EXPECT_GT(orders.size(), 10u);
+  }
+}
+
+// A folder of more than kEarlyPictureCount pictures begins with the first one met; once
+// listed, that one keeps its place and every other follows once.
+TEST_F(ShowTest, ALargeFolderBeginsBeforeItIsListedAndKeepsWhatWasShown) {
+  const int count = (int)kEarlyPictureCount + 40;
+  for (int i = 0; i < count; i++) Add("p" + std::to_string(i) + ".jpg");
+  ASSERT_EQ(kShowLoaded, show.Load(dir.path().c_str()));
+  const std::string first = Step(kGoFirst);
+  show.FinishListing();
+  ASSERT_EQ(count, show.Images.count);
+  std::vector<std::string> pass = Pass(kGoFirst);
+  EXPECT_EQ(first, pass.front());
+  EXPECT_EQ((size_t)count, std::set<std::string>(pass.begin(), pass.end()).size());
+  show.FinishListing();
+  pass = Pass();
+  EXPECT_EQ("p0.jpg", pass.front());  // the next pass in order
+  EXPECT_EQ("p10.jpg", pass[10]);
+}
+
+TEST_F(ShowTest, MissingFoldersFailAndEmptyOnesNameNoPicture) {
+  Add("empty\\notes.txt");
+  CreateFolder(dir.File("nothing").c_str());
+  const std::string list = dir.File("folders.wcl");
+  WriteBytes(list, "centred=" + dir.File("missing") + "\\\r\n");
+  const struct {
+    std::string source;
+    ShowLoadResult result;
+  } cases[] = {
+      {dir.File("missing"), kShowLoadFailed},
+      {dir.File("nothing"), kShowEmpty},
+      {dir.File("empty"), kShowEmpty},
+      {dir.File("empty") + "\\", kShowEmpty},
+      {list, kShowEmpty},  // a list whose folder is missing names no picture
+  };
+  for (const auto &c : cases) {
+    EXPECT_EQ(c.result, show.Load(c.source.c_str())) << c.source;
+    EXPECT_EQ(nullptr, show.Images.first);
+  }
+}
+
+}  // namespace
