@@ -1,6 +1,7 @@
 #include "show.h"
 
-#include <cstring>
+#include <string>
+#include <unordered_map>
 
 #include "filecalls.h"
 #include "foldertree.h"
@@ -141,9 +142,17 @@ ListEntry *Show::NewPass() {
   const std::string lastShown = CurrentEntry ? CurrentEntry->path : "";
   if (hasNextPass_) {
     hasNextPass_ = false;
+    // A placement changed from the menu stays with its picture.
+    std::unordered_map<std::string, PlacementMode> placed;
+    for (ListEntry *entry = Images.first; entry; entry = entry->next)
+      if (entry->listed) placed.emplace(entry->path, entry->mode);
     CurrentEntry = nullptr;
     FreeImageList(&Images);
-    for (const ListedPicture &picture : nextPass_) Append(&Images, picture);
+    for (ListedPicture &picture : nextPass_) {
+      auto kept = placed.find(picture.path);
+      if (picture.listed && kept != placed.end()) picture.mode = kept->second;
+      Append(&Images, picture);
+    }
     nextPass_.clear();
     ahead_.Discard();
     listVersion_++;

@@ -157,7 +157,7 @@ TEST_F(SaverTest, FullScreenShowsTheListInOrderOnePerTickAndWraps) {
   EXPECT_EQ(STILL_ACTIVE, saver.WaitForExit(0));
 }
 
-TEST_F(SaverTest, MixFilesShufflesOnceThenKeepsThatOrder) {
+TEST_F(SaverTest, MixFilesShufflesEachPassWithoutARepeatAtTheSeam) {
   WriteRedGreenBlue();
   Configure(list, kNoTick, 1);
   SaverProcess saver("/s");
@@ -166,12 +166,48 @@ TEST_F(SaverTest, MixFilesShufflesOnceThenKeepsThatOrder) {
   COLORREF now = kBlack;
   ASSERT_TRUE(WaitFor([&] { return (now = ScreenPixel(400, 300)) != kBlack; }));
   shown.push_back(now);
-  for (int i = 0; i < 5; i++) shown.push_back(now = saver.Tick(now));
+  for (int i = 0; i < 11; i++) shown.push_back(now = saver.Tick(now));
   // A shuffle of three always moves the first entry away.
   EXPECT_NE(kRed, shown[0]);
-  for (COLORREF c : {kRed, kGreen, kBlue})
-    EXPECT_EQ(1, std::count(shown.begin(), shown.begin() + 3, c)) << Hex(c);
-  for (int i = 0; i < 3; i++) EXPECT_EQ(Hex(shown[i]), Hex(shown[i + 3])) << i;
+  for (size_t pass = 0; pass < 4; pass++) {
+    for (COLORREF c : {kRed, kGreen, kBlue})
+      EXPECT_EQ(1, std::count(shown.begin() + 3 * pass, shown.begin() + 3 * pass + 3, c))
+          << "pass " << pass << " " << Hex(c);
+    if (pass > 0) {
+      EXPECT_NE(Hex(shown[3 * pass - 1]), Hex(shown[3 * pass])) << "pass " << pass;
+    }
+  }
+}
+
+// A folder as the show: its tree in Explorer's order, a folder loop listed once, a picture
+// removed meanwhile skipped, one added shown from the next pass on.
+TEST_F(SaverTest, AFolderShowsItsTreeInOrderAndWhatChangesFromTheNextPass) {
+  const std::string folder = dir.File("photos");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectoryA((folder + "\\sub").c_str(), nullptr);
+  WriteSolidBmp(folder + "\\IMG_10.bmp", 100, 100, kBlue);
+  WriteSolidBmp(folder + "\\IMG_2.bmp", 100, 100, kGreen);
+  WriteSolidBmp(folder + "\\IMG_7.bmp", 100, 100, kWhite);
+  WriteSolidBmp(folder + "\\sub\\a.bmp", 100, 100, kRed);
+  ASSERT_TRUE(MakeFolderLink(folder + "\\sub\\loop", folder));
+  Configure(folder, kNoTick);
+  {
+    SaverProcess saver("/s");
+    ASSERT_NE(nullptr, saver.WaitForSaver());
+    COLORREF now = kBlack;
+    ASSERT_TRUE(WaitFor([&] { return (now = ScreenPixel(400, 300)) != kBlack; }));
+    std::vector<std::string> shown = {Hex(now)};
+    DeleteFileA((folder + "\\IMG_7.bmp").c_str());
+    WriteSolidBmp(folder + "\\IMG_3.bmp", 100, 100, RGB(255, 255, 0));
+    for (int i = 0; i < 6; i++) {
+      if (i == 2) Sleep(500);  // on the last: the folder is listed again meanwhile
+      shown.push_back(Hex(now = saver.Tick(now)));
+    }
+    EXPECT_EQ((std::vector<std::string>{Hex(kGreen), Hex(kBlue), Hex(kRed), Hex(kGreen),
+                                        Hex(RGB(255, 255, 0)), Hex(kBlue), Hex(kRed)}),
+              shown);
+  }
+  RemoveFolderLink(folder + "\\sub\\loop");
 }
 
 TEST_F(SaverTest, MissingOrEmptyListEndsWithoutWindow) {

@@ -119,3 +119,75 @@ std::vector<std::string> FileNames(const std::string &folder) {
   std::sort(names.begin(), names.end());
   return names;
 }
+
+#ifdef _WIN32
+namespace {
+
+std::wstring Wide(const std::string &text) {
+  std::wstring wide(text.size() + 1, L'\0');
+  int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], (int)wide.size());
+  wide.resize(n > 0 ? (size_t)n - 1 : 0);
+  return wide;
+}
+
+bool Exists(const std::string &path) {
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+typedef char *(CDECL *UnixNameCall)(LPCWSTR);
+
+// Under Wine, the Unix name of a path ("" elsewhere).
+std::wstring UnixName(const std::string &path) {
+  auto call = reinterpret_cast<UnixNameCall>(reinterpret_cast<void *>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!call) return L"";
+  char *name = call(Wide(path).c_str());
+  std::wstring wide = name ? Wide(name) : L"";
+  HeapFree(GetProcessHeap(), 0, name);
+  return wide;
+}
+
+// Under Wine, runs a Unix program with its arguments and waits for it.
+void RunUnix(const wchar_t *program, std::wstring command) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(program, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return;
+  WaitForSingleObject(process.hProcess, 10000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+// Waits until something is at the path (true) or nothing is (false), up to two seconds.
+bool WaitForPath(const std::string &path, bool there) {
+  for (int i = 0; i < 200; i++) {
+    if (Exists(path) == there) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+}  // namespace
+
+// A link from `link` to the folder `target` as the system makes one: a Unix symbolic link
+// under Wine (where CreateSymbolicLink makes none), a directory symbolic link elsewhere.
+bool MakeFolderLink(const std::string &link, const std::string &target) {
+  if (UnixName(link).empty())
+    return CreateSymbolicLinkW(Wide(link).c_str(), Wide(target).c_str(),
+                               SYMBOLIC_LINK_FLAG_DIRECTORY) != 0;
+  RunUnix(L"Z:\\bin\\ln", L"/bin/ln -s \"" + UnixName(target) + L"\" \"" + UnixName(link) + L"\"");
+  return WaitForPath(link, true);
+}
+
+// Removes the link alone (a recursive delete would follow it round the loop).
+void RemoveFolderLink(const std::string &link) {
+  if (UnixName(link).empty())
+    RemoveDirectoryW(Wide(link).c_str());
+  else
+    RunUnix(L"Z:\\bin\\rm", L"/bin/rm -f \"" + UnixName(link) + L"\"");
+  WaitForPath(link, false);
+}
+
+#endif

@@ -52,4 +52,10 @@ bool FileInUse(const std::string &path);
 // read may be missed, when it is over between two probes or its open met a probe: a test
 // that needs one repeats what starts it.
 bool WaitUntilInUse(const std::string &path, unsigned long ms);
+
+// A link from `link` to the folder `target` as the system makes one: a Unix symbolic link
+// under Wine (where CreateSymbolicLink makes none), a directory symbolic link elsewhere. And
+// its removal, the link alone: a recursive delete would follow it (a loop never ends).
+bool MakeFolderLink(const std::string &link, const std::string &target);
+void RemoveFolderLink(const std::string &link);
 #endif

@@ -19,60 +19,6 @@
 
 namespace {
 
-typedef char *(CDECL *UnixNameCall)(LPCWSTR);
-
-// Under Wine, the Unix name of a path ("" elsewhere).
-std::wstring UnixName(const std::string &path) {
-  auto call = reinterpret_cast<UnixNameCall>(reinterpret_cast<void *>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (!call) return L"";
-  char *name = call(WideFromUtf8(path).c_str());
-  std::wstring wide = name ? WideFromUtf8(name) : L"";
-  HeapFree(GetProcessHeap(), 0, name);
-  return wide;
-}
-
-// Under Wine, runs a Unix program with its arguments and waits for it.
-void RunUnix(const wchar_t *program, std::wstring command) {
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(program, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
-    return;
-  WaitForSingleObject(process.hProcess, 10000);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-}
-
-// Waits until something is at the path (true) or nothing is (false), up to two seconds.
-bool WaitForPath(const std::string &path, bool there) {
-  for (int i = 0; i < 200; i++) {
-    if ((PathAttributes(path.c_str()) != INVALID_FILE_ATTRIBUTES) == there) return true;
-    Sleep(10);
-  }
-  return false;
-}
-
-// A link from `link` to the folder `target` as the system makes one: a Unix symbolic link
-// under Wine (where CreateSymbolicLink makes none), a directory symbolic link elsewhere.
-bool MakeFolderLink(const std::string &link, const std::string &target) {
-  if (UnixName(link).empty())
-    return CreateSymbolicLinkW(WideFromUtf8(link).c_str(), WideFromUtf8(target).c_str(),
-                               SYMBOLIC_LINK_FLAG_DIRECTORY) != 0;
-  RunUnix(L"Z:\\bin\\ln", L"/bin/ln -s \"" + UnixName(target) + L"\" \"" + UnixName(link) + L"\"");
-  return WaitForPath(link, true);
-}
-
-// Removes the link alone (a recursive delete would follow it round the loop).
-void RemoveFolderLink(const std::string &link) {
-  if (UnixName(link).empty())
-    RemoveDirectoryW(WideFromUtf8(link).c_str());
-  else
-    RunUnix(L"Z:\\bin\\rm", L"/bin/rm -f \"" + UnixName(link) + L"\"");
-  WaitForPath(link, false);
-}
-
 class ShowTest : public ::testing::Test {
  protected:
   void SetUp() override {

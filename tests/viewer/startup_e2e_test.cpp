@@ -113,3 +113,36 @@ TEST_F(StartupTest, JpegShowsWhenTheWindowsDirectoryIsReadOnly) {
 }
 
 }  // namespace
+
+// A folder where a list goes: its pictures in Explorer's order, subfolders after, each centred;
+// one with no pictures is reported as an empty list is.
+TEST_F(StartupTest, AFolderIsShownInOrderAndOneWithoutPicturesIsAnEmptyList) {
+  const std::string folder = dir.File("photos"), empty = dir.File("nothing");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectoryA((folder + "\\sub").c_str(), nullptr);
+  CreateDirectoryA(empty.c_str(), nullptr);
+  WriteBytes(empty + "\\notes.txt", "not a picture");
+  WriteSolidBmp(folder + "\\IMG_10.bmp", 100, 100, kBlue);
+  WriteSolidBmp(folder + "\\IMG_2.bmp", 100, 100, kGreen);
+  WriteSolidBmp(folder + "\\sub\\a.bmp", 100, 100, kRed);
+  {
+    ViewerProcess viewer(empty);
+    viewer.ClickSettingsButton(true);
+    EXPECT_EQ("Your images list file names no pictures!", ConfirmMessage(viewer, "Error"));
+    EXPECT_EQ(1u, viewer.WaitForExit());
+  }
+  ViewerProcess viewer(folder);
+  ASSERT_NE(nullptr, viewer.StartShow());
+  std::vector<std::string> shown;
+  for (int step = 0; step < 4; step++) {
+    if (step > 0) viewer.Send(WM_KEYDOWN, VK_RETURN);  // Next
+    viewer.Settle();
+    COLORREF centre = kBlack;
+    WaitFor([&] { return (centre = ScreenPixel(400, 300)) != kBlack; }, 5000);
+    shown.push_back(Hex(centre));
+  }
+  EXPECT_EQ((std::vector<std::string>{Hex(kGreen), Hex(kBlue), Hex(kRed), Hex(kGreen)}), shown);
+  EXPECT_EQ(kBlack, ScreenPixel(340, 300)) << "centred, not fitted";
+  PressKey(VK_ESCAPE);
+  EXPECT_EQ(0u, viewer.WaitForExit());
+}
