@@ -63,7 +63,7 @@ bool IsLink(const WIN32_FIND_DATAW &data) {
 
 class TreeWalk {
  public:
-  TreeWalk(const PictureNameTest &isPicture, std::vector<std::string> *paths,
+  TreeWalk(const PictureNames &isPicture, std::vector<std::string> *paths,
            const FirstPictureKnown &first, const std::atomic<bool> *cancel)
       : isPicture_(isPicture), paths_(paths), first_(first), cancel_(cancel) {
     offered_ = !first_ || !paths_->empty();
@@ -80,7 +80,7 @@ class TreeWalk {
   }
   bool Full() const { return paths_->size() >= kMaxListedPictures; }
 
-  const PictureNameTest &isPicture_;
+  const PictureNames &isPicture_;
   std::vector<std::string> *paths_;
   const FirstPictureKnown &first_;
   const std::atomic<bool> *cancel_;
@@ -100,7 +100,7 @@ bool TreeWalk::List(const std::string &folder, const std::wstring &wide, int dep
     const DWORD error = GetLastError();  // a drive's empty root has not even "." and ".."
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES;
   }
-  std::vector<std::wstring> files, folders;
+  std::vector<std::wstring> files, folders, others;
   std::wstring early;  // the picture offered before the names were sorted
   size_t met = 0;
   do {
@@ -114,7 +114,9 @@ bool TreeWalk::List(const std::string &folder, const std::wstring &wide, int dep
     if (IsLink(data)) continue;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       folders.emplace_back(name);
-    } else if (isPicture_(name)) {
+    } else if (!isPicture_.known(name)) {
+      others.emplace_back(name);
+    } else {
       files.emplace_back(name);
       if (!offered_ && files.size() > kEarlyPictureCount) {
         early = files.front();
@@ -124,6 +126,8 @@ bool TreeWalk::List(const std::string &folder, const std::wstring &wide, int dep
   } while (FindNextFileW(find, &data));
   FindClose(find);
   if (cancelled_) return true;
+  for (const std::wstring &name : others)
+    if (isPicture_.any(name)) files.push_back(name);
 
   std::sort(files.begin(), files.end(), NaturalLess);
   if (!early.empty()) {  // it leads, the others follow in order
@@ -151,7 +155,7 @@ bool TreeWalk::List(const std::string &folder, const std::wstring &wide, int dep
 
 }  // namespace
 
-FolderTreeResult ListFolderTree(std::string_view folder, const PictureNameTest &isPicture,
+FolderTreeResult ListFolderTree(std::string_view folder, const PictureNames &isPicture,
                                 std::vector<std::string> *paths, const FirstPictureKnown &first,
                                 const std::atomic<bool> *cancel) {
   // "D:\Photos\" is "D:\Photos"; a drive's root "D:\" is "D:", to which names join as "D:\x".

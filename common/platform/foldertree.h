@@ -12,8 +12,15 @@
 #include <string_view>
 #include <vector>
 
-// Whether a file's name (its extension) names a picture the show can read.
+// Whether a file's name (its extension) names a picture the show can read: `known` answers at
+// once for the types always read; `any` for every type and may wait (for the system's list of
+// decoders). A listing asks `any` only of the names `known` refused, once it has met all of a
+// folder's names, and offers only a picture `known` claimed before then.
 using PictureNameTest = std::function<bool(std::wstring_view name)>;
+struct PictureNames {
+  PictureNameTest known;
+  PictureNameTest any;
+};
 
 // Called at most once, as soon as the picture that the listing will begin with is known.
 using FirstPictureKnown = std::function<void(const std::string &path)>;
@@ -36,7 +43,7 @@ enum FolderTreeResult {
 // that order as soon as it is known, or in a folder of more than kEarlyPictureCount pictures
 // the first one met, which the listing then puts first. The folder is a UTF-8 path of any
 // length; trailing separators are dropped. The cancel flag is looked at between names.
-FolderTreeResult ListFolderTree(std::string_view folder, const PictureNameTest &isPicture,
+FolderTreeResult ListFolderTree(std::string_view folder, const PictureNames &isPicture,
                                 std::vector<std::string> *paths,
                                 const FirstPictureKnown &first = nullptr,
                                 const std::atomic<bool> *cancel = nullptr);

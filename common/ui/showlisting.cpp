@@ -1,5 +1,6 @@
 #include "showlisting.h"
 
+#include <algorithm>
 #include <cwctype>
 #include <utility>
 
@@ -20,27 +21,61 @@ class ScopedLock {
   CRITICAL_SECTION *lock_;
 };
 
-// The picture extensions, asked of the system once per run.
-const std::vector<std::wstring> &Extensions() {
-  static const std::vector<std::wstring> extensions = [] {
-    std::vector<std::wstring> wide;
-    for (const std::string &type : PictureExtensions(SystemDecoders()))
-      wide.push_back(WideFromUtf8(type));
-    return wide;
-  }();
-  return extensions;
+std::wstring LowerExtension(std::wstring_view name) {
+  const size_t dot = name.rfind(L'.');
+  std::wstring extension(dot == std::wstring_view::npos ? std::wstring_view() : name.substr(dot));
+  for (wchar_t &c : extension) c = (wchar_t)towlower(c);
+  return extension;
+}
+
+bool Among(const std::wstring &extension, const std::vector<std::wstring> &types) {
+  return !extension.empty() && std::find(types.begin(), types.end(), extension) != types.end();
+}
+
+std::vector<std::wstring> Wide(const std::vector<std::string> &types) {
+  std::vector<std::wstring> wide;
+  for (const std::string &type : types) wide.push_back(WideFromUtf8(type));
+  return wide;
+}
+
+// The system's picture types, asked once per run on a thread of their own (COM and the
+// decoders' list take a while), from the first listing on.
+INIT_ONCE gSystemTypesOnce = INIT_ONCE_STATIC_INIT;
+HANDLE gSystemTypesAsked = nullptr;  // manual-reset: gSystemTypes is complete
+std::vector<std::wstring> gSystemTypes;
+
+DWORD WINAPI AskSystemTypes(LPVOID) {
+  gSystemTypes = Wide(PictureExtensions(SystemDecoders()));
+  SetEvent(gSystemTypesAsked);
+  return 0;
+}
+
+BOOL CALLBACK StartAskingSystemTypes(PINIT_ONCE, PVOID, PVOID *) {
+  gSystemTypesAsked = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE thread = gSystemTypesAsked ? CreateThread(nullptr, 0, AskSystemTypes, nullptr, 0, nullptr)
+                                    : nullptr;
+  if (thread)
+    CloseHandle(thread);
+  else
+    AskSystemTypes(nullptr);  // asked here and now (without an event, complete at once)
+  return TRUE;
+}
+
+const std::vector<std::wstring> &SystemTypes() {
+  InitOnceExecuteOnce(&gSystemTypesOnce, StartAskingSystemTypes, nullptr, nullptr);
+  if (gSystemTypesAsked) WaitForSingleObject(gSystemTypesAsked, INFINITE);
+  return gSystemTypes;
 }
 
 }  // namespace
 
-bool IsPictureName(const wchar_t *name) {
-  const wchar_t *dot = wcsrchr(name, L'.');
-  if (!dot) return false;
-  std::wstring extension(dot);
-  for (wchar_t &c : extension) c = (wchar_t)towlower(c);
-  for (const std::wstring &known : Extensions())
-    if (extension == known) return true;
-  return false;
+bool IsOwnPictureName(std::wstring_view name) {
+  static const std::vector<std::wstring> own = Wide(PictureExtensions({}));
+  return Among(LowerExtension(name), own);
+}
+
+bool IsPictureName(std::wstring_view name) {
+  return IsOwnPictureName(name) || Among(LowerExtension(name), SystemTypes());
 }
 
 ShowListing::ShowListing() {
@@ -67,6 +102,7 @@ void ShowListing::Start(const std::vector<ShowSource> &sources, bool offerFirst)
     pictures_.clear();
   }
   if (firstKnown_) ResetEvent(firstKnown_);
+  InitOnceExecuteOnce(&gSystemTypesOnce, StartAskingSystemTypes, nullptr, nullptr);
   cancel_ = false;
   started_ = true;
   thread_ = CreateThread(nullptr, 0, WorkerMain, this, 0, nullptr);
@@ -94,9 +130,7 @@ void ShowListing::Work() {
     sources = sources_;
     offer = offerFirst_;
   }
-  const PictureNameTest isPicture = [](std::wstring_view name) {
-    return IsPictureName(std::wstring(name).c_str());
-  };
+  const PictureNames isPicture = {IsOwnPictureName, IsPictureName};
   std::vector<ListedPicture> pictures;
   bool readable = true;
   for (const ShowSource &source : sources) {

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "imagelist.h"
@@ -26,9 +27,11 @@ struct ListedPicture {
   bool listed;
 };
 
-// Whether the file name's extension is one of a picture type the package reads (its own or
-// the system decoders'), without regard to case.
-bool IsPictureName(const wchar_t *name);
+// Whether the file name's extension is one of a picture type the package reads, without regard
+// to case: one of its own readers' (answered at once), or one of those or the system
+// decoders' (which waits, the first time, until the system has listed them).
+bool IsOwnPictureName(std::wstring_view name);
+bool IsPictureName(std::wstring_view name);
 
 class ShowListing {
  public:

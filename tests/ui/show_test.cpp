@@ -1,8 +1,8 @@
 // A show made of folders, walked step by step: the order of a folder tree (names as Explorer
-// sorts them, folders depth first, hidden files and non-pictures out, a folder loop listed
-// once), folder lines of a list, pictures added and removed between passes, a new shuffle
-// each pass with no repeat at the seam, a large folder that begins before it is listed, and
-// folders that are missing, empty or gone during the show.
+// sorts them, folders depth first, hidden files and non-pictures out), folder lines of a list,
+// a folder gone during the show, a new shuffle each pass with no repeat at the seam, a large
+// folder that begins before it is listed, and folders that are missing or hold no picture.
+// (The real programs show folders, loops and changes between passes in their own tests.)
 #include "show.h"
 
 #include <gtest/gtest.h>
@@ -66,7 +66,6 @@ TEST_F(ShowTest, AFolderTreeIsShownInExplorersOrderFoldersDepthFirst) {
   AddHidden(".hidden.png");
   AddHidden(".secret\\in.bmp");
   SetFileAttributesW(WideFromUtf8(dir.File(".secret")).c_str(), FILE_ATTRIBUTE_HIDDEN);
-  ASSERT_TRUE(MakeFolderLink(dir.File("a\\loop"), dir.path()));
 
   ASSERT_EQ(kShowLoaded, show.Load(dir.path().c_str()));
   show.FinishListing();
@@ -77,8 +76,6 @@ TEST_F(ShowTest, AFolderTreeIsShownInExplorersOrderFoldersDepthFirst) {
   EXPECT_EQ(kModeCentred, show.CurrentEntry->mode);
   show.FinishListing();
   EXPECT_EQ(expected, Pass());  // the next pass, listed again: the same
-  show.FreeList();
-  RemoveFolderLink(dir.File("a\\loop"));
 }
 
 TEST_F(ShowTest, FolderLinesOfAListExpandWhereTheyStandWithTheirPlacement) {
@@ -100,64 +97,41 @@ TEST_F(ShowTest, FolderLinesOfAListExpandWhereTheyStandWithTheirPlacement) {
             modes);
 }
 
-TEST_F(ShowTest, PicturesAddedJoinTheNextPassAndRemovedOnesAreSkipped) {
-  for (const char *name : {"1.bmp", "2.bmp", "3.bmp", "4.bmp"}) Add(name);
+TEST_F(ShowTest, AFolderGoneDuringTheShowKeepsTheListItHad) {
+  for (const char *name : {"1.bmp", "2.bmp", "3.bmp"}) Add(name);
   ASSERT_EQ(kShowLoaded, show.Load(dir.path().c_str()));
   show.FinishListing();
-  EXPECT_EQ("1.bmp", Step(kGoFirst));
-  DeletePath(dir.File("2.bmp").c_str());
-  Add("10.bmp");
-  EXPECT_EQ("3.bmp", Step(kGoNext));  // 2 is gone: no step shows it
-  EXPECT_EQ("4.bmp", Step(kGoNext));  // the last: the folder is listed again meanwhile
-  show.FinishListing();
-  EXPECT_EQ((std::vector<std::string>{"1.bmp", "3.bmp", "4.bmp", "10.bmp"}), Pass());
-  EXPECT_EQ("1.bmp", Step(kGoNext));
-  DeletePath(dir.File("4.bmp").c_str());
-  DeletePath(dir.File("10.bmp").c_str());
-  EXPECT_EQ("3.bmp", Step(kGoNext));
-  EXPECT_EQ("1.bmp", Step(kGoNext));  // the last ones gone: the next pass begins
-  // The folder gone: the show keeps the list it had.
-  const LONG count = show.Images.count;
+  Pass(kGoFirst);
   ASSERT_TRUE(MovePath(dir.path().c_str(), (dir.path() + "-moved").c_str()));
   show.FinishListing();
   Step(kGoNext);
-  EXPECT_EQ(count, show.Images.count);
+  EXPECT_EQ(3, show.Images.count);
   MovePath((dir.path() + "-moved").c_str(), dir.path().c_str());
 }
 
-TEST_F(ShowTest, EachPassIsANewShuffleWithoutARepeatAtTheSeam) {
-  std::vector<std::string> names, lines;
+TEST_F(ShowTest, EachPassOfAFolderIsANewShuffleWithoutARepeatAtTheSeam) {
+  std::vector<std::string> names;
   for (int i = 1; i <= 6; i++) {
     names.push_back(std::to_string(i) + ".bmp");
     Add(names.back());
-    lines.push_back("centred=" + dir.File(names.back()));
   }
-  const std::string list = dir.File("mix.wcl");
-  std::string text;
-  for (const std::string &line : lines) text += line + "\r\n";
-  WriteBytes(list, text);
-  for (const std::string &source : {dir.path(), list}) {
-    SCOPED_TRACE(source);
-    show.ShufflePasses = true;
-    ASSERT_EQ(kShowLoaded, show.Load(source.c_str()));
+  show.ShufflePasses = true;
+  ASSERT_EQ(kShowLoaded, show.Load(dir.path().c_str()));
+  show.FinishListing();
+  show.Shuffle();
+  std::string last;
+  std::set<std::vector<std::string>> orders;
+  for (int pass = 0; pass < 40; pass++) {
     show.FinishListing();
-    show.Shuffle();
-    std::string last;
-    std::set<std::vector<std::string>> orders;
-    for (int pass = 0; pass < 40; pass++) {
-      show.FinishListing();
-      std::vector<std::string> shown = Pass(pass == 0 ? kGoFirst : kGoNext);
-      if (source == list)
-        for (std::string &name : shown) name = std::string(FileNameOf(name));
-      std::vector<std::string> sorted = shown;
-      std::sort(sorted.begin(), sorted.end());
-      ASSERT_EQ(names, sorted) << "pass " << pass << " shows each picture once";
-      ASSERT_NE(last, shown.front()) << "pass " << pass << " begins with the last one shown";
-      last = shown.back();
-      orders.insert(shown);
-    }
-    EXPECT_GT(orders.size(), 10u);
+    std::vector<std::string> shown = Pass(pass == 0 ? kGoFirst : kGoNext);
+    std::vector<std::string> sorted = shown;
+    std::sort(sorted.begin(), sorted.end());
+    ASSERT_EQ(names, sorted) << "pass " << pass << " shows each picture once";
+    ASSERT_NE(last, shown.front()) << "pass " << pass << " begins with the last one shown";
+    last = shown.back();
+    orders.insert(shown);
   }
+  EXPECT_GT(orders.size(), 10u);
 }
 
 // A folder of more than kEarlyPictureCount pictures begins with the first one met; once
