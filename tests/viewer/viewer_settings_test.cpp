@@ -7,6 +7,7 @@
 #include <string>
 
 #include "commonres.h"
+#include "filecalls.h"
 #include "flatbutton.h"
 #include "instance.h"
 #include "settings.h"
@@ -14,6 +15,7 @@
 #include "settingsdriver.h"
 #include "testfiles.h"
 #include "uidriver.h"
+#include "wintext.h"
 
 using namespace std::string_literals;
 
@@ -168,6 +170,63 @@ TEST_F(ViewerSettingsTest, MissingFileWarnsThenStartStoresEverything) {
   // Nothing was stored to reload: the word keeps its other bits and gains the mix bit.
   EXPECT_EQ(DwordBytes(MixOnLoad | ZoomOutOnClick), Value("ProgramState", REG_DWORD));
   EXPECT_EQ(list + '\0', Value("LastFile", REG_SZ));
+}
+
+// A folder is a show too: a missing one warns as a missing list does; an existing one is
+// stored as typed, its closing separator kept.
+TEST_F(ViewerSettingsTest, MissingFolderWarnsThenAFolderIsStoredAsTyped) {
+  ASSERT_TRUE(CreateFolder(dir.File("pictures").c_str()));
+  const std::string folder = dir.File("pictures") + "\\";
+  std::string text;
+  EXPECT_EQ(1, Show([&](HWND dialog) {
+              text = MissingListThenAccept(dialog, dir.File("no pictures") + "\\", "Warning",
+                                           folder, 20);
+            }));
+  EXPECT_EQ("The file that you have selected is invalid! Please choose a valid file!", text);
+  EXPECT_EQ(folder, gViewerSettings.LastFile);
+  EXPECT_EQ(folder + '\0', Value("LastFile", REG_SZ));
+}
+
+// The folder button's picker starts in the folder the box names, or in the folder of the list
+// file it names: a name typed into it is taken from there. The chosen folder fills the box; a
+// cancel leaves the box alone.
+TEST_F(ViewerSettingsTest, FolderPickerStartsWhereTheBoxPointsAndFillsIt) {
+  const std::string photos = "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE";  // beyond the ANSI code page
+  auto in = [&](const std::string &name) { return dir.path() + "\\" + name; };
+  const std::string list = in("show.wcl");
+  WriteBytes(list, "centred=C:\\a.bmp\r\n");
+  for (const std::string &name : {"holidays"s, "holidays\\summer"s, photos})
+    ASSERT_TRUE(CreateFolder(in(name).c_str()));
+  struct Row {
+    std::string box;
+    const char *typed;  // null: cancelled
+    std::string expected;
+  };
+  const Row rows[] = {
+      {list, "holidays", in("holidays")},
+      {in("holidays\\"), "summer", in("holidays\\summer")},
+      {dir.path(), photos.c_str(), in(photos)},
+      {list, nullptr, list},
+  };
+  std::vector<std::string> shown;
+  std::vector<bool> answered;
+  EXPECT_EQ(0, Show([&](HWND dialog) {
+              for (const Row &row : rows) {
+                SetDialogItemTextOf(dialog, IDC_LISTPATH, row.box);
+                answered.push_back(AnswerFolderPicker(dialog, row.typed));
+                WaitFor([&] { return DialogItemTextOf(dialog, IDC_LISTPATH) == row.expected; },
+                        3000);
+                SendMessageA(dialog, WM_NULL, 0, 0);  // the command has been handled
+                shown.push_back(DialogItemTextOf(dialog, IDC_LISTPATH));
+              }
+              PressKey(VK_ESCAPE);
+            }));
+  ASSERT_EQ(std::size(rows), shown.size());
+  for (size_t i = 0; i < shown.size(); i++) {
+    EXPECT_TRUE(answered[i]) << rows[i].box;
+    EXPECT_EQ(rows[i].expected, shown[i]) << rows[i].box;
+  }
+  EXPECT_FALSE(UserKeyExists(kKey));
 }
 
 TEST_F(ViewerSettingsTest, OpeningReloadsTheStoredWordAndShowsTheStoredValues) {
