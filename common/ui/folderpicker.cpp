@@ -11,6 +11,8 @@
 
 namespace {
 
+bool gFolderBrowserOnly = false;
+
 bool IsFolder(const std::string &path) {
   const DWORD attributes = PathAttributes(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -48,8 +50,8 @@ enum PickOutcome { kPicked, kCancelled, kNoItemDialog };
 
 PickOutcome PickWithItemDialog(HWND owner, const std::string &start, std::string *chosen) {
   IFileOpenDialog *dialog = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_PPV_ARGS(&dialog))))
+  if (gFolderBrowserOnly || FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr,
+                                                    CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog))))
     return kNoItemDialog;
   FILEOPENDIALOGOPTIONS options = 0;
   if (FAILED(dialog->GetOptions(&options)) ||
@@ -113,6 +115,10 @@ std::string PickerStartFolder(const std::string &path) {
   std::string folder(FolderOf(path));
   if (IsBareDrive(folder)) folder += '\\';  // "C:" alone is the drive's current folder
   return !folder.empty() && IsFolder(folder) ? folder : "";
+}
+
+void UseFolderBrowserOnly(bool only) {
+  gFolderBrowserOnly = only;
 }
 
 std::string ChooseFolder(HWND owner, const std::string &start) {

@@ -11,6 +11,10 @@
 // choice).
 std::string PickerStartFolder(const std::string &path);
 
+// Where the item dialog's object cannot be made, the folder browser stands in; true makes it
+// stand in always (for tests of it).
+void UseFolderBrowserOnly(bool only);
+
 // Shows the picker modal to owner, starting in start (when it names a folder) and returns the
 // chosen folder's path, "" when the user cancelled or no picker could be shown.
 std::string ChooseFolder(HWND owner, const std::string &start);

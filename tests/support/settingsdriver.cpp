@@ -67,7 +67,7 @@ bool AnswerFolderPicker(HWND dialog, const char *typed) {
   HWND picker = nullptr;
   if (!WaitFor([&] { return (picker = OwnedWindow(dialog)) != nullptr; })) return false;
   const int kFileNameBox = 0x480;  // edt1 of Wine's item dialog
-  if (typed) SetDlgItemTextW(picker, kFileNameBox, WideFromUtf8(typed).c_str());
+  if (typed && *typed) SetDlgItemTextW(picker, kFileNameBox, WideFromUtf8(typed).c_str());
   PostMessageA(picker, WM_COMMAND, typed ? IDOK : IDCANCEL, 0);
   if (WaitFor([&] { return !IsWindow(picker); }, 3000)) return true;
   // Refused (a message box over the picker says why): both are closed, so that the dialog

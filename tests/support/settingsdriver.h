@@ -37,8 +37,9 @@ struct SettingsFields {
 SettingsFields ReadFields(HWND dialog);
 
 // Clicks the folder button and answers the folder picker it opens (the first visible window
-// the dialog owns): types typed into its file-name box and presses Open, or cancels when typed
-// is null. False when no picker came or it did not close (it is then cancelled).
+// the dialog owns): types typed (unless empty) into its file-name box and presses its OK
+// button, or cancels when typed is null. False when no picker came or it did not close (it is
+// then cancelled).
 bool AnswerFolderPicker(HWND dialog, const char *typed);
 
 // Enters a list path that names no file or folder and accepts; answers the message box titled

@@ -9,6 +9,7 @@
 #include "commonres.h"
 #include "filecalls.h"
 #include "flatbutton.h"
+#include "folderpicker.h"
 #include "instance.h"
 #include "settings.h"
 #include "settingsdialog.h"
@@ -227,6 +228,32 @@ TEST_F(ViewerSettingsTest, FolderPickerStartsWhereTheBoxPointsAndFillsIt) {
     EXPECT_EQ(rows[i].expected, shown[i]) << rows[i].box;
   }
   EXPECT_FALSE(UserKeyExists(kKey));
+}
+
+// Where the item dialog cannot be made the folder browser stands in: it starts on the folder of
+// the list the box names, which its OK puts in the box; a cancel leaves the box alone.
+TEST_F(ViewerSettingsTest, FolderBrowserStandsInForThePicker) {
+  const std::string photos = dir.path() + "\\\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE";
+  ASSERT_TRUE(CreateFolder(photos.c_str()));
+  const std::string list = photos + "\\show.wcl";
+  std::string afterCancel, afterOk;
+  bool cancelled = false, chosen = false;
+  UseFolderBrowserOnly(true);
+  Show([&](HWND dialog) {
+    SetDialogItemTextOf(dialog, IDC_LISTPATH, list);
+    cancelled = AnswerFolderPicker(dialog, nullptr);
+    SendMessageA(dialog, WM_NULL, 0, 0);  // the command has been handled
+    afterCancel = DialogItemTextOf(dialog, IDC_LISTPATH);
+    chosen = AnswerFolderPicker(dialog, "");
+    WaitFor([&] { return DialogItemTextOf(dialog, IDC_LISTPATH) == photos; }, 3000);
+    afterOk = DialogItemTextOf(dialog, IDC_LISTPATH);
+    PressKey(VK_ESCAPE);
+  });
+  UseFolderBrowserOnly(false);
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(list, afterCancel);
+  EXPECT_TRUE(chosen);
+  EXPECT_EQ(photos, afterOk);
 }
 
 TEST_F(ViewerSettingsTest, OpeningReloadsTheStoredWordAndShowsTheStoredValues) {
