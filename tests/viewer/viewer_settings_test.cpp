@@ -189,71 +189,47 @@ TEST_F(ViewerSettingsTest, MissingFolderWarnsThenAFolderIsStoredAsTyped) {
 }
 
 // The folder button's picker starts in the folder the box names, or in the folder of the list
-// file it names: a name typed into it is taken from there. The chosen folder fills the box; a
-// cancel leaves the box alone.
+// file it names: a name typed into it is taken from there. Where the item dialog cannot be made
+// the folder browser stands in, starting on that folder, which its OK returns. The chosen folder
+// fills the box; a cancel leaves the box alone.
 TEST_F(ViewerSettingsTest, FolderPickerStartsWhereTheBoxPointsAndFillsIt) {
   const std::string photos = "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE";  // beyond the ANSI code page
   auto in = [&](const std::string &name) { return dir.path() + "\\" + name; };
   const std::string list = in("show.wcl");
-  WriteBytes(list, "centred=C:\\a.bmp\r\n");
   for (const std::string &name : {"holidays"s, "holidays\\summer"s, photos})
     ASSERT_TRUE(CreateFolder(in(name).c_str()));
   struct Row {
+    bool browser;
     std::string box;
     const char *typed;  // null: cancelled
     std::string expected;
-  };
-  const Row rows[] = {
-      {list, "holidays", in("holidays")},
-      {in("holidays\\"), "summer", in("holidays\\summer")},
-      {dir.path(), photos.c_str(), in(photos)},
-      {list, nullptr, list},
+  } rows[] = {
+      {false, list, "holidays", in("holidays")},
+      {false, in("holidays\\"), "summer", in("holidays\\summer")},
+      {false, dir.path(), photos.c_str(), in(photos)},
+      {false, list, nullptr, list},
+      {true, in(photos + "\\show.wcl"), "", in(photos)},
+      {true, list, nullptr, list},
   };
   std::vector<std::string> shown;
   std::vector<bool> answered;
-  EXPECT_EQ(0, Show([&](HWND dialog) {
-              for (const Row &row : rows) {
-                SetDialogItemTextOf(dialog, IDC_LISTPATH, row.box);
-                answered.push_back(AnswerFolderPicker(dialog, row.typed));
-                WaitFor([&] { return DialogItemTextOf(dialog, IDC_LISTPATH) == row.expected; },
-                        3000);
-                SendMessageA(dialog, WM_NULL, 0, 0);  // the command has been handled
-                shown.push_back(DialogItemTextOf(dialog, IDC_LISTPATH));
-              }
-              PressKey(VK_ESCAPE);
-            }));
-  ASSERT_EQ(std::size(rows), shown.size());
-  for (size_t i = 0; i < shown.size(); i++) {
-    EXPECT_TRUE(answered[i]) << rows[i].box;
-    EXPECT_EQ(rows[i].expected, shown[i]) << rows[i].box;
-  }
-  EXPECT_FALSE(UserKeyExists(kKey));
-}
-
-// Where the item dialog cannot be made the folder browser stands in: it starts on the folder of
-// the list the box names, which its OK puts in the box; a cancel leaves the box alone.
-TEST_F(ViewerSettingsTest, FolderBrowserStandsInForThePicker) {
-  const std::string photos = dir.path() + "\\\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE";
-  ASSERT_TRUE(CreateFolder(photos.c_str()));
-  const std::string list = photos + "\\show.wcl";
-  std::string afterCancel, afterOk;
-  bool cancelled = false, chosen = false;
-  UseFolderBrowserOnly(true);
   Show([&](HWND dialog) {
-    SetDialogItemTextOf(dialog, IDC_LISTPATH, list);
-    cancelled = AnswerFolderPicker(dialog, nullptr);
-    SendMessageA(dialog, WM_NULL, 0, 0);  // the command has been handled
-    afterCancel = DialogItemTextOf(dialog, IDC_LISTPATH);
-    chosen = AnswerFolderPicker(dialog, "");
-    WaitFor([&] { return DialogItemTextOf(dialog, IDC_LISTPATH) == photos; }, 3000);
-    afterOk = DialogItemTextOf(dialog, IDC_LISTPATH);
+    for (const Row &row : rows) {
+      UseFolderBrowserOnly(row.browser);
+      SetDialogItemTextOf(dialog, IDC_LISTPATH, row.box);
+      answered.push_back(AnswerFolderPicker(dialog, row.typed));
+      WaitFor([&] { return DialogItemTextOf(dialog, IDC_LISTPATH) == row.expected; }, 3000);
+      SendMessageA(dialog, WM_NULL, 0, 0);  // the command has been handled
+      shown.push_back(DialogItemTextOf(dialog, IDC_LISTPATH));
+    }
     PressKey(VK_ESCAPE);
   });
   UseFolderBrowserOnly(false);
-  EXPECT_TRUE(cancelled);
-  EXPECT_EQ(list, afterCancel);
-  EXPECT_TRUE(chosen);
-  EXPECT_EQ(photos, afterOk);
+  ASSERT_EQ(std::size(rows), shown.size());
+  for (size_t i = 0; i < shown.size(); i++) {
+    EXPECT_TRUE(answered[i]) << i;
+    EXPECT_EQ(rows[i].expected, shown[i]) << i;
+  }
 }
 
 TEST_F(ViewerSettingsTest, OpeningReloadsTheStoredWordAndShowsTheStoredValues) {
