@@ -9,6 +9,7 @@
 #define IDB_RETURN 2003
 #define IDB_QUESTION 2004
 #define IDB_NEWSHEET 2005
+#define IDB_FOLDER 2006
 
 // The pointing hand shown over a link.
 #define IDCUR_LINKHAND 201
@@ -33,3 +34,4 @@
 #define IDC_OPENLIST 2003
 #define IDC_ABOUT 2004
 #define IDC_NEWLIST 2005
+#define IDC_OPENFOLDER 2006

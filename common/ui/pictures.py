@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the pictures of the shared resources (common/ui/common.rc) into a folder:
 
-  glyph-2001.bmp .. glyph-2005.bmp   16 x 16 button glyphs, 16 colours, drawn on silver (s) with
+  glyph-2001.bmp .. glyph-2006.bmp   16 x 16 button glyphs, 16 colours, drawn on silver (s) with
                                      dark-grey (d) drop shadows, which LR_LOADMAP3DCOLORS turns
                                      into the system's 3D face and shadow colours
   hand.cur                           the pointing hand shown over a link, 32 x 32 monochrome
@@ -115,6 +115,26 @@ SHEET = [
     "ssssssssssssssss",
 ]
 
+# 2006: a closed yellow folder with a tab.
+FOLDER = [
+    "ssssssssssssssss",
+    "ssssssssssssssss",
+    "ssooooosssssssss",
+    "sowyyyyoooooooos",
+    "sowwwwwwwwwwwwod",
+    "sowyyyyyyyyyyyod",
+    "sowyyyyyyyyyyyod",
+    "sowyyyyyyyyyyyod",
+    "sowyyyyyyyyyyyod",
+    "sowyyyyyyyyyyyod",
+    "sowyyyyyyyyyyyod",
+    "sowyyyyyyyyyyyod",
+    "sowyyyyyyyyyyyod",
+    "sooooooooooooood",
+    "ssdddddddddddddd",
+    "ssssssssssssssss",
+]
+
 # 201: a pointing hand; the forefinger runs up the left edge, so that its tip sits at the hot
 # spot (0, 0).
 HAND = [
@@ -139,7 +159,7 @@ HAND = [
     ".##########.....",
 ]
 
-GLYPHS = {2001: CHECK, 2002: CROSS, 2003: RETURN, 2004: QUESTION, 2005: SHEET}
+GLYPHS = {2001: CHECK, 2002: CROSS, 2003: RETURN, 2004: QUESTION, 2005: SHEET, 2006: FOLDER}
 
 
 def main():

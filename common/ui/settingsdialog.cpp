@@ -9,7 +9,9 @@
 
 #include "about.h"
 #include "commonres.h"
+#include "filecalls.h"
 #include "fileexists.h"
+#include "folderpicker.h"
 #include "instance.h"
 #include "newlist.h"
 #include "path.h"
@@ -129,9 +131,17 @@ INT_PTR OnInitDialog(HWND dialog, const SettingsVariant *variant) {
   return TRUE;
 }
 
+// A show is a list file or a folder of pictures.
+bool NamesListOrFolder(const std::string &path) {
+  if (FileExists(path.c_str())) return true;
+  const DWORD attributes = PathAttributes(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The path is stored as typed, a folder's closing separator too.
 void OnAccept(HWND dialog, const SettingsVariant *variant) {
   const std::string path = DialogItemTextOf(dialog, IDC_LISTPATH);
-  if (!FileExists(path.c_str())) {
+  if (!NamesListOrFolder(path)) {
     Report(dialog, variant->missingFileText, path, variant->missingFileTitle, MB_OK | MB_ICONERROR);
     return;
   }
@@ -157,6 +167,13 @@ std::string ChooseListFile(HWND dialog, DWORD flags, bool save) {
 void OnOpenList(HWND dialog) {
   const std::string path = ChooseListFile(dialog, OFN_FILEMUSTEXIST, false);
   if (!path.empty()) SetDialogItemTextOf(dialog, IDC_LISTPATH, path);
+}
+
+// A folder for the show, chosen in the system's folder picker; a cancel changes nothing.
+void OnOpenFolder(HWND dialog) {
+  const std::string start = PickerStartFolder(DialogItemTextOf(dialog, IDC_LISTPATH));
+  const std::string folder = ChooseFolder(dialog, start);
+  if (!folder.empty()) SetDialogItemTextOf(dialog, IDC_LISTPATH, folder);
 }
 
 void OnNewList(HWND dialog) {
@@ -224,6 +241,7 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
     case IDC_ABOUT: ShowAboutDialog(dialog, variant->product, kAboutVersion); break;
     case IDC_OPENLIST: OnOpenList(dialog); break;
     case IDC_NEWLIST: OnNewList(dialog); break;
+    case IDC_OPENFOLDER: OnOpenFolder(dialog); break;
     default: break;  // IDOK (Enter) among them: nothing
   }
   return TRUE;

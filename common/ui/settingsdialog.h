@@ -1,6 +1,7 @@
-// The settings dialog (template 2003) of the viewer and the screen saver: the list file, the
-// seconds between pictures and the mix choice, with buttons to open a list file and to build a
-// new one from pictures. Each program describes its settings with a SettingsVariant.
+// The settings dialog (template 2003) of the viewer and the screen saver: the show's list file
+// or folder, the seconds between pictures and the mix choice, with buttons to open a list file,
+// to build a new one from pictures and to choose a folder. Each program describes its settings
+// with a SettingsVariant.
 #pragma once
 
 #include <windows.h>
@@ -17,7 +18,7 @@ struct SettingsVariant {
   // Viewer: the first showing keeps "Start" and "Exit" and sets the flag, later ones say "Ok"
   // and "Cancel". Null: the template's texts stay.
   BOOL *shownBefore;
-  const char *missingFileText;  // a list path naming no file; "%s" (if any) is the path
+  const char *missingFileText;  // a path naming no file or folder; "%s" (if any) is the path
   const char *missingFileTitle;
   const char *product;  // the About box's product text
 };

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "commonres.h"
+#include "filecalls.h"
 #include "flatbutton.h"
 #include "instance.h"
 #include "saversettings.h"
@@ -93,6 +94,26 @@ TEST_F(SaverSettingsTest, MissingFileErrorThenOkWritesTheThreeValues) {
   EXPECT_EQ(std::to_string(REG_DWORD) + ":" + DwordBytes(1), Value("MixFiles"));
   EXPECT_EQ(std::to_string(REG_SZ) + ":" + list + '\0', Value("LastFile"));
   EXPECT_FALSE(UserKeyExists(kViewerKey));
+}
+
+// The saver's dialog has the folder button too: a cancelled picker leaves the box alone; a
+// missing folder is refused with the path named, an existing one stored.
+TEST_F(SaverSettingsTest, FolderPickerCancelledThenAFolderIsStored) {
+  const std::string folder = dir.File("saver pictures"), missing = dir.File("gone");
+  ASSERT_TRUE(CreateFolder(folder.c_str()));
+  std::string text, afterCancel;
+  bool answered = false;
+  EXPECT_EQ(1, Show([&](HWND dialog) {
+              SetDlgItemTextA(dialog, IDC_LISTPATH, folder.c_str());
+              answered = AnswerFolderPicker(dialog, nullptr);
+              SendMessageA(dialog, WM_NULL, 0, 0);  // the command has been handled
+              afterCancel = WindowText(GetDlgItem(dialog, IDC_LISTPATH));
+              text = MissingListThenAccept(dialog, missing, "Error", folder, 15);
+            }));
+  EXPECT_TRUE(answered);
+  EXPECT_EQ(folder, afterCancel);
+  EXPECT_EQ("The file \"" + missing + "\" is not existing!", text);
+  EXPECT_EQ(std::to_string(REG_SZ) + ":" + folder + '\0', Value("LastFile"));
 }
 
 }  // namespace

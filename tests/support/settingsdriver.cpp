@@ -5,6 +5,7 @@
 #include "commonres.h"
 #include "flatbutton.h"
 #include "instance.h"
+#include "path.h"
 #include "uidriver.h"
 
 const char kViewerKey[] = "SOFTWARE\\Ostrel\\Lumora";
@@ -48,6 +49,34 @@ SettingsFields ReadFields(HWND dialog) {
   f.seconds = WindowText(GetDlgItem(dialog, IDC_TIMEOUT));
   f.mix = IsDlgButtonChecked(dialog, IDC_MIXFILES);
   return f;
+}
+
+namespace {
+
+// The first visible top-level window that owner owns, or null.
+HWND OwnedWindow(HWND owner) {
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
+  return nullptr;
+}
+
+}  // namespace
+
+bool AnswerFolderPicker(HWND dialog, const char *typed) {
+  ClickControl(GetDlgItem(dialog, IDC_OPENFOLDER));
+  HWND picker = nullptr;
+  if (!WaitFor([&] { return (picker = OwnedWindow(dialog)) != nullptr; })) return false;
+  const int kFileNameBox = 0x480;  // edt1 of Wine's item dialog
+  if (typed && *typed) SetDlgItemTextW(picker, kFileNameBox, WideFromUtf8(typed).c_str());
+  PostMessageA(picker, WM_COMMAND, typed ? IDOK : IDCANCEL, 0);
+  if (WaitFor([&] { return !IsWindow(picker); }, 3000)) return true;
+  // Refused (a message box over the picker says why): both are closed, so that the dialog
+  // can go on.
+  if (HWND box = OwnedWindow(picker)) PostMessageA(box, WM_COMMAND, IDOK, 0);
+  WaitFor([&] { return !OwnedWindow(picker); }, 2000);
+  PostMessageA(picker, WM_COMMAND, IDCANCEL, 0);
+  WaitFor([&] { return !IsWindow(picker); });
+  return false;
 }
 
 std::string MissingListThenAccept(HWND dialog, const std::string &missing, const char *boxTitle,

@@ -1,6 +1,6 @@
 // What the viewer's and the saver's settings tests share: a clean registry and a registered
-// FlatButton class for each test, reading the dialog's fields, and the missing-list round that
-// both variants go through before they store their values.
+// FlatButton class for each test, reading the dialog's fields, answering the folder picker,
+// and the missing-list round that both variants go through before they store their values.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -36,8 +36,14 @@ struct SettingsFields {
 };
 SettingsFields ReadFields(HWND dialog);
 
-// Enters a list path that names no file and accepts; answers the message box titled boxTitle;
-// then enters list, sets the seconds with the up-down control, ticks the mix box and accepts.
-// Returns the message box's text, or "<no box>".
+// Clicks the folder button and answers the folder picker it opens (the first visible window
+// the dialog owns): types typed (unless empty) into its file-name box and presses its OK
+// button, or cancels when typed is null. False when no picker came or it did not close (it is
+// then cancelled).
+bool AnswerFolderPicker(HWND dialog, const char *typed);
+
+// Enters a list path that names no file or folder and accepts; answers the message box titled
+// boxTitle; then enters list (a list file or a folder), sets the seconds with the up-down control,
+// ticks the mix box and accepts. Returns the message box's text, or "<no box>".
 std::string MissingListThenAccept(HWND dialog, const std::string &missing, const char *boxTitle,
                                   const std::string &list, int seconds);

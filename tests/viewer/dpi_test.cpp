@@ -128,8 +128,9 @@ TEST_F(DpiTest, ButtonGlyphsAndLabelsScaleAndFit) {
       {IDD_SETTINGS, IDC_ACCEPT, true, RGB(0, 0, 0)},
       {IDD_SETTINGS, IDC_DISMISS, true, RGB(0, 0, 0)},
       {IDD_SETTINGS, IDC_ABOUT, true, RGB(0, 0, 0)},
-      {IDD_SETTINGS, IDC_OPENLIST, true, RGB(0, 0, 0)},  // no caption
-      {IDD_SETTINGS, IDC_NEWLIST, true, RGB(0, 0, 0)},   // no caption
+      {IDD_SETTINGS, IDC_OPENLIST, true, RGB(0, 0, 0)},    // no caption
+      {IDD_SETTINGS, IDC_NEWLIST, true, RGB(0, 0, 0)},     // no caption
+      {IDD_SETTINGS, IDC_OPENFOLDER, true, RGB(0, 0, 0)},  // no caption
       {IDD_ABOUT, IDC_ABOUT_OK, true, RGB(0, 0, 0)},
       {IDD_ABOUT, IDC_ABOUT_MAIL, false, RGB(0, 0, 255)},
       {IDD_ABOUT, IDC_ABOUT_WEB, false, RGB(0, 0, 255)},

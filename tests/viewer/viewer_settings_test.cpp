@@ -7,13 +7,16 @@
 #include <string>
 
 #include "commonres.h"
+#include "filecalls.h"
 #include "flatbutton.h"
+#include "folderpicker.h"
 #include "instance.h"
 #include "settings.h"
 #include "settingsdialog.h"
 #include "settingsdriver.h"
 #include "testfiles.h"
 #include "uidriver.h"
+#include "wintext.h"
 
 using namespace std::string_literals;
 
@@ -168,6 +171,65 @@ TEST_F(ViewerSettingsTest, MissingFileWarnsThenStartStoresEverything) {
   // Nothing was stored to reload: the word keeps its other bits and gains the mix bit.
   EXPECT_EQ(DwordBytes(MixOnLoad | ZoomOutOnClick), Value("ProgramState", REG_DWORD));
   EXPECT_EQ(list + '\0', Value("LastFile", REG_SZ));
+}
+
+// A folder is a show too: a missing one warns as a missing list does; an existing one is
+// stored as typed, its closing separator kept.
+TEST_F(ViewerSettingsTest, MissingFolderWarnsThenAFolderIsStoredAsTyped) {
+  ASSERT_TRUE(CreateFolder(dir.File("pictures").c_str()));
+  const std::string folder = dir.File("pictures") + "\\";
+  std::string text;
+  EXPECT_EQ(1, Show([&](HWND dialog) {
+              text = MissingListThenAccept(dialog, dir.File("no pictures") + "\\", "Warning",
+                                           folder, 20);
+            }));
+  EXPECT_EQ("The file that you have selected is invalid! Please choose a valid file!", text);
+  EXPECT_EQ(folder, gViewerSettings.LastFile);
+  EXPECT_EQ(folder + '\0', Value("LastFile", REG_SZ));
+}
+
+// The folder button's picker starts in the folder the box names, or in the folder of the list
+// file it names: a name typed into it is taken from there. Where the item dialog cannot be made
+// the folder browser stands in, starting on that folder, which its OK returns. The chosen folder
+// fills the box; a cancel leaves the box alone.
+TEST_F(ViewerSettingsTest, FolderPickerStartsWhereTheBoxPointsAndFillsIt) {
+  const std::string photos = "\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE";  // beyond the ANSI code page
+  auto in = [&](const std::string &name) { return dir.path() + "\\" + name; };
+  const std::string list = in("show.wcl");
+  for (const std::string &name : {"holidays"s, "holidays\\summer"s, photos})
+    ASSERT_TRUE(CreateFolder(in(name).c_str()));
+  struct Row {
+    bool browser;
+    std::string box;
+    const char *typed;  // null: cancelled
+    std::string expected;
+  } rows[] = {
+      {false, list, "holidays", in("holidays")},
+      {false, in("holidays\\"), "summer", in("holidays\\summer")},
+      {false, dir.path(), photos.c_str(), in(photos)},
+      {false, list, nullptr, list},
+      {true, in(photos + "\\show.wcl"), "", in(photos)},
+      {true, list, nullptr, list},
+  };
+  std::vector<std::string> shown;
+  std::vector<bool> answered;
+  Show([&](HWND dialog) {
+    for (const Row &row : rows) {
+      UseFolderBrowserOnly(row.browser);
+      SetDialogItemTextOf(dialog, IDC_LISTPATH, row.box);
+      answered.push_back(AnswerFolderPicker(dialog, row.typed));
+      WaitFor([&] { return DialogItemTextOf(dialog, IDC_LISTPATH) == row.expected; }, 3000);
+      SendMessageA(dialog, WM_NULL, 0, 0);  // the command has been handled
+      shown.push_back(DialogItemTextOf(dialog, IDC_LISTPATH));
+    }
+    PressKey(VK_ESCAPE);
+  });
+  UseFolderBrowserOnly(false);
+  ASSERT_EQ(std::size(rows), shown.size());
+  for (size_t i = 0; i < shown.size(); i++) {
+    EXPECT_TRUE(answered[i]) << i;
+    EXPECT_EQ(rows[i].expected, shown[i]) << i;
+  }
 }
 
 TEST_F(ViewerSettingsTest, OpeningReloadsTheStoredWordAndShowsTheStoredValues) {
