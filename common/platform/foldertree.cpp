@@ -34,16 +34,8 @@ bool ReadFolderId(const std::wstring &folder, FolderId *id) {
 std::wstring ExtendedFolderPath(const std::string &folder) {
   std::wstring wide = WideFromUtf8(folder) + L"\\";  // "D:" alone would name D:'s current folder
   std::wstring full = wide;
-  if (wide.compare(0, 4, L"\\\\?\\") != 0) {
-    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (size > 0) {
-      full.assign(size, L'\0');
-      const DWORD length = GetFullPathNameW(wide.c_str(), size, &full[0], nullptr);
-      full.resize(length < size ? length : 0);
-    }
-    if (full.empty()) full = wide;
+  if (wide.compare(0, 4, L"\\\\?\\") != 0 && FullWidePath(wide, &full))
     full = full.compare(0, 2, L"\\\\") == 0 ? L"\\\\?\\UNC\\" + full.substr(2) : L"\\\\?\\" + full;
-  }
   while (!full.empty() && full.back() == L'\\') full.pop_back();
   return full;
 }

@@ -197,17 +197,25 @@ std::string Utf8FromAnsi(std::string_view text) {
   return utf8;
 }
 
+#ifdef _WIN32
+bool FullWidePath(const std::wstring &wide, std::wstring *full) {
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return false;
+  full->assign(size, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), size, &(*full)[0], nullptr);
+  if (length == 0 || length >= size) return false;
+  full->resize(length);
+  return true;
+}
+#endif
+
 std::wstring WidePath(std::string_view path) {
   std::wstring wide = WideFromUtf8(path);
 #ifdef _WIN32
   const size_t kPlainFormLimit = 248;  // CreateDirectoryW's, the lowest of the plain calls
   if (wide.size() < kPlainFormLimit || wide.compare(0, 4, L"\\\\?\\") == 0) return wide;
-  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return wide;
-  std::wstring full(size, L'\0');
-  const DWORD length = GetFullPathNameW(wide.c_str(), size, &full[0], nullptr);
-  if (length == 0 || length >= size) return wide;
-  full.resize(length);
+  std::wstring full;
+  if (!FullWidePath(wide, &full)) return wide;
   if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
 #else

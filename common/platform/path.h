@@ -67,3 +67,8 @@ const size_t kLongestPath = 32767;
 // folder's 248 characters or longer) is made absolute and given the "\\?\" form ("\\?\UNC\" for
 // a share), which takes the name as it is: no "." or ".." parts, backslashes only.
 std::wstring WidePath(std::string_view path);
+
+#ifdef _WIN32
+// The wide path made absolute (GetFullPathNameW, any length) in *full; false when it cannot be.
+bool FullWidePath(const std::wstring &wide, std::wstring *full);
+#endif

@@ -7,27 +7,18 @@
 #include <vector>
 
 #include "filecalls.h"
+#include "foldertree.h"
 #include "path.h"
 
 namespace {
 
 bool gFolderBrowserOnly = false;
 
-bool IsFolder(const std::string &path) {
-  const DWORD attributes = PathAttributes(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The path made absolute in the form the shell parses: no "\\?\" prefix.
 std::wstring ShellPath(const std::string &path) {
   const std::wstring wide = WideFromUtf8(path);
-  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return wide;
-  std::wstring full(size, L'\0');
-  const DWORD length = GetFullPathNameW(wide.c_str(), size, &full[0], nullptr);
-  if (length == 0 || length >= size) return wide;
-  full.resize(length);
-  return full;
+  std::wstring full;
+  return FullWidePath(wide, &full) ? full : wide;
 }
 
 // COM on this thread for the object's lifetime, apartment-threaded as the shell's dialogs need
@@ -111,10 +102,10 @@ bool PickWithFolderBrowser(HWND owner, const std::string &start, std::string *ch
 
 std::string PickerStartFolder(const std::string &path) {
   if (path.empty()) return "";
-  if (IsFolder(path)) return path;
+  if (IsFolder(path.c_str())) return path;
   std::string folder(FolderOf(path));
   if (IsBareDrive(folder)) folder += '\\';  // "C:" alone is the drive's current folder
-  return !folder.empty() && IsFolder(folder) ? folder : "";
+  return !folder.empty() && IsFolder(folder.c_str()) ? folder : "";
 }
 
 void UseFolderBrowserOnly(bool only) {

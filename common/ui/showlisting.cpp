@@ -52,8 +52,8 @@ DWORD WINAPI AskSystemTypes(LPVOID) {
 
 BOOL CALLBACK StartAskingSystemTypes(PINIT_ONCE, PVOID, PVOID *) {
   gSystemTypesAsked = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  HANDLE thread = gSystemTypesAsked ? CreateThread(nullptr, 0, AskSystemTypes, nullptr, 0, nullptr)
-                                    : nullptr;
+  HANDLE thread =
+      gSystemTypesAsked ? CreateThread(nullptr, 0, AskSystemTypes, nullptr, 0, nullptr) : nullptr;
   if (thread)
     CloseHandle(thread);
   else
@@ -120,6 +120,8 @@ void ShowListing::MakeFirstKnown(const ListedPicture &picture) {
   hasFirst_ = true;
   first_ = picture;
   if (firstKnown_) SetEvent(firstKnown_);
+  // The show begins now: the rest of the listing gives way to it.
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
 }
 
 void ShowListing::Work() {
