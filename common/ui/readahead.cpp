@@ -2,22 +2,9 @@
 
 #include "filecalls.h"
 #include "picture.h"
+#include "scopedlock.h"
 
 namespace {
-
-// Holds a critical section for the life of a block.
-class ScopedLock {
- public:
-  explicit ScopedLock(CRITICAL_SECTION *section) : section_(section) {
-    EnterCriticalSection(section_);
-  }
-  ~ScopedLock() { LeaveCriticalSection(section_); }
-  ScopedLock(const ScopedLock &) = delete;
-  ScopedLock &operator=(const ScopedLock &) = delete;
-
- private:
-  CRITICAL_SECTION *section_;
-};
 
 // The worker yields to the window thread's drawing wherever the system honours priorities.
 const int kWorkerPriority = THREAD_PRIORITY_BELOW_NORMAL;

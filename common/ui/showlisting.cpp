@@ -6,20 +6,10 @@
 
 #include "foldertree.h"
 #include "path.h"
+#include "scopedlock.h"
 #include "systemdecoders.h"
 
 namespace {
-
-class ScopedLock {
- public:
-  explicit ScopedLock(CRITICAL_SECTION *lock) : lock_(lock) { EnterCriticalSection(lock_); }
-  ~ScopedLock() { LeaveCriticalSection(lock_); }
-  ScopedLock(const ScopedLock &) = delete;
-  ScopedLock &operator=(const ScopedLock &) = delete;
-
- private:
-  CRITICAL_SECTION *lock_;
-};
 
 std::wstring LowerExtension(std::wstring_view name) {
   const size_t dot = name.rfind(L'.');
